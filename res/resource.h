@@ -76,6 +76,7 @@
 #define ID_ENCRYPTED_OPEN 32806
 #define ID_ENCRYPTED_SAVE_AS 32807
 #define ID_APP_EXIT 57665
+#define ID_HELP 0xE146
 
 // The hand-over command a second start posts to the first instance.
 #define ID_HAND_OVER 32771

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, builds every preset, runs the native tests, the fuzz
+# targets for a short while, and the Windows tests under Wine on a virtual X server.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+scripts/setup.sh || exit 1
+
+fail() { echo "test.sh: $*" >&2; exit 1; }
+jobs=2
+
+for preset in native win64 win32 fuzz; do
+  echo "== build $preset"
+  cmake --preset "$preset" >/dev/null || fail "configure $preset failed"
+  cmake --build "build/$preset" -j"$jobs" 2>&1 | grep -E 'error|warning|Error' ; \
+    [[ ${PIPESTATUS[0]} -eq 0 ]] || fail "build $preset failed"
+done
+
+status=0
+echo "== native tests"
+ctest --test-dir build/native --output-on-failure -j"$jobs" || status=1
+
+echo "== fuzz targets"
+for target in fuzz_container fuzz_lzhuf; do
+  if [[ -x build/fuzz/$target ]]; then
+    corpus=$(mktemp -d)
+    cp fuzz/corpus/$target/* "$corpus"/ 2>/dev/null || true
+    if build/fuzz/$target -max_total_time=15 -print_final_stats=0 "$corpus" >build/fuzz/$target.log 2>&1; then
+      echo "$target: clean"
+    else
+      echo "$target: FAILED (see build/fuzz/$target.log)"; tail -20 build/fuzz/$target.log; status=1
+    fi
+    rm -rf "$corpus"
+  fi
+done
+
+echo "== Windows tests under Wine"
+source scripts/wine-env.sh
+trap wine_env_stop EXIT
+wine_env_start "$root/build/wine" || fail "could not start Xvfb and Wine"
+ctest --test-dir build/win64 --output-on-failure --timeout 300 || status=1
+wine_env_stop
+trap - EXIT
+
+if [[ $status -eq 0 ]]; then echo "test.sh: all tests passed"; else echo "test.sh: FAILED"; fi
+exit $status

@@ -1,0 +1,4 @@
+// The Options dialog.
+#include "app/ListDlg.h"
+
+void CListDlg::OnOptions() {}

@@ -1,0 +1,19 @@
+// Settings access: every read and write first points the application's profile at the settings file.
+#pragma once
+#include <string>
+
+#include "app/SettingsRules.h"
+
+void SetSettingsPath(const std::string& path);
+const std::string& SettingsPath();
+
+int ReadSetting(IntSetting setting);  // with its default and clamp
+std::string ReadSetting(TextSetting setting);
+std::string ReadSetting(TextSetting setting, const char* defaultValue);
+void WriteSetting(IntSetting setting, int value);
+void WriteSetting(TextSetting setting, const std::string& value);
+
+// The login list's file beside the program.
+std::string LoginFilePath();
+// The program's folder with its final backslash.
+std::string ProgramFolder();

@@ -1,0 +1,74 @@
+// Keys, defaults and clamps of the settings file, and path rules.
+#include "app/SettingsRules.h"
+
+#include <climits>
+
+const char kSettingsSection[] = "pelmar";
+
+namespace {
+int NoClamp(int v) { return v; }
+int ClampStartMode(int v) { return (v > 1 || v < 0) ? 0 : v; }
+// A negative send mode can only come from a hand-edited file; treat it as clipboard paste.
+int ClampSendMode(int v) { return v > 2 ? 2 : (v < 0 ? 0 : v); }
+int ClampSeparatorMode(int v) { return v > 2 ? 2 : (v < 1 ? 1 : v); }
+
+const IntSettingRule kIntRules[] = {
+    {"tray", 0, ClampStartMode}, {"clip", 0, ClampSendMode}, {"cr", 0, ClampSeparatorMode},
+    {"winmode", 3, NoClamp},     {"left", 400, NoClamp},     {"top", 60, NoClamp},
+    {"width", 192, NoClamp},     {"height", 360, NoClamp},
+};
+} // namespace
+
+const IntSettingRule& RuleOf(IntSetting setting) { return kIntRules[int(setting)]; }
+
+const char* KeyOf(TextSetting setting) { return setting == TextSetting::List ? "list" : "lastdir"; }
+
+const char* DefaultOf(TextSetting setting) { return setting == TextSetting::List ? "list.txt" : ""; }
+
+int ParseProfileInt(const std::string& value, int defaultValue) {
+    if (value.empty())
+        return defaultValue;
+    size_t i = 0;
+    bool negative = value[0] == '-';
+    if (negative)
+        ++i;
+    long long n = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        n = n * 10 + (value[i] - '0');
+        if (n > INT_MAX)
+            n = INT_MAX;  // saturate instead of overflowing on absurd values
+    }
+    return int(negative ? -n : n);
+}
+
+int ReadClamped(IntSetting setting, const std::string& value) {
+    const IntSettingRule& rule = RuleOf(setting);
+    return rule.clamp(ParseProfileInt(value, rule.defaultValue));
+}
+
+std::string SettingsPathFor(const std::string& modulePath) {
+    size_t dot = modulePath.find_last_of('.');
+    if (dot == std::string::npos)
+        return modulePath + ".ini";
+    return modulePath.substr(0, dot + 1) + "ini";
+}
+
+std::string WithLastThree(const std::string& path, const char* three) {
+    if (path.size() < 3)
+        return path + three;
+    return path.substr(0, path.size() - 3) + three;
+}
+
+std::string LoginFilePathFor(const std::string& settingsPath) { return WithLastThree(settingsPath, "plr"); }
+
+std::string FolderPart(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(0, slash);
+}
+
+std::string NamePart(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsBareName(const std::string& path) { return path.find_first_of("\\/:") == std::string::npos; }

@@ -1,0 +1,34 @@
+// The settings file's keys, defaults and clamps, described once, and the path rules around it.
+#pragma once
+#include <string>
+
+extern const char kSettingsSection[];  // "pelmar"
+
+enum class IntSetting { Tray, Clip, Cr, WinMode, Left, Top, Width, Height };
+enum class TextSetting { List, LastDir };
+
+struct IntSettingRule {
+    const char* key;
+    int defaultValue;
+    int (*clamp)(int);
+};
+
+const IntSettingRule& RuleOf(IntSetting setting);
+const char* KeyOf(TextSetting setting);
+const char* DefaultOf(TextSetting setting);
+
+// The leading decimal number of a value (a minus sign accepted); an empty value gives the default.
+int ParseProfileInt(const std::string& value, int defaultValue);
+int ReadClamped(IntSetting setting, const std::string& value);
+
+// The settings file beside the program: everything after the last '.' becomes "ini".
+std::string SettingsPathFor(const std::string& modulePath);
+// The login list's own file: the settings path with "plr" for its last three characters.
+std::string LoginFilePathFor(const std::string& settingsPath);
+// path with its last three characters replaced (a shorter path gets the suffix appended).
+std::string WithLastThree(const std::string& path, const char* three);
+// Everything before the last backslash; the whole path when there is none.
+std::string FolderPart(const std::string& path);
+// Everything after the last backslash.
+std::string NamePart(const std::string& path);
+bool IsBareName(const std::string& path);

@@ -1,0 +1,5 @@
+// Help contents and Notepad.
+#include "app/ListDlg.h"
+
+void CListDlg::OnHelpContents() {}
+void CListDlg::OnNotepad() {}

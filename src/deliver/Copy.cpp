@@ -1,0 +1,4 @@
+// Copy to clipboard.
+#include "app/ListDlg.h"
+
+void CListDlg::OnCopy() {}

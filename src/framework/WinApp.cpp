@@ -1,0 +1,112 @@
+// The application object and the application-titled message box.
+#include "framework/WinApp.h"
+
+#include <shellapi.h>
+
+#include "app/SettingsRules.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+
+std::string ModulePath(HINSTANCE instance) {
+    char path[MAX_PATH + 1] = {};
+    DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
+    return std::string(path, n < MAX_PATH ? n : MAX_PATH);
+}
+
+std::string NameWithoutExtension(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string WithExtension(const std::string& path, const char* extension) {
+    size_t dot = path.find_last_of('.');
+    size_t slash = path.find_last_of("\\/");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + "." + extension;
+    return path.substr(0, dot + 1) + extension;
+}
+} // namespace
+
+CWinApp::CWinApp() { g_app = this; }
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+int CWinApp::Main(HINSTANCE instance) {
+    m_hInstance = instance;
+    m_modulePath = ModulePath(instance);
+    m_appName = NameWithoutExtension(m_modulePath);
+    if (!InitInstance())
+        return 0;
+    return Run();
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return msg.message == WM_QUIT ? int(msg.wParam) : 0;
+}
+
+int CWinApp::GetProfileInt(const char* section, const char* key, int defaultValue) const {
+    // Read as text: the platform's integer reader refuses negative numbers, and "left" may be negative.
+    std::string value = GetProfileString(section, key, "");
+    return ParseProfileInt(value, defaultValue);
+}
+
+std::string CWinApp::GetProfileString(const char* section, const char* key, const char* defaultValue) const {
+    std::string buffer(1024, '\0');
+    for (;;) {
+        DWORD n = GetPrivateProfileStringA(section, key, defaultValue, &buffer[0], DWORD(buffer.size()),
+                                           m_profileName.c_str());
+        if (n + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+BOOL CWinApp::WriteProfileInt(const char* section, const char* key, int value) const {
+    return WriteProfileString(section, key, std::to_string(value).c_str());
+}
+
+BOOL CWinApp::WriteProfileString(const char* section, const char* key, const char* value) const {
+    return WritePrivateProfileStringA(section, key, value, m_profileName.c_str());
+}
+
+void CWinApp::WinHelp(DWORD_PTR data, UINT command) {
+    // The old help engine is gone from current Windows; fall back to the HTML page beside the program.
+    std::string hlp = WithExtension(m_modulePath, "HLP");
+    if (GetFileAttributesA(hlp.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ::WinHelpA(m_hMainWnd, hlp.c_str(), command, data))
+        return;
+    std::string html = WithExtension(m_modulePath, "html");
+    if (GetFileAttributesA(html.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        INT_PTR(ShellExecuteA(nullptr, "open", html.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32)
+        return;
+    AfxMessageBox("Unable to open the help file.", MB_OK | MB_ICONHAND);
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+HWND AfxGetMainWnd() { return g_app ? g_app->m_hMainWnd : nullptr; }
+
+HWND AfxGetSafeOwner() {
+    HWND main = AfxGetMainWnd();
+    if (!main || !IsWindow(main))
+        return nullptr;
+    return GetLastActivePopup(main);
+}
+
+int AfxMessageBox(const char* text, UINT type) {
+    const char* title = g_app ? g_app->m_appName.c_str() : "Pelmar";
+    return MessageBoxA(AfxGetSafeOwner(), text, title, type);
+}

@@ -1,0 +1,47 @@
+// The application object: instance, application name, profile (INI) access, help and the message loop.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+class CWnd;
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    virtual BOOL InitInstance() { return FALSE; }
+    virtual int Run();
+    // WinMain's body: fills the instance data, runs InitInstance and then the message loop.
+    int Main(HINSTANCE instance);
+
+    // Profile access over the private-profile API of the file named by SetProfileName.
+    void SetProfileName(const char* path) { m_profileName = path; }
+    const std::string& GetProfileName() const { return m_profileName; }
+    int GetProfileInt(const char* section, const char* key, int defaultValue) const;
+    std::string GetProfileString(const char* section, const char* key, const char* defaultValue) const;
+    BOOL WriteProfileInt(const char* section, const char* key, int value) const;
+    BOOL WriteProfileString(const char* section, const char* key, const char* value) const;
+
+    // Opens the help file's contents: <program>.HLP through the help engine, else <program>.html.
+    virtual void WinHelp(DWORD_PTR data, UINT command);
+    void OnHelp() { WinHelp(0, HELP_CONTENTS); }
+
+    HINSTANCE m_hInstance = nullptr;
+    std::string m_appName;     // program file name without extension
+    std::string m_modulePath;  // full path of the program file
+    HWND m_hMainWnd = nullptr;
+
+private:
+    std::string m_profileName;
+};
+
+CWinApp* AfxGetApp();
+HWND AfxGetMainWnd();
+// The owner for boxes and dialogs without an explicit parent: the main window's last active popup.
+HWND AfxGetSafeOwner();
+// A message box titled with the application name.
+int AfxMessageBox(const char* text, UINT type = MB_OK);

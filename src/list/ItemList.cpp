@@ -1,0 +1,117 @@
+// Reading and changing the item list through its three list boxes.
+#include "list/ItemList.h"
+
+#include "resource.h"
+
+namespace {
+const int kBoxes[3] = {IDC_LIST, IDC_LOGIN_LIST, IDC_PASSWORD_LIST};
+
+void AddString(HWND box, const std::string& text) {
+    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ReserveStorage(HWND box, size_t count, size_t bytes) {
+    SendMessageA(box, LB_INITSTORAGE, WPARAM(count), LPARAM(bytes));
+}
+} // namespace
+
+int ListBoxCount(HWND box) {
+    LRESULT n = SendMessageA(box, LB_GETCOUNT, 0, 0);
+    return n == LB_ERR ? 0 : int(n);
+}
+
+bool ListBoxHasEntry(HWND box, int index) { return index >= 0 && index < ListBoxCount(box); }
+
+std::string ListBoxText(HWND box, int index) {
+    LRESULT length = SendMessageA(box, LB_GETTEXTLEN, WPARAM(index), 0);
+    if (length == LB_ERR || length < 0)
+        return std::string();
+    std::string text(size_t(length) + 1, '\0');
+    LRESULT got = SendMessageA(box, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(got == LB_ERR ? 0 : size_t(got));
+    return text;
+}
+
+int LowestSelectedIndex(HWND box) {
+    int index = -1;
+    LRESULT n = SendMessageA(box, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&index));
+    return n == 1 ? index : -1;
+}
+
+std::vector<int> SelectedIndices(HWND box, int maxCount) {
+    LRESULT selected = SendMessageA(box, LB_GETSELCOUNT, 0, 0);
+    if (selected == LB_ERR || selected <= 0)
+        return {};
+    std::vector<int> indices(size_t(selected < maxCount ? selected : maxCount));
+    LRESULT got = SendMessageA(box, LB_GETSELITEMS, WPARAM(indices.size()), reinterpret_cast<LPARAM>(indices.data()));
+    indices.resize(got == LB_ERR ? 0 : size_t(got));
+    return indices;
+}
+
+void FillItemList(HWND dialog, const std::vector<ListEntry>& entries, ListKind kind) {
+    size_t bytes[3] = {0, 0, 0};
+    for (const ListEntry& e : entries) {
+        bytes[0] += e.text.size() + 1;
+        bytes[1] += e.login.size() + 1;
+        bytes[2] += e.password.size() + 1;
+    }
+    int boxCount = kind == kLoginList ? 3 : 1;
+    for (int b = 0; b < 3; ++b) {
+        HWND box = GetDlgItem(dialog, kBoxes[b]);
+        SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+        SendMessageA(box, LB_RESETCONTENT, 0, 0);
+        if (b < boxCount)
+            ReserveStorage(box, entries.size(), bytes[b]);
+    }
+    HWND entryBox = GetDlgItem(dialog, IDC_LIST);
+    HWND loginBox = GetDlgItem(dialog, IDC_LOGIN_LIST);
+    HWND passwordBox = GetDlgItem(dialog, IDC_PASSWORD_LIST);
+    for (const ListEntry& e : entries) {
+        AddString(entryBox, e.text);
+        if (kind == kLoginList) {
+            AddString(loginBox, e.login);
+            AddString(passwordBox, e.password);
+        }
+    }
+    for (int id : kBoxes) {
+        HWND box = GetDlgItem(dialog, id);
+        SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(box, nullptr, TRUE);
+    }
+}
+
+ListEntry ReadEntry(HWND dialog, int index, ListKind kind) {
+    ListEntry entry;
+    entry.text = ListBoxText(GetDlgItem(dialog, IDC_LIST), index);
+    if (kind == kLoginList) {
+        entry.login = ListBoxText(GetDlgItem(dialog, IDC_LOGIN_LIST), index);
+        entry.password = ListBoxText(GetDlgItem(dialog, IDC_PASSWORD_LIST), index);
+    }
+    return entry;
+}
+
+std::vector<ListEntry> ReadItemList(HWND dialog, ListKind kind) {
+    int count = ListBoxCount(GetDlgItem(dialog, IDC_LIST));
+    std::vector<ListEntry> entries;
+    entries.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        entries.push_back(ReadEntry(dialog, i, kind));
+    return entries;
+}
+
+void InsertEntry(HWND dialog, int index, const ListEntry& entry, ListKind kind) {
+    auto insert = [&](int id, const std::string& text) {
+        SendMessageA(GetDlgItem(dialog, id), LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(text.c_str()));
+    };
+    insert(IDC_LIST, entry.text);
+    if (kind == kLoginList) {
+        insert(IDC_LOGIN_LIST, entry.login);
+        insert(IDC_PASSWORD_LIST, entry.password);
+    }
+}
+
+void DeleteEntry(HWND dialog, int index, ListKind kind) {
+    int boxCount = kind == kLoginList ? 3 : 1;
+    for (int b = 0; b < boxCount; ++b)
+        SendMessageA(GetDlgItem(dialog, kBoxes[b]), LB_DELETESTRING, WPARAM(index), 0);
+}
