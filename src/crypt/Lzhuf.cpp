@@ -60,6 +60,7 @@ struct HuffModel {
     void StartHuff();
     void Reconst();
     void Update(int c);
+    int LastBelow(int from, unsigned k) const;
 };
 
 void HuffModel::StartHuff() {
@@ -109,6 +110,26 @@ void HuffModel::Reconst() {
     }
 }
 
+// Highest index whose frequency is below k, given freq[from] < k. Frequencies never decrease with
+// the index and the sentinel stops the search; galloping keeps long runs of equal counts cheap.
+int HuffModel::LastBelow(int from, unsigned k) const {
+    int lo = from;
+    int step = 1;
+    while (lo + step < T && freq[lo + step] < k) {
+        lo += step;
+        step *= 2;
+    }
+    int hi = lo + step < T ? lo + step : T; // freq[hi] >= k
+    while (hi - lo > 1) {
+        int mid = lo + (hi - lo) / 2;
+        if (freq[mid] < k)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
 void HuffModel::Update(int c) {
     if (freq[R] == MAX_FREQ)
         Reconst();
@@ -117,10 +138,7 @@ void HuffModel::Update(int c) {
         unsigned k = ++freq[c];
         // Order disturbed: swap with the highest node of lower frequency.
         if (k > freq[c + 1]) {
-            int l = c + 1;
-            while (k > freq[++l]) {
-            }
-            l--;
+            int l = LastBelow(c + 1, k);
             freq[c] = freq[l];
             freq[l] = uint16_t(k);
 
@@ -142,8 +160,9 @@ void HuffModel::Update(int c) {
     } while ((c = prnt[c]) != 0);
 }
 
-// Index of the first byte from 1 on where the two strings differ, or F when the first F agree.
-inline int CompareLength(const uint8_t* key, const uint8_t* text) {
+// Index of the first byte from 1 on where the two strings differ, or F when the first F agree; side
+// is 1 when key is not below text there (the published cmp >= 0), else 0.
+inline int CompareLength(const uint8_t* key, const uint8_t* text, int& side) {
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     for (int i = 1; i < F; i += 8) {
         uint64_t a, b;
@@ -151,16 +170,23 @@ inline int CompareLength(const uint8_t* key, const uint8_t* text) {
         std::memcpy(&b, text + i, 8);
         if (a != b) {
             int at = i + __builtin_ctzll(a ^ b) / 8;
-            return at < F ? at : F;
+            if (at >= F)
+                break;
+            // Byte-swapped, the first differing byte is the most significant: compare whole words.
+            side = __builtin_bswap64(a) > __builtin_bswap64(b);
+            return at;
         }
     }
-    return F;
 #else
-    int i = 1;
-    while (i < F && key[i] == text[i])
-        i++;
-    return i;
+    for (int i = 1; i < F; i++) {
+        if (key[i] != text[i]) {
+            side = key[i] > text[i];
+            return i;
+        }
+    }
 #endif
+    side = 1;
+    return F;
 }
 
 class Encoder {
@@ -170,6 +196,8 @@ public:
     unsigned LongestCode() const { return longestCode_; }
 
 private:
+    int16_t& lson(int p) { return link[p][0]; }
+    int16_t& rson(int p) { return link[p][1]; }
     void InitTree();
     void InsertNode(int r);
     void DeleteNode(int p);
@@ -181,8 +209,9 @@ private:
 
     ByteSink& out_;
     uint8_t text_buf[kWindowSize + kWindowPad] = {};
-    int16_t lson[N + 1] = {};
-    int16_t rson[N + 257] = {};
+    // Left and right child side by side, so the search picks a side by index instead of a branch.
+    // Entries N+1..N+256 are the roots, one per first byte; only their right side is used.
+    int16_t link[N + 257][2] = {};
     int16_t dad[N + 1] = {};
     HuffModel huff = {};
     int match_position = 0;
@@ -194,7 +223,7 @@ private:
 
 void Encoder::InitTree() {
     for (int i = N + 1; i <= N + 256; i++)
-        rson[i] = NIL;
+        rson(i) = NIL;
     for (int i = 0; i < N; i++)
         dad[i] = NIL;
 }
@@ -202,30 +231,19 @@ void Encoder::InitTree() {
 // Inserts the string at r into its tree and finds the longest (then nearest) match on the way.
 void Encoder::InsertNode(int r) {
     const uint8_t* key = &text_buf[r];
-    int cmp = 1;
     int p = N + 1 + key[0];
-    rson[r] = lson[r] = NIL;
+    rson(r) = lson(r) = NIL;
     match_length = 0;
+    int side = 1; // cmp >= 0: right
     for (;;) {
-        if (cmp >= 0) {
-            if (rson[p] != NIL) {
-                p = rson[p];
-            } else {
-                rson[p] = int16_t(r);
-                dad[r] = int16_t(p);
-                return;
-            }
-        } else {
-            if (lson[p] != NIL) {
-                p = lson[p];
-            } else {
-                lson[p] = int16_t(r);
-                dad[r] = int16_t(p);
-                return;
-            }
+        int q = link[p][side];
+        if (q == NIL) {
+            link[p][side] = int16_t(r);
+            dad[r] = int16_t(p);
+            return;
         }
-        int i = CompareLength(key, &text_buf[p]);
-        cmp = i < F ? int(key[i]) - int(text_buf[p + i]) : 0;
+        p = q;
+        int i = CompareLength(key, &text_buf[p], side);
         if (i > THRESHOLD) {
             int position = ((r - p) & (N - 1)) - 1;
             if (i > match_length) {
@@ -239,14 +257,14 @@ void Encoder::InsertNode(int r) {
     }
     // A full-length match: r replaces p, which leaves the tree.
     dad[r] = dad[p];
-    lson[r] = lson[p];
-    rson[r] = rson[p];
-    dad[lson[p]] = int16_t(r);
-    dad[rson[p]] = int16_t(r);
-    if (rson[dad[p]] == p)
-        rson[dad[p]] = int16_t(r);
+    lson(r) = lson(p);
+    rson(r) = rson(p);
+    dad[lson(p)] = int16_t(r);
+    dad[rson(p)] = int16_t(r);
+    if (rson(dad[p]) == p)
+        rson(dad[p]) = int16_t(r);
     else
-        lson[dad[p]] = int16_t(r);
+        lson(dad[p]) = int16_t(r);
     dad[p] = NIL;
 }
 
@@ -254,29 +272,29 @@ void Encoder::DeleteNode(int p) {
     if (dad[p] == NIL)
         return;
     int q;
-    if (rson[p] == NIL) {
-        q = lson[p];
-    } else if (lson[p] == NIL) {
-        q = rson[p];
+    if (rson(p) == NIL) {
+        q = lson(p);
+    } else if (lson(p) == NIL) {
+        q = rson(p);
     } else {
-        q = lson[p];
-        if (rson[q] != NIL) {
+        q = lson(p);
+        if (rson(q) != NIL) {
             do {
-                q = rson[q];
-            } while (rson[q] != NIL);
-            rson[dad[q]] = lson[q];
-            dad[lson[q]] = dad[q];
-            lson[q] = lson[p];
-            dad[lson[p]] = int16_t(q);
+                q = rson(q);
+            } while (rson(q) != NIL);
+            rson(dad[q]) = lson(q);
+            dad[lson(q)] = dad[q];
+            lson(q) = lson(p);
+            dad[lson(p)] = int16_t(q);
         }
-        rson[q] = rson[p];
-        dad[rson[p]] = int16_t(q);
+        rson(q) = rson(p);
+        dad[rson(p)] = int16_t(q);
     }
     dad[q] = dad[p];
-    if (rson[dad[p]] == p)
-        rson[dad[p]] = int16_t(q);
+    if (rson(dad[p]) == p)
+        rson(dad[p]) = int16_t(q);
     else
-        lson[dad[p]] = int16_t(q);
+        lson(dad[p]) = int16_t(q);
     dad[p] = NIL;
 }
 
