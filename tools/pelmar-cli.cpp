@@ -38,6 +38,9 @@ struct Args {
     std::string password;
 };
 
+// Lengths are stored in 32 bits. (A plain comparison warns where size_t is itself 32 bits.)
+bool FitsLengthField(uint64_t size) { return size <= UINT32_MAX; }
+
 int Fail(const std::string& message) {
     std::cerr << "pelmar-cli: " << message << "\n";
     return kExitFailed;
@@ -113,7 +116,7 @@ int LzhufEncodeFile(const Args& args) {
     Bytes in;
     if (!ReadFile(args.files[0], in))
         return Fail("cannot read " + args.files[0]);
-    if (uint64_t(in.size()) > UINT32_MAX)
+    if (!FitsLengthField(in.size()))
         return Fail("input too large");
     Bytes out;
     VectorSink sink(out);
@@ -197,7 +200,7 @@ int Encrypt(const Args& args) {
         return Fail("cannot read " + args.files[0]);
     std::vector<ListEntry> entries = ParseListText(reinterpret_cast<const char*>(in.data()), in.size(), kPlainList);
     std::string text = args.password + "\r\n" + BuildListText(entries, kPlainList);
-    if (uint64_t(text.size()) > UINT32_MAX)
+    if (!FitsLengthField(text.size()))
         return Fail("list too large");
     Bytes file = EncryptedListBytes(text, name);
     return WriteOutput(args.files[1], file.data(), file.size());
