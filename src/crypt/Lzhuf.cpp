@@ -233,28 +233,34 @@ void Encoder::InsertNode(int r) {
     const uint8_t* key = &text_buf[r];
     int p = N + 1 + key[0];
     rson(r) = lson(r) = NIL;
-    match_length = 0;
+    // Kept in registers during the walk, stored on the way out.
+    int length = 0;
+    int position = match_position;
     int side = 1; // cmp >= 0: right
     for (;;) {
         int q = link[p][side];
         if (q == NIL) {
             link[p][side] = int16_t(r);
             dad[r] = int16_t(p);
+            match_length = length;
+            match_position = position;
             return;
         }
         p = q;
         int i = CompareLength(key, &text_buf[p], side);
         if (i > THRESHOLD) {
-            int position = ((r - p) & (N - 1)) - 1;
-            if (i > match_length) {
-                match_position = position;
-                if ((match_length = i) >= F)
+            int here = ((r - p) & (N - 1)) - 1;
+            if (i > length) {
+                position = here;
+                if ((length = i) >= F)
                     break;
-            } else if (i == match_length && position < match_position) {
-                match_position = position;
+            } else if (i == length && here < position) {
+                position = here;
             }
         }
     }
+    match_length = length;
+    match_position = position;
     // A full-length match: r replaces p, which leaves the tree.
     dad[r] = dad[p];
     lson(r) = lson(p);
