@@ -1,0 +1,71 @@
+// The encrypted list file: a fixed header line, counts, the file's own name and the LZHUF stream.
+//   0  header (24)   24  total length (4)   28  T (4)   32  L (1, unused)   33  L (1)
+//   34 name (L)      34+L  T again, opening the stream (4)   38+L  bit stream
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "crypt/Lzhuf.h"
+
+extern const char kContainerHeader[24]; // "Pelmar Encrypted File\r\n" + NUL
+
+constexpr size_t kContainerHeaderSize = 24;
+constexpr size_t kTotalLengthOffset = 24;
+constexpr size_t kTextLengthOffset = 28;
+constexpr size_t kNameLengthOffset = 33;
+constexpr size_t kNameOffset = 34;
+constexpr size_t kMaxNameLength = 255;
+
+// Writes header, T twice (total-length placeholder = T), L twice, name, stream. Caller patches offset 24.
+// A name longer than 255 bytes is cut to 255, since its length is stored in one byte.
+void WriteEncryptedList(const uint8_t* text, uint32_t T, const char* name, ByteSink& out);
+
+// The complete file for a plain text and a name field, total length patched.
+std::vector<uint8_t> EncryptedListBytes(const std::string& text, const std::string& name);
+
+// The name field for a target path: the part after the last backslash. The cli also cuts at '/'.
+std::string NameField(const std::string& path);
+
+// The 23 header characters in any letter case, then a NUL at offset 23.
+bool HasContainerHeader(const uint8_t* data, size_t size);
+
+// body holds the file from offset 24 on, count bytes of it valid. Skips the name field by its
+// stored length and expands the stream into out. Returns what the decoder saw.
+LzhufDecodeStats ReadEncryptedBody(const uint8_t* body, size_t count, ByteSink& out);
+
+// Whole-file reader: checks header and counts, decodes into exactly T bytes. false = "File error!" case.
+// Refused: no header; shorter than 38 + L; total length differing from the file size; the two copies
+// of T disagreeing; T beyond what the stream could carry; a stream that ends early or expands past T.
+bool ReadEncryptedFile(const uint8_t* data, size_t size, std::string& text);
+
+// Fixed-capacity sink: keeps what fits and notes that more was offered.
+class MemorySink : public ByteSink {
+public:
+    MemorySink(uint8_t* buf, size_t capacity) : buf_(buf), capacity_(capacity) {}
+    void Put(uint8_t b) override {
+        if (size_ < capacity_)
+            buf_[size_++] = b;
+        else
+            overflow_ = true;
+    }
+    size_t Size() const { return size_; }
+    bool Overflowed() const { return overflow_; }
+
+private:
+    uint8_t* buf_;
+    size_t capacity_;
+    size_t size_ = 0;
+    bool overflow_ = false;
+};
+
+// Growing sink for whole files built in memory.
+class VectorSink : public ByteSink {
+public:
+    explicit VectorSink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    void Put(uint8_t b) override { bytes_.push_back(b); }
+
+private:
+    std::vector<uint8_t>& bytes_;
+};

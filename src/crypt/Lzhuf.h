@@ -1,0 +1,36 @@
+// LZHUF: LZSS over a 4096-byte window with adaptive Huffman coding, the compressor of encrypted lists.
+// A stream is the 4-byte little-endian length of the text followed by the bit stream, MSB first.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void Put(uint8_t b) = 0;
+};
+
+// Lets tests see how long the Huffman codes got: past 16 bits the published 16-bit accumulator fails.
+struct LzhufEncodeProbe {
+    unsigned longestCode = 0; // in bits
+};
+
+struct LzhufDecodeStats {
+    uint32_t length = 0;   // the stored length
+    bool complete = true;  // false when some bit had to be taken from past the valid bytes
+};
+
+void LzhufEncode(const uint8_t* in, uint32_t n, ByteSink& out);
+void LzhufEncode(const uint8_t* in, uint32_t n, ByteSink& out, LzhufEncodeProbe& probe);
+
+// Reads the 4-byte length at lengthOffset and the stream after it; bytes at or past validCount read as 0.
+void LzhufDecode(const uint8_t* buf, size_t lengthOffset, size_t validCount, ByteSink& out);
+void LzhufDecode(const uint8_t* buf, size_t lengthOffset, size_t validCount, ByteSink& out,
+                 LzhufDecodeStats& stats);
+
+// The stored length at lengthOffset (bytes past validCount read as 0).
+uint32_t LzhufStoredLength(const uint8_t* buf, size_t lengthOffset, size_t validCount);
+
+// Upper bound of the text length a bit stream of streamBytes bytes can carry. Every code is at least
+// one bit, and a match (at most 60 bytes) also costs at least 9 position bits: 6 bytes per bit.
+inline uint64_t LzhufMaxTextLength(size_t streamBytes) { return uint64_t(streamBytes) * 8 * 6; }

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Drives pelmar-cli through every subcommand and every error exit. Usage: cli_test.sh PATH/TO/pelmar-cli
+set -u
+cli=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect CODE CMD...: runs the command and checks its exit code.
+expect() {
+    local want=$1; shift
+    "$@" >"$dir/stdout" 2>"$dir/stderr"
+    local got=$?
+    [ "$got" -eq "$want" ] || fail "exit $got, wanted $want: $* ($(cat "$dir/stderr"))"
+    if [ "$want" -ne 0 ] && [ "$(wc -l <"$dir/stderr")" -lt 1 ]; then fail "no message: $*"; fi
+}
+
+same() { cmp -s "$1" "$2" || fail "files differ: $1 $2"; }
+absent() { [ ! -e "$1" ] || fail "should not exist: $1"; }
+no_temp_files() { ! ls "$dir" | grep -q pelmar-tmp || fail "temporary file left behind"; }
+
+# Usage errors.
+expect 1 "$cli"
+expect 1 "$cli" frobnicate a b
+expect 1 "$cli" show
+expect 1 "$cli" lzhuf-encode only-one
+expect 1 "$cli" show a b
+expect 1 "$cli" show a --password
+expect 1 "$cli" show a --bogus
+expect 1 "$cli" lzhuf-encode a b --password x
+expect 1 "$cli" encrypt a b
+expect 1 "$cli" encrypt a b --password elevenchars
+grep -q usage "$dir/stderr" || fail "usage text missing"
+
+# Raw codec: round trip, empty input, damaged streams.
+head -c 100000 /dev/urandom >"$dir/random.bin"
+for i in $(seq 1 3000); do echo "entry number $i of the list"; done >"$dir/text.txt"
+for f in random.bin text.txt; do
+    expect 0 "$cli" lzhuf-encode "$dir/$f" "$dir/$f.lzh"
+    expect 0 "$cli" lzhuf-decode "$dir/$f.lzh" "$dir/$f.back"
+    same "$dir/$f" "$dir/$f.back"
+done
+: >"$dir/empty"
+expect 0 "$cli" lzhuf-encode "$dir/empty" "$dir/empty.lzh"
+[ "$(od -An -tx1 "$dir/empty.lzh" | tr -d ' \n')" = 00000000 ] || fail "empty input is not four zero bytes"
+expect 0 "$cli" lzhuf-decode "$dir/empty.lzh" "$dir/empty.back"
+same "$dir/empty" "$dir/empty.back"
+head -c 1000 "$dir/text.txt.lzh" >"$dir/cut.lzh"
+expect 2 "$cli" lzhuf-decode "$dir/cut.lzh" "$dir/cut.out"
+absent "$dir/cut.out"
+printf 'ab' >"$dir/short.lzh"
+expect 2 "$cli" lzhuf-decode "$dir/short.lzh" "$dir/short.out"
+printf '\xff\xff\xff\x7f\x00' >"$dir/huge.lzh"
+expect 2 "$cli" lzhuf-decode "$dir/huge.lzh" "$dir/huge.out"
+expect 2 "$cli" lzhuf-encode "$dir/missing" "$dir/missing.out"
+expect 2 "$cli" lzhuf-encode "$dir/text.txt" "$dir/no/such/dir/out"
+
+# Plain and login lists.
+printf '\nfirst\r\n\r\nsecond\nthird' >"$dir/plain.txt"
+expect 0 "$cli" show "$dir/plain.txt"
+printf '\nfirst\nsecond\nthird\n' | cmp -s - "$dir/stdout" || fail "show plain list"
+# Login "ab" and password "c1" are stored shifted down by 10: "WX" and "Y'".
+printf "site\r\nWX\r\nY'\r\nother\r\n" >"$dir/logins.PLR"
+expect 0 "$cli" show "$dir/logins.PLR"
+printf 'site\tab\tc1\nother\t\t\n' | cmp -s - "$dir/stdout" || fail "show login list"
+
+# Encrypted lists.
+expect 0 "$cli" encrypt "$dir/plain.txt" "$dir/list.ple" --password Secret
+head -c 23 "$dir/list.ple" | cmp -s - <(printf 'Pelmar Encrypted File\r\n') || fail "header"
+[ "$(od -An -tu1 -j32 -N2 "$dir/list.ple" | tr -s ' ')" = " 8 8" ] || fail "name length"
+[ "$(dd if="$dir/list.ple" bs=1 skip=34 count=8 2>/dev/null)" = list.ple ] || fail "name field"
+size=$(stat -c %s "$dir/list.ple")
+[ "$(od -An -tu4 -j24 -N4 "$dir/list.ple" | tr -d ' ')" = "$size" ] || fail "total length"
+expect 0 "$cli" show "$dir/list.ple" --password sECRET
+printf ' \nfirst\nsecond\nthird\n' | cmp -s - "$dir/stdout" || fail "show encrypted list"
+expect 2 "$cli" show "$dir/list.ple" --password wrong
+expect 2 "$cli" show "$dir/list.ple"
+expect 0 "$cli" decrypt "$dir/list.ple" "$dir/plain.out" --password secret
+printf ' \r\nfirst\r\nsecond\r\nthird\r\n' | cmp -s - "$dir/plain.out" || fail "decrypt"
+expect 2 "$cli" decrypt "$dir/list.ple" "$dir/wrong.out" --password nope
+absent "$dir/wrong.out"
+# A failed decrypt leaves an existing output as it was.
+cp "$dir/plain.txt" "$dir/keep.txt"
+expect 2 "$cli" decrypt "$dir/list.ple" "$dir/keep.txt"
+same "$dir/plain.txt" "$dir/keep.txt"
+# The name field is the output's name after the last '/' or '\'.
+expect 0 "$cli" encrypt "$dir/plain.txt" "$dir/x\\y.ple" --password ""
+[ "$(dd if="$dir/x\\y.ple" bs=1 skip=34 count=5 2>/dev/null)" = y.ple ] || fail "name after backslash"
+# An empty stored password opens without one.
+expect 0 "$cli" show "$dir/x\\y.ple"
+# A plain text named .ple is refused, and so is a cut encrypted file.
+cp "$dir/plain.txt" "$dir/fake.ple"
+expect 2 "$cli" show "$dir/fake.ple"
+grep -q "File error" "$dir/stderr" || fail "File error message"
+head -c $((size - 1)) "$dir/list.ple" >"$dir/cut.ple"
+expect 2 "$cli" decrypt "$dir/cut.ple" "$dir/cut.txt" --password secret
+absent "$dir/cut.txt"
+expect 2 "$cli" show "$dir/missing.ple"
+no_temp_files
+
+[ "$failures" -eq 0 ] && echo "all cli checks passed"
+exit $((failures > 0))
