@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,16 @@ public:
         else
             overflow_ = true;
     }
+    void PutBytes(const uint8_t* p, size_t n) override {
+        size_t room = capacity_ - size_;
+        if (n > room) {
+            n = room;
+            overflow_ = true;
+        }
+        if (n)
+            std::memcpy(buf_ + size_, p, n);
+        size_ += n;
+    }
     size_t Size() const { return size_; }
     bool Overflowed() const { return overflow_; }
 
@@ -65,6 +76,7 @@ class VectorSink : public ByteSink {
 public:
     explicit VectorSink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
     void Put(uint8_t b) override { bytes_.push_back(b); }
+    void PutBytes(const uint8_t* p, size_t n) override { bytes_.insert(bytes_.end(), p, p + n); }
 
 private:
     std::vector<uint8_t>& bytes_;

@@ -2,6 +2,7 @@
 // side by side; the working state lives in one heap object per call instead of globals.
 #include "crypt/Lzhuf.h"
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 
@@ -51,10 +52,15 @@ constexpr PositionTables MakePositionTables() {
 constexpr PositionTables kPos = MakePositionTables();
 static_assert(kPos.p_code[63] == 0xFF && kPos.d_code[255] == 63, "position code must fill the byte");
 
+constexpr int kFreqPad = 16;
+
 // Adaptive Huffman model shared by both directions; nodes ordered by non-decreasing frequency.
 struct HuffModel {
-    uint16_t freq[T + 1];
-    int16_t prnt[T + N_CHAR]; // parent of each node; entries T.. give the leaf of each symbol
+    // Entry T is the sentinel 0xFFFF; the copies after it let LastBelow read ahead without bounds checks.
+    uint16_t freq[T + kFreqPad];
+    // Parent of each node; entries T.. give the leaf of each symbol. The extra last entry takes the
+    // second-child write for a leaf during a swap, so that write needs no branch.
+    int16_t prnt[T + N_CHAR + 1];
     int16_t son[T];           // first child of an internal node, T + symbol for a leaf
 
     void StartHuff();
@@ -62,6 +68,8 @@ struct HuffModel {
     void Update(int c);
     int LastBelow(int from, unsigned k) const;
 };
+
+constexpr int kScratchParent = T + N_CHAR;
 
 void HuffModel::StartHuff() {
     for (int i = 0; i < N_CHAR; i++) {
@@ -74,8 +82,10 @@ void HuffModel::StartHuff() {
         son[j] = int16_t(i);
         prnt[i] = prnt[i + 1] = int16_t(j);
     }
-    freq[T] = 0xFFFF;
+    for (int i = T; i < T + kFreqPad; i++)
+        freq[i] = 0xFFFF;
     prnt[R] = 0;
+    prnt[kScratchParent] = 0;
 }
 
 // Halves the frequencies (rounding up) and rebuilds the tree from the leaves.
@@ -111,18 +121,28 @@ void HuffModel::Reconst() {
 }
 
 // Highest index whose frequency is below k, given freq[from] < k. Frequencies never decrease with
-// the index and the sentinel stops the search; galloping keeps long runs of equal counts cheap.
+// the index and the sentinels stop the search. A run shorter than 16 is searched without branches
+// (their outcome is random, and mispredictions cost more than the loads); longer runs gallop.
 int HuffModel::LastBelow(int from, unsigned k) const {
-    int lo = from;
+    const uint16_t* f = freq;
+    if (f[from + 16] >= k) {
+        int l = from;
+        l += f[l + 8] < k ? 8 : 0;
+        l += f[l + 4] < k ? 4 : 0;
+        l += f[l + 2] < k ? 2 : 0;
+        l += f[l + 1] < k ? 1 : 0;
+        return l;
+    }
+    int lo = from + 16;
     int step = 1;
-    while (lo + step < T && freq[lo + step] < k) {
+    while (lo + step < T && f[lo + step] < k) {
         lo += step;
         step *= 2;
     }
     int hi = lo + step < T ? lo + step : T; // freq[hi] >= k
     while (hi - lo > 1) {
         int mid = lo + (hi - lo) / 2;
-        if (freq[mid] < k)
+        if (f[mid] < k)
             lo = mid;
         else
             hi = mid;
@@ -133,51 +153,74 @@ int HuffModel::LastBelow(int from, unsigned k) const {
 void HuffModel::Update(int c) {
     if (freq[R] == MAX_FREQ)
         Reconst();
-    c = prnt[c + T];
+    uint16_t* const f = freq;
+    int16_t* const up = prnt;
+    int16_t* const down = son;
+    // Pointer-sized index: each step up is then a single dependent load.
+    ptrdiff_t n = up[c + T];
     do {
-        unsigned k = ++freq[c];
+        unsigned k = ++f[n];
         // Order disturbed: swap with the highest node of lower frequency.
-        if (k > freq[c + 1]) {
+        if (k > f[n + 1]) {
+            int c = int(n);
             int l = LastBelow(c + 1, k);
-            freq[c] = freq[l];
-            freq[l] = uint16_t(k);
+            f[c] = f[l];
+            f[l] = uint16_t(k);
 
-            int i = son[c];
-            prnt[i] = int16_t(l);
-            if (i < T)
-                prnt[i + 1] = int16_t(l);
+            int i = down[c];
+            int j = down[l];
+            up[i] = int16_t(l);
+            up[i < T ? i + 1 : kScratchParent] = int16_t(l);
+            down[l] = int16_t(i);
+            up[j] = int16_t(c);
+            up[j < T ? j + 1 : kScratchParent] = int16_t(c);
+            down[c] = int16_t(j);
 
-            int j = son[l];
-            son[l] = int16_t(i);
-
-            prnt[j] = int16_t(c);
-            if (j < T)
-                prnt[j + 1] = int16_t(c);
-            son[c] = int16_t(j);
-
-            c = l;
+            n = l;
         }
-    } while ((c = prnt[c]) != 0);
+    } while ((n = up[n]) != 0);
 }
 
-// Index of the first byte from 1 on where the two strings differ, or F when the first F agree; side
-// is 1 when key is not below text there (the published cmp >= 0), else 0.
-inline int CompareLength(const uint8_t* key, const uint8_t* text, int& side) {
+inline uint64_t Load64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    for (int i = 1; i < F; i += 8) {
-        uint64_t a, b;
-        std::memcpy(&a, key + i, 8);
-        std::memcpy(&b, text + i, 8);
-        if (a != b) {
-            int at = i + __builtin_ctzll(a ^ b) / 8;
+constexpr bool kFastCompare = true;
+inline uint64_t Swap64(uint64_t v) { return __builtin_bswap64(v); }
+#else
+constexpr bool kFastCompare = false;
+inline uint64_t Swap64(uint64_t v) { return v; } // unused there
+#endif
+
+// Index of the first byte from 1 on where the two strings differ, or F when the first F agree; side
+// is 1 when key is not below text there (the published cmp >= 0), else 0. keyHead and keyHeadSwapped
+// are key[1..8] as loaded and byte-swapped, so the common first step needs one load.
+inline int CompareLength(const uint8_t* key, uint64_t keyHead, uint64_t keyHeadSwapped, const uint8_t* text,
+                         int& side) {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t b = Load64(text + 1);
+    if (keyHead != b) {
+        // Byte-swapped, the first differing byte is the most significant: compare whole words.
+        side = keyHeadSwapped > Swap64(b);
+        return 1 + __builtin_ctzll(keyHead ^ b) / 8;
+    }
+    for (int i = 9; i < F; i += 8) {
+        uint64_t x = Load64(key + i);
+        uint64_t y = Load64(text + i);
+        if (x != y) {
+            int at = i + __builtin_ctzll(x ^ y) / 8;
             if (at >= F)
                 break;
-            // Byte-swapped, the first differing byte is the most significant: compare whole words.
-            side = __builtin_bswap64(a) > __builtin_bswap64(b);
+            side = Swap64(x) > Swap64(y);
             return at;
         }
     }
 #else
+    (void)keyHead;
+    (void)keyHeadSwapped;
     for (int i = 1; i < F; i++) {
         if (key[i] != text[i]) {
             side = key[i] > text[i];
@@ -189,9 +232,65 @@ inline int CompareLength(const uint8_t* key, const uint8_t* text, int& side) {
     return F;
 }
 
+// Bits MSB first into a 64-bit accumulator, whole 32-bit words into a small buffer that goes to the
+// sink in chunks. The codes are sent whole and in order, so the stream is the same as the one a
+// 16-bit accumulator sending one byte at a time produces.
+class BitWriter {
+public:
+    explicit BitWriter(ByteSink& out) : out_(out) {}
+
+    // The low len bits of code, 1 <= len <= 32.
+    void Put(uint32_t code, unsigned len) {
+        count_ += len;
+        acc_ |= uint64_t(code) << (64 - count_);
+        if (count_ >= 32) {
+            uint32_t word = uint32_t(acc_ >> 32);
+            uint8_t* p = buf_ + fill_;
+            p[0] = uint8_t(word >> 24);
+            p[1] = uint8_t(word >> 16);
+            p[2] = uint8_t(word >> 8);
+            p[3] = uint8_t(word);
+            fill_ += 4;
+            acc_ <<= 32;
+            count_ -= 32;
+            if (fill_ >= kChunk)
+                Flush();
+        }
+    }
+
+    void PutRawByte(uint8_t b) {
+        buf_[fill_++] = b;
+    }
+
+    // Pending bits go out padded with zeros to a whole byte, then everything goes to the sink.
+    void Finish() {
+        while (count_ > 0) {
+            buf_[fill_++] = uint8_t(acc_ >> 56);
+            acc_ <<= 8;
+            count_ = count_ > 8 ? count_ - 8 : 0;
+        }
+        Flush();
+    }
+
+private:
+    static constexpr size_t kChunk = 4096;
+
+    void Flush() {
+        if (fill_)
+            out_.PutBytes(buf_, fill_);
+        fill_ = 0;
+    }
+
+    ByteSink& out_;
+    uint64_t acc_ = 0;
+    unsigned count_ = 0; // below 32 between calls
+    size_t fill_ = 0;
+    uint8_t buf_[kChunk + 8];
+};
+
 class Encoder {
 public:
-    Encoder(ByteSink& out) : out_(out) {}
+    Encoder(ByteSink& out) : writer_(out) {}
     void Encode(const uint8_t* in, uint32_t n);
     unsigned LongestCode() const { return longestCode_; }
 
@@ -201,23 +300,18 @@ private:
     void InitTree();
     void InsertNode(int r);
     void DeleteNode(int p);
-    void Putcode(int l, unsigned c);
-    void PutLongCode(unsigned l, uint32_t code);
     void EncodeChar(unsigned c);
     void EncodePosition(unsigned c);
-    void EncodeEnd();
 
-    ByteSink& out_;
+    BitWriter writer_;
     uint8_t text_buf[kWindowSize + kWindowPad] = {};
     // Left and right child side by side, so the search picks a side by index instead of a branch.
     // Entries N+1..N+256 are the roots, one per first byte; only their right side is used.
-    int16_t link[N + 257][2] = {};
+    alignas(4) int16_t link[N + 257][2] = {};
     int16_t dad[N + 1] = {};
     HuffModel huff = {};
     int match_position = 0;
     int match_length = 0;
-    uint16_t putbuf = 0;
-    uint8_t putlen = 0;
     unsigned longestCode_ = 0;
 };
 
@@ -228,39 +322,52 @@ void Encoder::InitTree() {
         dad[i] = NIL;
 }
 
+// The child on one side. On little-endian machines both links come in one load, which then does not
+// wait for the comparison that picks the side.
+inline int Child(const int16_t (&links)[2], int side) {
+    if (kFastCompare) {
+        uint32_t v;
+        std::memcpy(&v, links, 4);
+        return int16_t(uint16_t(v >> (16 * side)));
+    }
+    return links[side];
+}
+
 // Inserts the string at r into its tree and finds the longest (then nearest) match on the way.
 void Encoder::InsertNode(int r) {
     const uint8_t* key = &text_buf[r];
+    const uint64_t keyHead = Load64(key + 1);
+    const uint64_t keyHeadSwapped = Swap64(keyHead);
     int p = N + 1 + key[0];
     rson(r) = lson(r) = NIL;
-    // Kept in registers during the walk, stored on the way out.
-    int length = 0;
-    int position = match_position;
+    // The best match so far as (length << 12) | (N - distance): the larger value is the longer match
+    // and, at equal length, the nearer one. Starting at length 2 lets only matches of 3 or more in.
+    unsigned best = unsigned(THRESHOLD) << 12 | (N - 1);
     int side = 1; // cmp >= 0: right
+    int i;
     for (;;) {
-        int q = link[p][side];
+        int q = Child(link[p], side);
         if (q == NIL) {
             link[p][side] = int16_t(r);
             dad[r] = int16_t(p);
-            match_length = length;
-            match_position = position;
-            return;
+            break;
         }
         p = q;
-        int i = CompareLength(key, &text_buf[p], side);
-        if (i > THRESHOLD) {
-            int here = ((r - p) & (N - 1)) - 1;
-            if (i > length) {
-                position = here;
-                if ((length = i) >= F)
-                    break;
-            } else if (i == length && here < position) {
-                position = here;
-            }
-        }
+        i = CompareLength(key, keyHead, keyHeadSwapped, &text_buf[p], side);
+        // The distance is 1..N-1, so the low part stays within 12 bits.
+        unsigned cand = unsigned(i) << 12 | unsigned(N - ((r - p) & (N - 1)));
+        best = cand > best ? cand : best;
+        if (i >= F)
+            break;
     }
-    match_length = length;
-    match_position = position;
+    if ((best >> 12) > unsigned(THRESHOLD)) {
+        match_length = int(best >> 12);
+        match_position = N - int(best & (N - 1)) - 1;
+    } else {
+        match_length = 0;
+    }
+    if (match_length < F)
+        return;
     // A full-length match: r replaces p, which leaves the tree.
     dad[r] = dad[p];
     lson(r) = lson(p);
@@ -304,70 +411,37 @@ void Encoder::DeleteNode(int p) {
     dad[p] = NIL;
 }
 
-// Sends the top l (at most 16) bits of the left-aligned code c.
-void Encoder::Putcode(int l, unsigned c) {
-    putbuf = uint16_t(putbuf | (c >> putlen));
-    if ((putlen += uint8_t(l)) >= 8) {
-        out_.Put(uint8_t(putbuf >> 8));
-        if ((putlen -= 8) >= 8) {
-            out_.Put(uint8_t(putbuf));
-            putlen -= 8;
-            putbuf = uint16_t(c << (l - putlen));
-        } else {
-            putbuf = uint16_t(putbuf << 8);
-        }
-    }
-}
-
-// Codes up to 16 bits go out in one piece exactly as a 16-bit accumulator would send them; a longer
-// one (possible after rebuilds on very skewed input) goes out as 16 bits plus the rest.
-void Encoder::PutLongCode(unsigned l, uint32_t code) {
-    if (l <= 16) {
-        Putcode(int(l), code >> 16);
-    } else {
-        Putcode(16, code >> 16);
-        Putcode(int(l - 16), code & 0xFFFF);
-    }
-}
-
 void Encoder::EncodeChar(unsigned c) {
-    // The code is gathered leaf first into a 32-bit accumulator. The tree keeps the sibling
-    // property and the root's frequency stays at most 0x8000, which bounds the depth far below 32.
+    // The code is gathered leaf first, the leaf's bit lowest. The tree keeps the sibling property
+    // and the root's frequency stays at most 0x8000, which bounds the depth far below 32.
+    const int16_t* up = huff.prnt;
     uint32_t code = 0;
     unsigned len = 0;
-    int k = huff.prnt[c + T];
+    ptrdiff_t k = up[c + T];
     do {
-        code >>= 1;
-        if (k & 1)
-            code |= 0x80000000u;
+        code |= uint32_t(k & 1) << len;
         len++;
-    } while ((k = huff.prnt[k]) != R);
-    PutLongCode(len, code);
+    } while ((k = up[k]) != R);
+    writer_.Put(code, len);
     if (len > longestCode_)
         longestCode_ = len;
     huff.Update(int(c));
 }
 
+// The prefix code of the upper six bits and the lower six bits, sent together.
 void Encoder::EncodePosition(unsigned c) {
-    unsigned i = c >> 6;
-    Putcode(kPos.p_len[i], unsigned(kPos.p_code[i]) << 8);
-    Putcode(6, (c & 0x3F) << 10);
-}
-
-void Encoder::EncodeEnd() {
-    if (putlen)
-        out_.Put(uint8_t(putbuf >> 8));
-}
-
-void PutLength(uint32_t n, ByteSink& out) {
-    for (int i = 0; i < 4; i++)
-        out.Put(uint8_t(n >> (8 * i)));
+    unsigned u = c >> 6;
+    unsigned len = kPos.p_len[u];
+    writer_.Put((unsigned(kPos.p_code[u]) >> (8 - len)) << 6 | (c & 0x3F), len + 6);
 }
 
 void Encoder::Encode(const uint8_t* in, uint32_t n) {
-    PutLength(n, out_);
-    if (n == 0)
+    for (int i = 0; i < 4; i++)
+        writer_.PutRawByte(uint8_t(n >> (8 * i)));
+    if (n == 0) {
+        writer_.Finish();
         return;
+    }
     huff.StartHuff();
     InitTree();
     int s = 0;
@@ -411,88 +485,73 @@ void Encoder::Encode(const uint8_t* in, uint32_t n) {
                 InsertNode(r);
         }
     } while (len > 0);
-    EncodeEnd();
+    writer_.Finish();
 }
 
 // Bits MSB first; bytes at or past the end of the valid data read as 0. pos keeps counting past the
-// end so that the caller can tell whether the stream was long enough.
-class BitReader {
-public:
-    BitReader(const uint8_t* buf, size_t start, size_t end) : buf_(buf), pos_(start), end_(end) {}
+// end so that the caller can tell whether the stream was long enough. Refills four bytes at a time
+// while four valid bytes remain, then one at a time.
+struct BitReader {
+    const uint8_t* buf;
+    size_t pos;
+    size_t end;
+    uint64_t bits;
+    int count;
+
+    void Refill() {
+        if (count <= 32 && pos < end && end - pos >= 4) {
+            const uint8_t* p = buf + pos;
+            uint32_t w = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+            bits |= uint64_t(w) << (32 - count);
+            pos += 4;
+            count += 32;
+            return;
+        }
+        while (count <= 56) {
+            uint64_t b = pos < end ? buf[pos] : 0;
+            pos++;
+            bits |= b << (56 - count);
+            count += 8;
+        }
+    }
 
     unsigned GetBit() {
-        if (count_ == 0)
+        if (count == 0)
             Refill();
-        unsigned bit = unsigned(bits_ >> 63);
-        bits_ <<= 1;
-        count_--;
+        unsigned bit = unsigned(bits >> 63);
+        bits <<= 1;
+        count--;
         return bit;
     }
 
     unsigned GetByte() {
-        if (count_ < 8)
+        if (count < 8)
             Refill();
-        unsigned byte = unsigned(bits_ >> 56);
-        bits_ <<= 8;
-        count_ -= 8;
+        unsigned byte = unsigned(bits >> 56);
+        bits <<= 8;
+        count -= 8;
         return byte;
     }
 
     // Bits taken so far, counted from start.
-    uint64_t BitsTaken(size_t start) const { return uint64_t(pos_ - start) * 8 - unsigned(count_); }
-
-private:
-    void Refill() {
-        while (count_ <= 56) {
-            uint64_t b = pos_ < end_ ? buf_[pos_] : 0;
-            pos_++;
-            bits_ |= b << (56 - count_);
-            count_ += 8;
-        }
-    }
-
-    const uint8_t* buf_;
-    size_t pos_;
-    size_t end_;
-    uint64_t bits_ = 0;
-    int count_ = 0;
+    uint64_t BitsTaken(size_t start) const { return uint64_t(pos - start) * 8 - unsigned(count); }
 };
 
 class Decoder {
 public:
-    Decoder(const uint8_t* buf, size_t start, size_t end, ByteSink& out) : reader_(buf, start, end), out_(out) {}
+    Decoder(const uint8_t* buf, size_t start, size_t end, ByteSink& out) : reader_{buf, start, end, 0, 0}, out_(out) {}
     void Decode(uint32_t textsize);
     uint64_t BitsTaken(size_t start) const { return reader_.BitsTaken(start); }
 
 private:
-    int DecodeChar();
-    int DecodePosition();
+    static constexpr int kChunk = 4096;
 
     BitReader reader_;
     ByteSink& out_;
     uint8_t text_buf[N] = {};
     HuffModel huff = {};
+    uint8_t out_buf[kChunk + F];
 };
-
-int Decoder::DecodeChar() {
-    unsigned c = unsigned(huff.son[R]);
-    while (c < unsigned(T)) {
-        c += reader_.GetBit();
-        c = unsigned(huff.son[c]);
-    }
-    c -= T;
-    huff.Update(int(c));
-    return int(c);
-}
-
-int Decoder::DecodePosition() {
-    unsigned i = reader_.GetByte();
-    unsigned c = unsigned(kPos.d_code[i]) << 6;
-    unsigned j = kPos.d_len[i] - 2u;
-    while (j--)
-        i = (i << 1) + reader_.GetBit();
-    return int(c | (i & 0x3F));
-}
 
 void Decoder::Decode(uint32_t textsize) {
     if (textsize == 0)
@@ -500,27 +559,54 @@ void Decoder::Decode(uint32_t textsize) {
     huff.StartHuff();
     for (int i = 0; i < N - F; i++)
         text_buf[i] = ' ';
+    // Reader and output position live in locals for the loop, so they stay in registers.
+    BitReader rd = reader_;
+    const int16_t* const son = huff.son;
+    uint8_t* const window = text_buf;
+    int fill = 0;
     int r = N - F;
     for (uint32_t count = 0; count < textsize;) {
-        int c = DecodeChar();
+        // The bit picks the table (son or son + 1) off the chain of loads, so each step down is
+        // one dependent load.
+        ptrdiff_t node = son[R];
+        while (node < T) {
+            const int16_t* row = son + rd.GetBit();
+            node = row[node];
+        }
+        unsigned c = unsigned(node - T);
+        huff.Update(int(c));
         if (c < 256) {
-            out_.Put(uint8_t(c));
-            text_buf[r++] = uint8_t(c);
-            r &= N - 1;
+            out_buf[fill++] = uint8_t(c);
+            window[r] = uint8_t(c);
+            r = (r + 1) & (N - 1);
             count++;
         } else {
+            unsigned b = rd.GetByte();
+            unsigned pos = unsigned(kPos.d_code[b]) << 6;
+            unsigned extra = kPos.d_len[b] - 2u;
+            while (extra--)
+                b = (b << 1) + rd.GetBit();
+            pos |= b & 0x3F;
             // The source start is fixed before copying; a position of 0 repeats the last byte.
-            int i = (r - DecodePosition() - 1) & (N - 1);
-            int j = c - 255 + THRESHOLD;
+            int i = (r - int(pos) - 1) & (N - 1);
+            int j = int(c) - 255 + THRESHOLD;
             for (int k = 0; k < j; k++) {
-                uint8_t b = text_buf[(i + k) & (N - 1)];
-                out_.Put(b);
-                text_buf[r++] = b;
-                r &= N - 1;
+                uint8_t v = window[(i + k) & (N - 1)];
+                out_buf[fill + k] = v;
+                window[r] = v;
+                r = (r + 1) & (N - 1);
             }
+            fill += j;
             count += uint32_t(j);
         }
+        if (fill >= kChunk) {
+            out_.PutBytes(out_buf, size_t(fill));
+            fill = 0;
+        }
     }
+    if (fill)
+        out_.PutBytes(out_buf, size_t(fill));
+    reader_ = rd;
 }
 
 } // namespace

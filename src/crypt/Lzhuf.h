@@ -8,6 +8,12 @@ class ByteSink {
 public:
     virtual ~ByteSink() = default;
     virtual void Put(uint8_t b) = 0;
+    // The codec hands its output over in chunks through this; one virtual call per chunk instead of
+    // one per byte. The same bytes in the same order as n calls of Put.
+    virtual void PutBytes(const uint8_t* p, size_t n) {
+        for (size_t i = 0; i < n; i++)
+            Put(p[i]);
+    }
 };
 
 // Lets tests see how long the Huffman codes got: past 16 bits the published 16-bit accumulator fails.

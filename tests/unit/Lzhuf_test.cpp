@@ -232,6 +232,30 @@ TEST(Lzhuf, CodesLongerThanSixteenBitsRoundTrip) {
     EXPECT_EQ(Decode(stream), in);
 }
 
+// A sink that only knows Put sees the same bytes as the sinks that take chunks.
+TEST(Lzhuf, BytewiseSinkSeesTheSameBytes) {
+    struct BytewiseSink : ByteSink {
+        Bytes bytes;
+        void Put(uint8_t b) override { bytes.push_back(b); }
+    };
+    std::mt19937 rng(3);
+    Bytes in = RandomText(rng, 30000);
+    BytewiseSink encoded;
+    LzhufEncode(in.data(), uint32_t(in.size()), encoded);
+    EXPECT_EQ(encoded.bytes, Encode(in));
+    BytewiseSink decoded;
+    LzhufDecode(encoded.bytes.data(), 0, encoded.bytes.size(), decoded);
+    EXPECT_EQ(decoded.bytes, in);
+
+    // A fixed buffer keeps what fits and notes the rest.
+    Bytes small(10000);
+    MemorySink sink(small.data(), small.size());
+    LzhufDecode(encoded.bytes.data(), 0, encoded.bytes.size(), sink);
+    EXPECT_EQ(sink.Size(), small.size());
+    EXPECT_TRUE(sink.Overflowed());
+    EXPECT_TRUE(std::equal(small.begin(), small.end(), in.begin()));
+}
+
 TEST(Lzhuf, MaxTextLengthBoundsTheDensestStream) {
     // A long run of one byte is the densest stream there is: matches of 60 at position 0.
     Bytes run = Repeat('x', 1 << 20);
