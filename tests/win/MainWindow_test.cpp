@@ -126,6 +126,28 @@ TEST(MainWindow, LoginListIsKnownByItsNameIgnoringCase) {
     EXPECT_EQ(logins, std::vector<std::string>{"aa"});
 }
 
+TEST(MainWindow, OverlongListPathIsCutToTheBufferSize) {
+    TempDir dir;
+    std::string ini = dir.File("Pelmar.ini");
+    std::string longPath = dir.Path() + "\\" + std::string(300, 'a') + ".txt";
+    WritePrivateProfileStringA("pelmar", "list", longPath.c_str(), ini.c_str());
+    std::string message;
+    WhenDialogAppears("Pelmar", [&](HWND box) {
+        message = MessageBoxText(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    std::string unloaded;
+    std::vector<std::string> entries{"<not run>"};
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        unloaded = dlg.State().unloadedListFile;
+        entries = ListBoxItems(dlg.ListBox(IDC_LIST));
+    });
+    EXPECT_EQ(message, "Can't open List Box file!");
+    EXPECT_EQ(unloaded, longPath.substr(0, 255));
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(ReadIni(ini, "list"), longPath) << "a failed load leaves the setting alone";
+}
+
 TEST(MainWindow, ControlsAreLaidOutAfterAResize) {
     TempDir dir;
     std::string ini = WriteSettings(dir, "left=100\r\ntop=100\r\nwidth=200\r\nheight=300\r\n");

@@ -168,4 +168,27 @@ TEST(Tray, RegularStartStaysShown) {
     });
 }
 
+TEST(Tray, IconComesBackWhenTheShellRestarts) {
+    TempDir dir;
+    RunMainDialog(WriteSettings(dir, kPlaced), [&](CListDlg& dlg) {
+        HWND hwnd = dlg.m_hWnd;
+        const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+        // Shown: nothing to put back.
+        SendMessageA(hwnd, taskbarCreated, 0, 0);
+        EXPECT_FALSE(TrayIconExists(hwnd));
+
+        SendMessageA(hwnd, WM_COMMAND, ID_TRAY, 0);
+        ASSERT_TRUE(InTray(hwnd));
+        Shell_NotifyIconA(NIM_DELETE, &dlg.State().trayIcon);  // what a shell restart does to it
+        ASSERT_FALSE(TrayIconExists(hwnd));
+        SendMessageA(hwnd, taskbarCreated, 0, 0);
+        EXPECT_TRUE(InTray(hwnd));
+
+        TrayCallback(hwnd, WM_LBUTTONUP);
+        SendMessageA(hwnd, taskbarCreated, 0, 0);
+        EXPECT_TRUE(IsWindowVisible(hwnd));
+        EXPECT_FALSE(TrayIconExists(hwnd));
+    });
+}
+
 } // namespace
