@@ -6,16 +6,11 @@
 #include <cstring>
 
 #include "WinTestSupport.h"
+#include "WindowGeometry.h"
 #include "app/ListDlg.h"
 #include "resource.h"
 
 namespace {
-
-RECT WindowRect(HWND hwnd) {
-    RECT r = {};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
 
 // A control's rectangle in its dialog's client coordinates.
 RECT ClientRectOf(HWND dlg, int id) {
@@ -25,17 +20,6 @@ RECT ClientRectOf(HWND dlg, int id) {
 }
 
 bool IsTopmost(HWND hwnd) { return (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string Show(const RECT& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + ")";
-}
-
-RECT XYWH(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
 
 // A settings file naming an existing list, plus the given lines of section "pelmar".
 std::string WriteSettings(TempDir& dir, const std::string& lines) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
+#include "WindowGeometry.h"
 #include "resource.h"
 
 namespace {
@@ -118,16 +119,6 @@ private:
     std::string m_exe;
     PROCESS_INFORMATION m_process = {};
 };
-
-RECT WindowRect(HWND hwnd) {
-    RECT r = {};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 int ListCount(HWND dlg) { return int(SendMessageA(GetDlgItem(dlg, IDC_LIST), LB_GETCOUNT, 0, 0)); }
 

@@ -2,27 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
+#include "WindowGeometry.h"
 #include "app/ListDlg.h"
 #include "resource.h"
 
 namespace {
-
-RECT WindowRect(HWND hwnd) {
-    RECT r = {};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
-
-RECT XYWH(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string Show(const RECT& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + ")";
-}
 
 // The shell modifies only an icon it holds, so an empty modification tells whether ours is there.
 bool TrayIconExists(HWND dlg) {
