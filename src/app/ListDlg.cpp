@@ -7,6 +7,7 @@
 
 namespace {
 CListDlg* g_listDlg = nullptr;
+constexpr size_t kMaxListPath = 255;  // file names live in 256-byte buffers
 
 struct Placement {
     int x, y, width, height;
@@ -94,6 +95,9 @@ void CListDlg::SetUpIcons() {
 
 void CListDlg::LoadStartupList() {
     std::string name = ReadSetting(TextSetting::List);
+    // Paths are at most 255 characters; a longer value is cut and then fails to open like any bad name.
+    if (name.size() > kMaxListPath)
+        name.resize(kMaxListPath);
     m_state.listKind = KindFromName(name);
     if (!LoadList(name))
         m_state.unloadedListFile = name;  // keep the next in-place save from replacing it
@@ -134,8 +138,14 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     case WM_DESTROY: OnDestroy(); return false;
     case WM_SYSCOMMAND: return OnSysCommand(wParam);
     case kTrayCallbackMessage: result = OnTrayNotify(lParam); return true;
-    default: return CDialog::OnMessage(msg, wParam, lParam, result);
+    default: break;
     }
+    // A registered message has no constant id to switch on.
+    if (msg == TaskbarCreatedMessage()) {
+        OnTaskbarCreated();
+        return true;
+    }
+    return CDialog::OnMessage(msg, wParam, lParam, result);
 }
 
 bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {

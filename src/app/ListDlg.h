@@ -9,6 +9,8 @@
 #include "list/ListText.h"
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 100;
+// Broadcast by the shell when the taskbar is (re)created; every tray icon must then be added again.
+UINT TaskbarCreatedMessage();
 constexpr int kMaxDropEntries = 128;
 
 // Timers of the main dialog; every one fires once.
@@ -99,6 +101,7 @@ private:
 
     // Tray.
     LRESULT OnTrayNotify(LPARAM mouseMessage);
+    void OnTaskbarCreated();
     bool OnSysCommand(WPARAM command);
 
     // Small commands.

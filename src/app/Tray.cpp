@@ -46,3 +46,14 @@ bool CListDlg::OnSysCommand(WPARAM command) {
     default: return false;
     }
 }
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+// The shell restarted and forgot its icons: put ours back while the window is hidden behind it.
+void CListDlg::OnTaskbarCreated() {
+    if (!IsWindowVisible(m_hWnd) && m_state.trayIcon.hWnd == m_hWnd)
+        Shell_NotifyIconA(NIM_ADD, &m_state.trayIcon);
+}

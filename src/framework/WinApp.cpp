@@ -47,7 +47,7 @@ int CWinApp::Main(HINSTANCE instance) {
 }
 
 int CWinApp::Run() {
-    MSG msg;
+    MSG msg = {};  // a failing GetMessage leaves it unfilled
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

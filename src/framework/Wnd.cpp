@@ -224,6 +224,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         return FALSE;
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        // Destroyed from outside (its owner went first): the modal loop must not wait for it forever.
+        dialog->m_hWnd = nullptr;
+        dialog->m_ending = true;
         return FALSE;
     }
     try {
