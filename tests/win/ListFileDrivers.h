@@ -21,6 +21,21 @@ struct FileDialogSeen {
     std::vector<std::string> filters;
 };
 
+// A list box's entries read through the wide messages: Wine's ANSI LB_GETTEXT overruns a fixed
+// 512-character buffer on longer entries.
+inline std::vector<std::string> WideListBoxItems(HWND box) {
+    std::vector<std::string> items;
+    int count = int(SendMessageW(box, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::wstring wide(size_t(SendMessageW(box, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+        int n = int(SendMessageW(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0])));
+        std::string text(size_t(n) * 2, '\0');
+        text.resize(size_t(WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &text[0], int(text.size()), nullptr, nullptr)));
+        items.push_back(text);
+    }
+    return items;
+}
+
 inline std::vector<std::string> ComboItems(HWND combo) {
     std::vector<std::string> items;
     int count = int(SendMessageA(combo, CB_GETCOUNT, 0, 0));
@@ -68,12 +83,15 @@ struct ItemDialogSeen {
 };
 
 struct ItemAnswer {
-    bool ok = true;
-    std::string text, login, password;  // typed into the fields before OK
+    ItemAnswer(bool ok = true, std::string text = "", std::string login = "", std::string password = "")
+        : ok(ok), text(std::move(text)), login(std::move(login)), password(std::move(password)) {}
+    bool ok;
+    std::string text, login, password;  // typed into the fields before OK or Cancel
     bool type = true;                    // false: press OK on what the dialog shows
 };
 
-inline void AnswerItemDialog(const std::string& title, const ItemAnswer& answer, ItemDialogSeen* seen = nullptr) {
+inline void AnswerItemDialog(const std::string& title, const ItemAnswer& answer, ItemDialogSeen* seen = nullptr,
+                             int timeoutMs = 10000) {
     WhenDialogAppears(title, [=](HWND dlg) {
         if (seen) {
             seen->appeared = true;
@@ -94,7 +112,7 @@ inline void AnswerItemDialog(const std::string& title, const ItemAnswer& answer,
             SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_PASSWORD), answer.password.c_str());
         }
         PostMessageA(dlg, WM_COMMAND, answer.ok ? IDOK : IDCANCEL, 0);
-    });
+    }, timeoutMs);
 }
 
 inline void Command(CListDlg& dlg, UINT id) { SendMessageA(dlg.m_hWnd, WM_COMMAND, id, 0); }
