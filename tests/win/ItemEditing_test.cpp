@@ -170,11 +170,13 @@ TEST(ItemEditing, AListThatFailedToLoadAtStartIsNotOverwrittenUnasked) {
         AnswerItemDialog("Add Listbox Item", {true, "first"});
         AnswerFileDialog("Save As", "", &cancelled);
         Command(dlg, ID_ADD_ITEM);
+        CancelDialogActions();
         EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), (Items{"first"}));
 
         AnswerItemDialog("Add Listbox Item", {true, "second"});
         AnswerFileDialog("Save As", other, &chosen);
         Command(dlg, ID_ADD_ITEM);
+        CancelDialogActions();
 
         // From now on the list has its own file and saves go there in place.
         AnswerItemDialog("Add Listbox Item", {true, "third"});
