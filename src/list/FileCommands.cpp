@@ -3,19 +3,23 @@
 
 #include <commdlg.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "app/Settings.h"
 #include "framework/File.h"
 
 // The record without the members Windows 2000 added, so older systems accept it too.
+// (OPENFILENAME_SIZE_VERSION_400A is not a constant expression, so check its definition's offsetof.)
 #ifndef _WIN64
-static_assert(OPENFILENAME_SIZE_VERSION_400A == 76, "the 4.00 open-file record is 76 bytes");
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+              "the 4.00 open-file record is 76 bytes");
 #endif
 
 namespace {
 // Each text ends in a NUL and the literal adds the second one that ends the list.
-const char kTextFilters[] = "Text Files (*.txt)\0 *.txt\0 Encrypted Files (*.ple)\0 *.ple\0 All Files(*.*)\0 *.*\0";
+const char kTextFilters[] =
+    "Text Files (*.txt)\0 *.txt\0 Encrypted Files (*.ple)\0 *.ple\0 All Files(*.*)\0 *.*\0";
 const char kEncryptedFilter[] = "Encrypted Files (*.ple)\0 *.ple\0";
 const char kPlaceholderEntry[] = "Modify this first item";
 
@@ -72,7 +76,7 @@ void CListDlg::OnFileOpen() {
         return;
     // A file of an encrypted list chosen here asks for its password again.
     SetCurrentPassword(std::string());
-    LoadAs(*this, kPlainList);  // LoadList makes it a login or encrypted list by the name
+    LoadAs(*this, kPlainList); // LoadList makes it a login or encrypted list by the name
 }
 
 void CListDlg::OnLoadLoginFile() {

@@ -22,7 +22,7 @@ BOOL CItemDlg::OnInitDialog() {
     SetFocus(GetDlgItem(IDC_ITEM_TEXT));
     if (m_loginFields)
         ShowLoginFields();
-    return FALSE;  // the focus is set already
+    return FALSE; // the focus is set already
 }
 
 void CItemDlg::ShowLoginFields() {

@@ -55,7 +55,7 @@ void CListDlg::SaveList(int mode) {
 
     std::string text = BuildListText(ReadItemList(m_hWnd, m_state.listKind), m_state.listKind);
     bool written = m_state.listKind == kEncryptedList ? SaveEncrypted(text, nameChosen) : SaveTextFile(text);
-    Wipe(text);  // a login or encrypted list's text holds passwords
+    Wipe(text); // a login or encrypted list's text holds passwords
     if (!written) {
         m_state.listKind = savedKind;
         return;

@@ -11,7 +11,7 @@ TEST(FileCommands, NewWritesThePlaceholderEntryAndLoadsIt) {
     TempDir dir;
     std::string ini = StartWith(dir, "start.txt", "old\r\n");
     std::string target = dir.File("fresh.txt");
-    WriteFileBytes(target, "an existing file's text\r\n");  // replaced without a question
+    WriteFileBytes(target, "an existing file's text\r\n"); // replaced without a question
     FileDialogSeen seen;
     RunMainDialog(ini, [&](CListDlg& dlg) {
         dlg.State().listKind = kLoginList;
@@ -34,7 +34,7 @@ TEST(FileCommands, OpenLoadsEachKindOfList) {
     // The program's own Pelmar.plr is a login list by its name; a name ending in ple is an encrypted
     // list, and this one's text is no container, so the load fails and the list stays.
     const struct {
-        std::string path;  // empty: in the test's folder
+        std::string path; // empty: in the test's folder
         std::string name, bytes;
         ListKind kindAfter;
         Items entries, logins;
@@ -46,18 +46,20 @@ TEST(FileCommands, OpenLoadsEachKindOfList) {
     for (const auto& c : cases) {
         TempDir dir;
         std::string ini = dir.File("Pelmar.ini");
-        WriteFileBytes(dir.File("Pelmar.plr"), "login site\r\n" + ShiftLoginField("login name") + "\r\n \r\n");
+        WriteFileBytes(dir.File("Pelmar.plr"),
+                       "login site\r\n" + ShiftLoginField("login name") + "\r\n \r\n");
         std::string file = (c.path.empty() ? dir.Path() + "\\" : c.path) + c.name;
         WriteFileBytes(file, c.bytes);
         FileDialogSeen seen;
         std::string password = "<unset>", message;
         RunMainDialog(ini, [&](CListDlg& dlg) {
             dlg.SetCurrentPassword("earlier");
-            Command(dlg, ID_LOAD_LOGIN_FILE);  // start from a login list
+            Command(dlg, ID_LOAD_LOGIN_FILE); // start from a login list
             AnswerFileDialog("Open a Listbox File", file, &seen);
             if (c.kindAfter == kLoginList && c.path.empty())
                 AnswerMessageBox(&message);
-            WhenDialogAppears("Enter your Password", [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+            WhenDialogAppears("Enter your Password",
+                              [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
             Command(dlg, ID_FILE_OPEN);
             CancelDialogActions();
             password = dlg.CurrentPassword();
@@ -84,7 +86,8 @@ TEST(FileCommands, LoadLoginFileReadsTheLoginFileBesideTheSettings) {
         std::string ini = StartWith(dir, "start.txt", "plain\r\n");
         std::string loginFile = dir.File("Pelmar.plr");
         if (loginFileExists)
-            WriteFileBytes(loginFile, "bank\r\n" + ShiftLoginField("me") + "\r\n" + ShiftLoginField("pw") + "\r\n");
+            WriteFileBytes(loginFile,
+                           "bank\r\n" + ShiftLoginField("me") + "\r\n" + ShiftLoginField("pw") + "\r\n");
         std::string message;
         RunMainDialog(ini, [&](CListDlg& dlg) {
             if (!loginFileExists)

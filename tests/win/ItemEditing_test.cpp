@@ -26,7 +26,7 @@ struct Edited {
 
 // Starts on the plain start list, selects, runs one command and answers its item dialog.
 const char* TitleOf(UINT command) {
-    return command == ID_ADD_ITEM ? "Add Listbox Item"
+    return command == ID_ADD_ITEM      ? "Add Listbox Item"
            : command == ID_MODIFY_ITEM ? "Modify this Listbox item"
                                        : "Delete this Listbox item?";
 }
@@ -56,20 +56,43 @@ TEST(ItemEditing, ConfirmedChangesLandInTheListAndTheFile) {
         std::string shownText;
         Items after;
     } cases[] = {
-        {"add, nothing selected", ID_ADD_ITEM, {}, {true, "new"}, "",
+        {"add, nothing selected",
+         ID_ADD_ITEM,
+         {},
+         {true, "new"},
+         "",
          {"e0", "e1", "e2", "e3", "e4", "e5", "new"}},
-        {"add after the lowest selected", ID_ADD_ITEM, {2, 5}, {true, "new"}, "",
+        {"add after the lowest selected",
+         ID_ADD_ITEM,
+         {2, 5},
+         {true, "new"},
+         "",
          {"e0", "e1", "e2", "new", "e3", "e4", "e5"}},
-        {"add an empty text", ID_ADD_ITEM, {0}, {true, ""}, "",
-         {"e0", "", "e1", "e2", "e3", "e4", "e5"}},
-        {"add a long text", ID_ADD_ITEM, {}, {true, longText}, "",
+        {"add an empty text", ID_ADD_ITEM, {0}, {true, ""}, "", {"e0", "", "e1", "e2", "e3", "e4", "e5"}},
+        {"add a long text",
+         ID_ADD_ITEM,
+         {},
+         {true, longText},
+         "",
          {"e0", "e1", "e2", "e3", "e4", "e5", longText.substr(0, 1023)}},
-        {"modify the lowest selected", ID_MODIFY_ITEM, {4, 1, 3}, {true, "changed"},
-         "e1", {"e0", "changed", "e2", "e3", "e4", "e5"}},
-        {"modify to a long text", ID_MODIFY_ITEM, {0}, {true, longText}, "e0",
+        {"modify the lowest selected",
+         ID_MODIFY_ITEM,
+         {4, 1, 3},
+         {true, "changed"},
+         "e1",
+         {"e0", "changed", "e2", "e3", "e4", "e5"}},
+        {"modify to a long text",
+         ID_MODIFY_ITEM,
+         {0},
+         {true, longText},
+         "e0",
          {longText.substr(0, 1023), "e1", "e2", "e3", "e4", "e5"}},
-        {"delete the lowest selected, ignoring edits", ID_DELETE_ITEM, {3, 5}, {true, "typed over"},
-         "e3", {"e0", "e1", "e2", "e4", "e5"}},
+        {"delete the lowest selected, ignoring edits",
+         ID_DELETE_ITEM,
+         {3, 5},
+         {true, "typed over"},
+         "e3",
+         {"e0", "e1", "e2", "e4", "e5"}},
     };
     for (const auto& c : cases) {
         Edited out = EditPlainList(c.command, c.selection, c.answer);
@@ -87,11 +110,8 @@ TEST(ItemEditing, CancelAndAMissingSelectionChangeNothing) {
         std::vector<int> selection;
         bool dialogExpected;
     } cases[] = {
-        {ID_ADD_ITEM, {1}, true},
-        {ID_MODIFY_ITEM, {1}, true},
-        {ID_DELETE_ITEM, {1}, true},
-        {ID_MODIFY_ITEM, {}, false},
-        {ID_DELETE_ITEM, {}, false},
+        {ID_ADD_ITEM, {1}, true},    {ID_MODIFY_ITEM, {1}, true}, {ID_DELETE_ITEM, {1}, true},
+        {ID_MODIFY_ITEM, {}, false}, {ID_DELETE_ITEM, {}, false},
     };
     for (const auto& c : cases) {
         ItemAnswer cancel;
@@ -159,7 +179,8 @@ TEST(ItemEditing, AListThatFailedToLoadAtStartIsNotOverwrittenUnasked) {
     TempDir dir;
     std::string ini = StartWith(dir, "list.txt", "precious\r\nentries\r\n");
     std::string other = dir.File("other.txt");
-    HANDLE held = CreateFileA(dir.File("list.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held =
+        CreateFileA(dir.File("list.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     std::string startMessage;
     AnswerMessageBox(&startMessage);

@@ -18,7 +18,7 @@ TEST(ListBenchmark, LoadAndSaveLargeLists) {
         std::string bytes;
         for (int i = 0; i < count; ++i) {
             char line[64];
-            std::snprintf(line, sizeof line, "entry %07d of a benchmark list\r\n", i);  // 32 bytes with CR LF
+            std::snprintf(line, sizeof line, "entry %07d of a benchmark list\r\n", i); // 32 bytes with CR LF
             bytes += line;
         }
         std::string ini = drivers::StartWith(dir, "start.txt", "x\r\n");
@@ -40,8 +40,8 @@ TEST(ListBenchmark, LoadAndSaveLargeLists) {
         });
         EXPECT_EQ(loaded, count);
         EXPECT_EQ(ReadFileBytes(file), bytes);
-        std::printf("[ bench    ] %d entries (%zu bytes): load %.3f s, save %.3f s\n", count, bytes.size(), load,
-                    save);
+        std::printf("[ bench    ] %d entries (%zu bytes): load %.3f s, save %.3f s\n", count, bytes.size(),
+                    load, save);
     }
 }
 } // namespace

@@ -12,7 +12,7 @@
 #include "resource.h"
 
 namespace drivers {
-const int kFileNameCombo = 0x47c;  // a ComboBoxEx32 in the common file dialogs
+const int kFileNameCombo = 0x47c; // a ComboBoxEx32 in the common file dialogs
 const int kFileTypeCombo = 0x470;
 
 struct FileDialogSeen {
@@ -30,7 +30,8 @@ inline std::vector<std::string> WideListBoxItems(HWND box) {
         std::wstring wide(size_t(SendMessageW(box, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
         int n = int(SendMessageW(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0])));
         std::string text(size_t(n) * 2, '\0');
-        text.resize(size_t(WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &text[0], int(text.size()), nullptr, nullptr)));
+        text.resize(size_t(
+            WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &text[0], int(text.size()), nullptr, nullptr)));
         items.push_back(text);
     }
     return items;
@@ -49,7 +50,8 @@ inline std::vector<std::string> ComboItems(HWND combo) {
 
 // Answers the next file dialog titled title: types name (a full path or a name in the folder it shows)
 // and presses OK, or presses Cancel when name is empty.
-inline void AnswerFileDialog(const std::string& title, const std::string& name, FileDialogSeen* seen = nullptr) {
+inline void AnswerFileDialog(const std::string& title, const std::string& name,
+                             FileDialogSeen* seen = nullptr) {
     WhenDialogAppears(title, [=](HWND dlg) {
         if (seen) {
             seen->appeared = true;
@@ -69,7 +71,7 @@ inline void AnswerFileDialog(const std::string& title, const std::string& name, 
 inline void AnswerMessageBox(std::string* text) {
     WhenDialogAppears("Pelmar", [=](HWND box) {
         if (!GetDlgItem(box, 0xFFFF))
-            return;  // the main dialog itself, not a box
+            return; // the main dialog itself, not a box
         if (text)
             *text = MessageBoxText(box);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -86,40 +88,47 @@ struct ItemAnswer {
     ItemAnswer(bool ok = true, std::string text = "", std::string login = "", std::string password = "")
         : ok(ok), text(std::move(text)), login(std::move(login)), password(std::move(password)) {}
     bool ok;
-    std::string text, login, password;  // typed into the fields before OK or Cancel
-    bool type = true;                    // false: press OK on what the dialog shows
+    std::string text, login, password; // typed into the fields before OK or Cancel
+    bool type = true;                  // false: press OK on what the dialog shows
 };
 
-inline void AnswerItemDialog(const std::string& title, const ItemAnswer& answer, ItemDialogSeen* seen = nullptr,
-                             int timeoutMs = 10000) {
-    WhenDialogAppears(title, [=](HWND dlg) {
-        if (seen) {
-            seen->appeared = true;
-            seen->title = WindowText(dlg);
-            seen->text = WindowText(GetDlgItem(dlg, IDC_ITEM_TEXT));
-            seen->login = WindowText(GetDlgItem(dlg, IDC_ITEM_LOGIN));
-            seen->password = WindowText(GetDlgItem(dlg, IDC_ITEM_PASSWORD));
-            seen->loginShown = IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_LOGIN)) &&
-                               IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_PASSWORD));
-            seen->labelsShown = IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_SITE_LABEL)) &&
-                                IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_LOGIN_LABEL)) &&
-                                IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_PASSWORD_LABEL));
-            seen->passwordMasked = SendMessageA(GetDlgItem(dlg, IDC_ITEM_PASSWORD), EM_GETPASSWORDCHAR, 0, 0) != 0;
-        }
-        if (answer.type) {
-            SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_TEXT), answer.text.c_str());
-            SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_LOGIN), answer.login.c_str());
-            SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_PASSWORD), answer.password.c_str());
-        }
-        PostMessageA(dlg, WM_COMMAND, answer.ok ? IDOK : IDCANCEL, 0);
-    }, timeoutMs);
+inline void AnswerItemDialog(const std::string& title, const ItemAnswer& answer,
+                             ItemDialogSeen* seen = nullptr, int timeoutMs = 10000) {
+    WhenDialogAppears(
+        title,
+        [=](HWND dlg) {
+            if (seen) {
+                seen->appeared = true;
+                seen->title = WindowText(dlg);
+                seen->text = WindowText(GetDlgItem(dlg, IDC_ITEM_TEXT));
+                seen->login = WindowText(GetDlgItem(dlg, IDC_ITEM_LOGIN));
+                seen->password = WindowText(GetDlgItem(dlg, IDC_ITEM_PASSWORD));
+                seen->loginShown = IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_LOGIN)) &&
+                                   IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_PASSWORD));
+                seen->labelsShown = IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_SITE_LABEL)) &&
+                                    IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_LOGIN_LABEL)) &&
+                                    IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_PASSWORD_LABEL));
+                seen->passwordMasked =
+                    SendMessageA(GetDlgItem(dlg, IDC_ITEM_PASSWORD), EM_GETPASSWORDCHAR, 0, 0) != 0;
+            }
+            if (answer.type) {
+                SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_TEXT), answer.text.c_str());
+                SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_LOGIN), answer.login.c_str());
+                SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_PASSWORD), answer.password.c_str());
+            }
+            PostMessageA(dlg, WM_COMMAND, answer.ok ? IDOK : IDCANCEL, 0);
+        },
+        timeoutMs);
 }
 
-inline void Command(CListDlg& dlg, UINT id) { SendMessageA(dlg.m_hWnd, WM_COMMAND, id, 0); }
+inline void Command(CListDlg& dlg, UINT id) {
+    SendMessageA(dlg.m_hWnd, WM_COMMAND, id, 0);
+}
 
 // Replaces what the entry list box (and, for a login list, the hidden boxes) hold.
 inline void SetEntries(CListDlg& dlg, const std::vector<std::string>& texts,
-                       const std::vector<std::string>& logins = {}, const std::vector<std::string>& passwords = {}) {
+                       const std::vector<std::string>& logins = {},
+                       const std::vector<std::string>& passwords = {}) {
     const int ids[3] = {IDC_LIST, IDC_LOGIN_LIST, IDC_PASSWORD_LIST};
     const std::vector<std::string>* columns[3] = {&texts, &logins, &passwords};
     for (int b = 0; b < 3; ++b) {

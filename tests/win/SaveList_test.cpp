@@ -46,10 +46,13 @@ TEST(SaveList, LoginListGoesToTheLoginFileWithoutADialog) {
         RunMainDialog(ini, [&](CListDlg& dlg) {
             Command(dlg, ID_LOAD_LOGIN_FILE);
             SetEntries(dlg, {"bank", "", "mail"}, {"ab", "k", ""}, {"\x02", "", "pw"});
-            WhenDialogAppears("Save As", [&](HWND d) {
-                dialogShown = true;
-                PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
-            }, 300);
+            WhenDialogAppears(
+                "Save As",
+                [&](HWND d) {
+                    dialogShown = true;
+                    PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+                },
+                300);
             dlg.SaveList(mode);
             PumpFor(100);
             CancelDialogActions();
@@ -58,7 +61,8 @@ TEST(SaveList, LoginListGoesToTheLoginFileWithoutADialog) {
             EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LOGIN_LIST)), (Items{"ab", "k", ""}));
         });
         EXPECT_FALSE(dialogShown) << mode;
-        EXPECT_EQ(ReadFileBytes(loginFile), "bank\r\n\x57\x58\r\n\xF8\r\n \r\na\r\n \r\nmail\r\n \r\nfm\r\n") << mode;
+        EXPECT_EQ(ReadFileBytes(loginFile), "bank\r\n\x57\x58\r\n\xF8\r\n \r\na\r\n \r\nmail\r\n \r\nfm\r\n")
+            << mode;
         EXPECT_EQ(ReadIni(ini, "list"), loginFile) << mode;
     }
 }
@@ -67,7 +71,7 @@ TEST(SaveList, KindAfterSavingFollowsTheChosenName) {
     const struct {
         ListKind before;
         int mode;
-        std::string chosen;  // empty: no dialog expected
+        std::string chosen; // empty: no dialog expected
         ListKind after;
         bool writesChosen;
     } cases[] = {
@@ -123,12 +127,15 @@ TEST(SaveList, AnEncryptedListIsSavedInPlaceUnderItsPleName) {
     RunMainDialog(ini, [&](CListDlg& dlg) {
         SetEntries(dlg, {"new"});
         dlg.State().listKind = kEncryptedList;
-        WhenDialogAppears("", [&](HWND d) {
-            if (d != dlg.m_hWnd) {
-                dialogShown = true;
-                PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
-            }
-        }, 300);
+        WhenDialogAppears(
+            "",
+            [&](HWND d) {
+                if (d != dlg.m_hWnd) {
+                    dialogShown = true;
+                    PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+                }
+            },
+            300);
         Command(dlg, ID_FILE_SAVE_AS);
         PumpFor(100);
         CancelDialogActions();
@@ -157,9 +164,10 @@ TEST(SaveList, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
         RunMainDialog(ini, [&](CListDlg& dlg) {
             WritePrivateProfileStringA("pelmar", "list", target.c_str(), ini.c_str());
             SetEntries(dlg, {"new"});
-            HANDLE held = fault == kTargetHeldOpen ? CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                                 nullptr, OPEN_EXISTING, 0, nullptr)
-                                                   : INVALID_HANDLE_VALUE;
+            HANDLE held = fault == kTargetHeldOpen
+                              ? CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr)
+                              : INVALID_HANDLE_VALUE;
             AnswerMessageBox(&message);
             dlg.SaveList(CListDlg::kSaveInPlace);
             CancelDialogActions();
