@@ -23,12 +23,19 @@ int ListBoxCount(HWND box) {
 bool ListBoxHasEntry(HWND box, int index) { return index >= 0 && index < ListBoxCount(box); }
 
 std::string ListBoxText(HWND box, int index) {
-    LRESULT length = SendMessageA(box, LB_GETTEXTLEN, WPARAM(index), 0);
-    if (length == LB_ERR || length < 0)
+    // Read through the wide messages: Wine's ANSI LB_GETTEXT copies through a fixed 512-character
+    // buffer and corrupts the stack on a longer entry.
+    LRESULT length = SendMessageW(box, LB_GETTEXTLEN, WPARAM(index), 0);
+    if (length == LB_ERR || length <= 0)
         return std::string();
-    std::string text(size_t(length) + 1, '\0');
-    LRESULT got = SendMessageA(box, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(got == LB_ERR ? 0 : size_t(got));
+    std::wstring wide(size_t(length) + 1, L'\0');
+    LRESULT got = SendMessageW(box, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(&wide[0]));
+    if (got == LB_ERR || got <= 0)
+        return std::string();
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(got), nullptr, 0, nullptr, nullptr);
+    std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(got), &text[0], bytes, nullptr, nullptr);
     return text;
 }
 
@@ -91,11 +98,21 @@ ListEntry ReadEntry(HWND dialog, int index, ListKind kind) {
 }
 
 std::vector<ListEntry> ReadItemList(HWND dialog, ListKind kind) {
-    int count = ListBoxCount(GetDlgItem(dialog, IDC_LIST));
-    std::vector<ListEntry> entries;
-    entries.reserve(size_t(count));
-    for (int i = 0; i < count; ++i)
-        entries.push_back(ReadEntry(dialog, i, kind));
+    // Look the boxes up once: GetDlgItem costs tens of microseconds under Wine, which adds up to
+    // seconds on a list of 100,000 entries.
+    HWND entryBox = GetDlgItem(dialog, IDC_LIST);
+    HWND loginBox = GetDlgItem(dialog, IDC_LOGIN_LIST);
+    HWND passwordBox = GetDlgItem(dialog, IDC_PASSWORD_LIST);
+    int count = ListBoxCount(entryBox);
+    std::vector<ListEntry> entries(size_t(count > 0 ? count : 0));
+    for (int i = 0; i < count; ++i) {
+        ListEntry& entry = entries[size_t(i)];
+        entry.text = ListBoxText(entryBox, i);
+        if (kind == kLoginList) {
+            entry.login = ListBoxText(loginBox, i);
+            entry.password = ListBoxText(passwordBox, i);
+        }
+    }
     return entries;
 }
 
