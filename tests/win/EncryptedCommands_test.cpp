@@ -84,8 +84,14 @@ TEST(EncryptedNew, WritesAContainerThatOpensWithoutAPromptAndAfterARename) {
 
         ASSERT_TRUE(MoveFileA(file.c_str(), renamed.c_str()));
         ChooseFile("Open an encrypted Listbox File", renamed);
+        std::string notice;
+        WhenDialogAppears("Pelmar", [&](HWND box) {
+            notice = MessageBoxText(box);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
         AnswerPassword("Enter your Password", "KEY");
         Command(dlg, ID_ENCRYPTED_OPEN);
+        EXPECT_EQ(notice.substr(0, renamed.size() + 2), renamed + "\r\n") << "Encrypted Open forgets the password";
         EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), Items{"Modify this first item"});
         EXPECT_EQ(ReadIni(ini, "list"), renamed);
     });
@@ -184,18 +190,23 @@ TEST(EncryptedSave, AListEditedAndReopenedKeepsItsEntries) {
         SendMessageA(dlg.ListBox(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
         dlg.SaveList(CListDlg::kSaveInPlace);
     });
-    // The next start loads it with no current password, so it asks.
-    std::vector<std::string> messages;
-    WhenDialogAppears("Pelmar", [&](HWND box) {
-        messages.push_back(MessageBoxText(box));
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    });
-    AnswerPassword("Enter your Password", "DOOR");
+    // Reopened in a fresh window through Open, which forgets the password, so it asks.
+    std::string other = dir.File("other.txt");
+    WriteFileBytes(other, "other\r\n");
+    WritePrivateProfileStringA("pelmar", "list", other.c_str(), ini.c_str());
+    Items messages;
     RunMainDialog(ini, [&](CListDlg& dlg) {
+        ChooseFile("Open a Listbox File", file);
+        WhenDialogAppears("Pelmar", [&](HWND box) {
+            messages.push_back(MessageBoxText(box));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        AnswerPassword("Enter your Password", "DOOR");
+        Command(dlg, ID_FILE_OPEN);
         EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), (Items{"Modify this first item", "second", " "}));
         EXPECT_EQ(dlg.State().listKind, kEncryptedList);
     });
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages, Items{file + "\r\nis a Pelmar encrypted file.\r\nYou will need to enter its password to open it."});
     EXPECT_EQ(Decoded(file), "Door\r\nModify this first item\r\nsecond\r\n \r\n");
 }
 } // namespace

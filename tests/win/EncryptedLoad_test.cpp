@@ -1,4 +1,4 @@
-// The encrypted load inside the program: password prompts, refused files, and the list left alone.
+// Encrypted Open and the encrypted load: password prompts, refused files, and the list left alone.
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
@@ -11,6 +11,7 @@ using Items = std::vector<std::string>;
 
 const char kNotice[] = "\r\nis a Pelmar encrypted file.\r\nYou will need to enter its password to open it.";
 const char kIncorrect[] = "Incorrect Password! File not opened.";
+constexpr int kFileNameCombo = 0x47c;
 
 std::string EncryptedFile(const std::string& plainText, const std::string& name = "list.ple") {
     std::vector<uint8_t> bytes = EncryptedListBytes(plainText, name);
@@ -23,18 +24,17 @@ void PutU32(std::string& bytes, size_t at, uint32_t v) {
 }
 
 struct Opened {
-    int result = -1;
     Items entries;
     ListKind kind = kPlainList;
     std::string password;
     Items messages;
 };
 
-// Starts on a plain list holding "old entry", then loads file as Encrypted Open does after its dialog.
+// Starts on a login list holding "site", then runs Encrypted Open on file through the real dialogs.
 // typed: what to type when the password dialog comes (nullptr: press Cancel).
-Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed, const std::string& current = "") {
-    std::string ini = dir.File("Pelmar.ini"), start = dir.File("start.txt");
-    WriteFileBytes(start, "old entry\r\n");
+Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed) {
+    std::string ini = dir.File("Pelmar.ini"), start = dir.File("start.plr");
+    WriteFileBytes(start, "site\r\nW\r\nW\r\n");
     WritePrivateProfileStringA("pelmar", "list", start.c_str(), ini.c_str());
     Opened out;
     RunMainDialog(ini, [&](CListDlg& dlg) {
@@ -42,6 +42,10 @@ Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed, c
             out.messages.push_back(MessageBoxText(box));
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         };
+        WhenDialogAppears("Open an encrypted Listbox File", [&](HWND fd) {
+            SetWindowTextA(GetDlgItem(fd, kFileNameCombo), file.c_str());
+            PostMessageA(fd, WM_COMMAND, IDOK, 0);
+        });
         WhenDialogAppears("Pelmar", record);
         WhenDialogAppears("Enter your Password", [&](HWND pw) {
             if (typed)
@@ -49,10 +53,8 @@ Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed, c
             PostMessageA(pw, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
         });
         WhenDialogAppears("Pelmar", record);
-        dlg.SetCurrentPassword(current);
-        dlg.State().listKind = kEncryptedList;
-        std::string name = file;
-        out.result = dlg.LoadList(name);
+        dlg.SetCurrentPassword("stale");  // Encrypted Open forgets it
+        SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_ENCRYPTED_OPEN, 0);
         CancelDialogActions();
         out.entries = ListBoxItems(dlg.ListBox(IDC_LIST));
         out.kind = dlg.State().listKind;
@@ -64,23 +66,21 @@ Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed, c
 TEST(EncryptedLoad, PasswordPromptDecidesWhetherTheFileOpens) {
     const struct {
         const char* stored;
-        const char* current;
         const char* typed;  // nullptr: Cancel
         bool prompt, opens;
         const char* passwordAfter;
     } cases[] = {
-        {"Secret", "", "sECRET", true, true, "sECRET"},  // any letter case, kept as typed
-        {"Secret", "", "Secre", true, false, "Secre"},   // a wrong password stays current
-        {"Secret", "", nullptr, true, false, ""},        // Cancel keeps the current password
-        {"", "", nullptr, false, true, ""},              // an empty stored password never asks
-        {"Secret", "SECRET", nullptr, false, true, "SECRET"},
-        {"abcdefghij", "", "ABCDEFGHIJ", true, true, "ABCDEFGHIJ"},
+        {"Secret", "sECRET", true, true, "sECRET"},  // any letter case, kept as typed
+        {"Secret", "Secre", true, false, "Secre"},   // a wrong password stays current
+        {"Secret", nullptr, true, false, ""},        // Cancel keeps the emptied password
+        {"", nullptr, false, true, ""},              // an empty stored password never asks
+        {"abcdefghij", "ABCDEFGHIJ", true, true, "ABCDEFGHIJ"},
     };
     for (const auto& c : cases) {
         TempDir dir;
         std::string file = dir.File("work.ple");
         WriteFileBytes(file, EncryptedFile(std::string(c.stored) + "\r\nalpha\r\n\r\nbeta\r\n"));
-        Opened out = OpenEncrypted(dir, file, c.typed, c.current);
+        Opened out = OpenEncrypted(dir, file, c.typed);
         SCOPED_TRACE(std::string(c.stored) + " / " + (c.typed ? c.typed : "<cancel>"));
         Items expected;
         if (c.prompt)
@@ -88,16 +88,15 @@ TEST(EncryptedLoad, PasswordPromptDecidesWhetherTheFileOpens) {
         if (!c.opens)
             expected.push_back(kIncorrect);
         EXPECT_EQ(out.messages, expected);
-        EXPECT_EQ(out.result, c.opens ? 1 : 0);
-        EXPECT_EQ(out.entries, c.opens ? Items({"alpha", "beta"}) : Items({"old entry"}));
-        EXPECT_EQ(out.kind, c.opens ? kEncryptedList : kPlainList);
+        EXPECT_EQ(out.entries, c.opens ? Items({"alpha", "beta"}) : Items({"site"}));
+        EXPECT_EQ(out.kind, c.opens ? kEncryptedList : kLoginList);
         EXPECT_EQ(out.password, c.passwordAfter);
-        EXPECT_EQ(ReadIni(dir.File("Pelmar.ini"), "list"), c.opens ? file : dir.File("start.txt"));
+        EXPECT_EQ(ReadIni(dir.File("Pelmar.ini"), "list"), c.opens ? file : dir.File("start.plr"));
     }
 }
 
 TEST(EncryptedLoad, DamagedOrForeignFilesAreRefusedAndTheListStays) {
-    const std::string good = EncryptedFile("pw\r\none\r\ntwo\r\n", "a.ple");
+    const std::string good = EncryptedFile("\r\none\r\ntwo\r\n", "a.ple");
     const size_t L = 5;
     auto with = [&](const std::function<void(std::string&)>& change) {
         std::string bytes = good;
@@ -138,9 +137,10 @@ TEST(EncryptedLoad, DamagedOrForeignFilesAreRefusedAndTheListStays) {
         TempDir dir;
         std::string file = dir.File("f.ple");
         WriteFileBytes(file, c.bytes);
-        Opened out = OpenEncrypted(dir, file, nullptr, "pw");
+        Opened out = OpenEncrypted(dir, file, nullptr);
         EXPECT_EQ(out.messages, c.opens ? Items() : Items({"File error!"}));
-        EXPECT_EQ(out.entries, c.opens ? Items({"one", "two"}) : Items({"old entry"}));
+        EXPECT_EQ(out.entries, c.opens ? Items({"one", "two"}) : Items({"site"}));
+        EXPECT_EQ(out.kind, c.opens ? kEncryptedList : kLoginList);
         EXPECT_EQ(ReadFileBytes(file), c.bytes) << "a load never writes";
     }
 }
