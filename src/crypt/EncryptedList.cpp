@@ -125,10 +125,16 @@ void CListDlg::OnEncryptedOpen() {
     if (!ChooseListFile("Open an encrypted Listbox File", false, 3))
         return;
     ListKind savedKind = m_state.listKind;
+    std::string savedPassword = m_password;
     m_state.listKind = kEncryptedList;
     SetCurrentPassword(std::string());
-    if (!LoadList(m_state.fileName))
+    // The list on screen stays after a failed load, and its next in-place save must not re-encrypt it
+    // under the wrong (or an empty) password: it gets its own password back with its kind.
+    if (!LoadList(m_state.fileName)) {
         m_state.listKind = savedKind;
+        SetCurrentPassword(savedPassword);
+    }
+    WipeString(savedPassword);
 }
 
 void CListDlg::OnEncryptedSaveAs() { SaveList(kEncryptedSaveAs); }

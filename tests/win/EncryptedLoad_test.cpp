@@ -53,7 +53,7 @@ Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed) {
             PostMessageA(pw, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
         });
         WhenDialogAppears("Pelmar", record);
-        dlg.SetCurrentPassword("stale");  // Encrypted Open forgets it
+        dlg.SetCurrentPassword("stale");  // forgotten for the load, given back when it fails
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_ENCRYPTED_OPEN, 0);
         CancelDialogActions();
         out.entries = ListBoxItems(dlg.ListBox(IDC_LIST));
@@ -71,8 +71,8 @@ TEST(EncryptedLoad, PasswordPromptDecidesWhetherTheFileOpens) {
         const char* passwordAfter;
     } cases[] = {
         {"Secret", "sECRET", true, true, "sECRET"},  // any letter case, kept as typed
-        {"Secret", "Secre", true, false, "Secre"},   // a wrong password stays current
-        {"Secret", nullptr, true, false, ""},        // Cancel keeps the emptied password
+        {"Secret", "Secre", true, false, "stale"},   // the list on screen keeps its password
+        {"Secret", nullptr, true, false, "stale"},
         {"", nullptr, false, true, ""},              // an empty stored password never asks
         {"abcdefghij", "ABCDEFGHIJ", true, true, "ABCDEFGHIJ"},
     };
@@ -139,6 +139,7 @@ TEST(EncryptedLoad, DamagedOrForeignFilesAreRefusedAndTheListStays) {
         WriteFileBytes(file, c.bytes);
         Opened out = OpenEncrypted(dir, file, nullptr);
         EXPECT_EQ(out.messages, c.opens ? Items() : Items({"File error!"}));
+        EXPECT_EQ(out.password, c.opens ? "" : "stale");
         EXPECT_EQ(out.entries, c.opens ? Items({"one", "two"}) : Items({"site"}));
         EXPECT_EQ(out.kind, c.opens ? kEncryptedList : kLoginList);
         EXPECT_EQ(ReadFileBytes(file), c.bytes) << "a load never writes";
