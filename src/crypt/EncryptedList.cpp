@@ -10,7 +10,8 @@
 
 namespace {
 const char kPlaceholderEntry[] = "Modify this first item";
-const char kPasswordNotice[] = "is a Pelmar encrypted file.\r\nYou will need to enter its password to open it.";
+const char kPasswordNotice[] =
+    "is a Pelmar encrypted file.\r\nYou will need to enter its password to open it.";
 
 enum class Decoded { Ok, BadFile, NoMemory };
 
@@ -18,7 +19,8 @@ enum class Decoded { Ok, BadFile, NoMemory };
 // is refused before anything is shown, so the list on screen stays as it was.
 Decoded DecodeFile(const std::string& fileBytes, std::string& text) {
     try {
-        bool ok = ReadEncryptedFile(reinterpret_cast<const uint8_t*>(fileBytes.data()), fileBytes.size(), text);
+        bool ok =
+            ReadEncryptedFile(reinterpret_cast<const uint8_t*>(fileBytes.data()), fileBytes.size(), text);
         return ok ? Decoded::Ok : Decoded::BadFile;
     } catch (const std::bad_alloc&) {
         return Decoded::NoMemory;
@@ -71,7 +73,7 @@ bool CListDlg::LoadEncryptedText(const std::string& name, const std::string& fil
         std::string typed;
         bool ok = AskPassword(false, typed);
         if (ok)
-            SetCurrentPassword(typed);  // kept even when wrong, until the next Open or prompt
+            SetCurrentPassword(typed); // kept even when wrong; Encrypted Open gives the old one back
         WipeString(typed);
         if (!ok || lstrcmpiA(stored, m_password.c_str()) != 0) {
             Message("Incorrect Password! File not opened.");
@@ -137,4 +139,6 @@ void CListDlg::OnEncryptedOpen() {
     WipeString(savedPassword);
 }
 
-void CListDlg::OnEncryptedSaveAs() { SaveList(kEncryptedSaveAs); }
+void CListDlg::OnEncryptedSaveAs() {
+    SaveList(kEncryptedSaveAs);
+}

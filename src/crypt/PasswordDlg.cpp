@@ -22,9 +22,13 @@ void WipeString(std::string& s) {
 
 CPasswordDlg::CPasswordDlg() : CDialog(IDD_PASSWORD) {}
 
-CPasswordDlg::~CPasswordDlg() { Wipe(); }
+CPasswordDlg::~CPasswordDlg() {
+    Wipe();
+}
 
-void CPasswordDlg::Wipe() { WipeString(m_password); }
+void CPasswordDlg::Wipe() {
+    WipeString(m_password);
+}
 
 BOOL CPasswordDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -37,7 +41,7 @@ BOOL CPasswordDlg::OnInitDialog() {
     }
     SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_FIRST, EM_LIMITTEXT, kMaxPasswordLength, 0);
     SetFocus(GetDlgItem(IDC_PASSWORD_FIRST));
-    return FALSE;  // the focus is set already
+    return FALSE; // the focus is set already
 }
 
 void CPasswordDlg::OnOK() {
@@ -55,7 +59,8 @@ void CPasswordDlg::OnOK() {
         EndDialog(IDOK);
         return;
     }
-    AfxMessageBox("The passwords do not match!\n\rPlease enter your password again.", MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox("The passwords do not match!\n\rPlease enter your password again.",
+                  MB_OK | MB_ICONEXCLAMATION);
     SetDlgItemTextA(m_hWnd, IDC_PASSWORD_FIRST, "");
     SetDlgItemTextA(m_hWnd, IDC_PASSWORD_SECOND, "");
     SetFocus(GetDlgItem(IDC_PASSWORD_FIRST));

@@ -5,17 +5,17 @@
 #include "framework/Wnd.h"
 
 class CPasswordDlg : public CDialog {
-public:
+  public:
     CPasswordDlg();
     ~CPasswordDlg() override;
 
     BOOL OnInitDialog() override;
     void OnOK() override;
 
-    int m_singleEntry = 0;   // 1: one box, for opening; 0: two boxes that must agree
-    std::string m_password;  // the first box's text once the dialog ended with OK
+    int m_singleEntry = 0;  // 1: one box, for opening; 0: two boxes that must agree
+    std::string m_password; // the first box's text once the dialog ended with OK
 
-private:
+  private:
     void Wipe();
 };
 

@@ -91,7 +91,8 @@ TEST(EncryptedNew, WritesAContainerThatOpensWithoutAPromptAndAfterARename) {
         });
         AnswerPassword("Enter your Password", "KEY");
         Command(dlg, ID_ENCRYPTED_OPEN);
-        EXPECT_EQ(notice.substr(0, renamed.size() + 2), renamed + "\r\n") << "Encrypted Open forgets the password";
+        EXPECT_EQ(notice.substr(0, renamed.size() + 2), renamed + "\r\n")
+            << "Encrypted Open forgets the password";
         EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), Items{"Modify this first item"});
         EXPECT_EQ(ReadIni(ini, "list"), renamed);
     });
@@ -206,7 +207,9 @@ TEST(EncryptedSave, AListEditedAndReopenedKeepsItsEntries) {
         EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), (Items{"Modify this first item", "second", " "}));
         EXPECT_EQ(dlg.State().listKind, kEncryptedList);
     });
-    EXPECT_EQ(messages, Items{file + "\r\nis a Pelmar encrypted file.\r\nYou will need to enter its password to open it."});
+    EXPECT_EQ(
+        messages,
+        Items{file + "\r\nis a Pelmar encrypted file.\r\nYou will need to enter its password to open it."});
     EXPECT_EQ(Decoded(file), "Door\r\nModify this first item\r\nsecond\r\n \r\n");
 }
 } // namespace

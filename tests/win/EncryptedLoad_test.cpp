@@ -53,7 +53,7 @@ Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed) {
             PostMessageA(pw, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
         });
         WhenDialogAppears("Pelmar", record);
-        dlg.SetCurrentPassword("stale");  // forgotten for the load, given back when it fails
+        dlg.SetCurrentPassword("stale"); // forgotten for the load, given back when it fails
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_ENCRYPTED_OPEN, 0);
         CancelDialogActions();
         out.entries = ListBoxItems(dlg.ListBox(IDC_LIST));
@@ -66,14 +66,14 @@ Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed) {
 TEST(EncryptedLoad, PasswordPromptDecidesWhetherTheFileOpens) {
     const struct {
         const char* stored;
-        const char* typed;  // nullptr: Cancel
+        const char* typed; // nullptr: Cancel
         bool prompt, opens;
         const char* passwordAfter;
     } cases[] = {
-        {"Secret", "sECRET", true, true, "sECRET"},  // any letter case, kept as typed
-        {"Secret", "Secre", true, false, "stale"},   // the list on screen keeps its password
+        {"Secret", "sECRET", true, true, "sECRET"}, // any letter case, kept as typed
+        {"Secret", "Secre", true, false, "stale"},  // the list on screen keeps its password
         {"Secret", nullptr, true, false, "stale"},
-        {"", nullptr, false, true, ""},              // an empty stored password never asks
+        {"", nullptr, false, true, ""}, // an empty stored password never asks
         {"abcdefghij", "ABCDEFGHIJ", true, true, "ABCDEFGHIJ"},
     };
     for (const auto& c : cases) {
@@ -117,18 +117,21 @@ TEST(EncryptedLoad, DamagedOrForeignFilesAreRefusedAndTheListStays) {
         {"cut file with a matching total", with([&](std::string& b) {
              b.resize(b.size() - 2);
              PutU32(b, 24, uint32_t(b.size()));
-         }), false},
+         }),
+         false},
         {"padded file", good + std::string(8, '\0'), false},
         {"name length past the end", with([](std::string& b) { b[33] = char(250); }), false},
         {"stream expands past T", with([](std::string& b) { PutU32(b, 28, 5); }), false},
         {"stream ends before T", with([&](std::string& b) {
              PutU32(b, 28, 40);
              PutU32(b, 34 + L, 40);
-         }), false},
+         }),
+         false},
         {"huge T", with([&](std::string& b) {
              PutU32(b, 28, 0xFFFFFFF0u);
              PutU32(b, 34 + L, 0xFFFFFFF0u);
-         }), false},
+         }),
+         false},
         {"the unused length byte", with([](std::string& b) { b[32] = char(0xAB); }), true},
         {"another name in the name field", with([](std::string& b) { b.replace(34, 5, "zz.pl"); }), true},
     };

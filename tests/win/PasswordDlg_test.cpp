@@ -6,7 +6,9 @@
 #include "resource.h"
 
 namespace {
-bool Visible(HWND dlg, int id) { return IsWindowVisible(GetDlgItem(dlg, id)) != FALSE; }
+bool Visible(HWND dlg, int id) {
+    return IsWindowVisible(GetDlgItem(dlg, id)) != FALSE;
+}
 
 void TypeChars(HWND edit, const std::string& text) {
     for (char c : text)
@@ -108,7 +110,7 @@ TEST(PasswordDlg, OkReturnsTheFirstBoxExactlyAsTyped) {
         const char* expected;
     } cases[] = {
         {true, "", "", ""},                // an empty password is allowed
-        {false, "MiXeD 9", "", "MiXeD 9"},  // the hidden box plays no part
+        {false, "MiXeD 9", "", "MiXeD 9"}, // the hidden box plays no part
         {false, "one", "other", "one"},
     };
     for (const auto& c : cases) {
