@@ -245,3 +245,22 @@ TEST(Options, F1AsksForTheHelpContentsWithoutHidingTheWindow) {
     EXPECT_EQ(g_helpOpened, std::vector<std::string>{f.dir.File("Pelmar.html") + " 3 0"});
 }
 } // namespace
+
+namespace {
+TEST(Options, CtrlPOpensTheDialog) {
+    Fixture f("");
+    bool seen = false;
+    RunMainDialog(f.ini, [&](CListDlg& dlg) {
+        WhenDialogAppears("Pelmar Options", [&](HWND box) {
+            seen = true;
+            SendMessageA(GetDlgItem(box, IDC_SEND_KEYSTROKES), BM_CLICK, 0, 0);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        SetForegroundWindow(dlg.m_hWnd);
+        SetFocus(dlg.ListBox(IDC_LIST));
+        TapKeyWith(VK_CONTROL, 'P');
+        EXPECT_TRUE(PumpUntil([&] { return seen && ReadIni(f.ini, "clip") == "1"; }));
+    });
+    EXPECT_TRUE(seen);
+}
+} // namespace
