@@ -1,4 +1,5 @@
-// Known answers for the small commands' portable rules: radio groups, the copied text, Notepad's command line.
+// Known answers for the portable rules of the small commands: radio groups, copied text, Notepad line.
+// line.
 #include <gtest/gtest.h>
 
 #include "app/NotepadCommand.h"
@@ -17,10 +18,9 @@ TEST(OptionsRadioGroups, MapValuesToButtonsAndBack) {
         int value;
         int button;  // 0: no button stands for the value
     } cases[] = {
-        {&kWindowMode, 1, 1009}, {&kWindowMode, 2, 1010}, {&kWindowMode, 3, 1011},
-        {&kWindowMode, 0, 0},    {&kWindowMode, 7, 0},    {&kStartMode, 0, 1012},
-        {&kStartMode, 1, 1013},  {&kSeparator, 1, 1014},  {&kSeparator, 2, 1015},
-        {&kSeparator, 0, 0},     {&kSendMode, 0, 1016},   {&kSendMode, 1, 1017},
+        {&kWindowMode, 1, 1009}, {&kWindowMode, 2, 1010}, {&kWindowMode, 3, 1011}, {&kWindowMode, 0, 0},
+        {&kWindowMode, 7, 0},    {&kStartMode, 0, 1012},  {&kStartMode, 1, 1013},  {&kSeparator, 1, 1014},
+        {&kSeparator, 2, 1015},  {&kSeparator, 0, 0},     {&kSendMode, 0, 1016},   {&kSendMode, 1, 1017},
         {&kSendMode, 2, 1018},   {&kSendMode, -1, 0},
     };
     for (const auto& c : cases) {

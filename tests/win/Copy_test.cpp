@@ -97,7 +97,9 @@ TEST(Copy, NothingSelectedLeavesTheClipboardAlone) {
     EXPECT_EQ(CopyFrom("list.txt", Numbered(3), 1, {}), "before");
 }
 
-TEST(Copy, BothCommandIdsCopy) { EXPECT_EQ(CopyFrom("list.txt", Numbered(3), 1, {2}, ID_COPY_ALT), "e2"); }
+TEST(Copy, BothCommandIdsCopy) {
+    EXPECT_EQ(CopyFrom("list.txt", Numbered(3), 1, {2}, ID_COPY_ALT), "e2");
+}
 
 TEST(Copy, PlainCAndCtrlCCopy) {
     for (bool withCtrl : {false, true}) {
@@ -128,7 +130,8 @@ TEST(Copy, BusyClipboardIsReportedAndKeepsItsContent) {
     WritePrivateProfileStringA("pelmar", "list", list.c_str(), ini.c_str());
     PutClipboardText("before");
     // Another thread holds the clipboard open while Copy runs.
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr), release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr),
+           release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::thread holder([&] {
         if (OpenClipboard(nullptr)) {
             SetEvent(opened);

@@ -89,14 +89,17 @@ TEST(Options, ShowsTheCurrentModesAndSoundButtonsForEditedValues) {
         {"", {IDC_WINMODE_CURRENT, IDC_START_REGULAR, IDC_SEPARATOR_CRLF, IDC_SEND_CLIPBOARD}},
         {"winmode=1\r\ntray=1\r\ncr=2\r\nclip=2\r\n",
          {IDC_WINMODE_VERTICAL, IDC_START_TRAY, IDC_SEPARATOR_TAB, IDC_SEND_CHARACTERS}},
-        {"winmode=2\r\nclip=1\r\n", {IDC_WINMODE_HORIZONTAL, IDC_START_REGULAR, IDC_SEPARATOR_CRLF, IDC_SEND_KEYSTROKES}},
+        {"winmode=2\r\nclip=1\r\n",
+         {IDC_WINMODE_HORIZONTAL, IDC_START_REGULAR, IDC_SEPARATOR_CRLF, IDC_SEND_KEYSTROKES}},
         // Hand-edited values: a negative send mode is read as clipboard paste, and an unknown window
         // mode checks no button of its group.
-        {"winmode=7\r\ntray=5\r\ncr=0\r\nclip=-1\r\n", {IDC_START_REGULAR, IDC_SEPARATOR_CRLF, IDC_SEND_CLIPBOARD}},
+        {"winmode=7\r\ntray=5\r\ncr=0\r\nclip=-1\r\n",
+         {IDC_START_REGULAR, IDC_SEPARATOR_CRLF, IDC_SEND_CLIPBOARD}},
     };
     for (const auto& c : cases) {
         Fixture f(c.settings);
-        RunMainDialog(f.ini, [&](CListDlg& dlg) { EXPECT_EQ(RunOptions(dlg, {}, IDCANCEL).shownChecked, c.checked); });
+        RunMainDialog(
+            f.ini, [&](CListDlg& dlg) { EXPECT_EQ(RunOptions(dlg, {}, IDCANCEL).shownChecked, c.checked); });
     }
 }
 
@@ -134,9 +137,10 @@ TEST(Options, SwitchingToCurrentSizeStoresTheRectangleInPlace) {
     });
     std::string expected = before;
     expected.replace(expected.find("winmode=1"), 9, "winmode=3");
-    expected += "tray=0\r\ncr=1\r\nclip=0\r\nleft=" + std::to_string(rect.left) + "\r\nwidth=" +
-                std::to_string(rect.right - rect.left) + "\r\ntop=" + std::to_string(rect.top) + "\r\nheight=" +
-                std::to_string(rect.bottom - rect.top) + "\r\n";
+    expected += "tray=0\r\ncr=1\r\nclip=0\r\nleft=" + std::to_string(rect.left) +
+                "\r\nwidth=" + std::to_string(rect.right - rect.left) +
+                "\r\ntop=" + std::to_string(rect.top) +
+                "\r\nheight=" + std::to_string(rect.bottom - rect.top) + "\r\n";
     EXPECT_EQ(after, expected);
     EXPECT_EQ(RectText(moved), RectText(rect));
 }
@@ -172,7 +176,8 @@ TEST(Options, CancelChangesNothing) {
         before = f.Ini();
         ListDlgState was = dlg.State();
         RECT rect = WindowRect(dlg.m_hWnd);
-        RunOptions(dlg, {IDC_WINMODE_VERTICAL, IDC_START_TRAY, IDC_SEPARATOR_TAB, IDC_SEND_CHARACTERS}, IDCANCEL);
+        RunOptions(dlg, {IDC_WINMODE_VERTICAL, IDC_START_TRAY, IDC_SEPARATOR_TAB, IDC_SEND_CHARACTERS},
+                   IDCANCEL);
         after = f.Ini();
         EXPECT_EQ(RectText(WindowRect(dlg.m_hWnd)), RectText(rect));
         const ListDlgState& now = dlg.State();

@@ -105,7 +105,8 @@ Outcome Reorder(const std::string& fileName, const std::string& fileBytes, const
             seen = driver.opened;
             driver.sentinelSeen = false;
             PostMessageA(dlg.m_hWnd, kSentinel, 0, 0);
-            EXPECT_TRUE(PumpUntil([&] { return driver.sentinelSeen && driver.closed == driver.opened; }, 10000));
+            EXPECT_TRUE(
+                PumpUntil([&] { return driver.sentinelSeen && driver.closed == driver.opened; }, 10000));
         }
         KillTimer(nullptr, timer);
         SetWindowLongPtrA(dlg.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(driver.dialogProc));
@@ -136,8 +137,20 @@ TEST(Reorder, MovesTheSelectedEntryAndShowsTheMenuAgainAfterEachMove) {
         {"five places up, then Done", {5}, kDoubleClick, "UUUUUN", {"F", "A", "B", "C", "D", "E"}, {0}, 6},
         {"down twice, then Escape", {1}, kDoubleClick, "DD", {"A", "C", "D", "B", "E", "F"}, {3}, 3},
         {"up to the top closes the menu", {1}, kDoubleClick, "UU", {"B", "A", "C", "D", "E", "F"}, {0}, 2},
-        {"down to the bottom closes the menu", {4}, kDoubleClick, "DD", {"A", "B", "C", "D", "F", "E"}, {5}, 2},
-        {"two selected: only the lower moves", {3, 4}, ID_MOVE_DOWN, "", {"A", "B", "C", "E", "D", "F"}, {4}, 1},
+        {"down to the bottom closes the menu",
+         {4},
+         kDoubleClick,
+         "DD",
+         {"A", "B", "C", "D", "F", "E"},
+         {5},
+         2},
+        {"two selected: only the lower moves",
+         {3, 4},
+         ID_MOVE_DOWN,
+         "",
+         {"A", "B", "C", "E", "D", "F"},
+         {4},
+         1},
         {"two selected, up", {2, 4}, ID_MOVE_UP, "", {"A", "C", "B", "D", "E", "F"}, {1, 4}, 1},
         {"Move up at the top", {0}, ID_MOVE_UP, "", {"A", "B", "C", "D", "E", "F"}, {0}, 0},
         {"Move down at the bottom", {5}, ID_MOVE_DOWN, "", {"A", "B", "C", "D", "E", "F"}, {5}, 0},

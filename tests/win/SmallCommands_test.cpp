@@ -16,11 +16,14 @@ struct Call {
 std::vector<Call> g_calls;
 bool g_engineWorks = true;
 
-bool MainWindowVisible() { return TheListDlg() && IsWindowVisible(TheListDlg()->m_hWnd); }
+bool MainWindowVisible() {
+    return TheListDlg() && IsWindowVisible(TheListDlg()->m_hWnd);
+}
 
 bool RecordHelp(HelpViewer viewer, HWND, const std::string& path, UINT command, DWORD_PTR data) {
     std::string kind = viewer == HelpViewer::Engine ? "engine " : "browser ";
-    g_calls.push_back({kind + path + " " + std::to_string(command) + " " + std::to_string(data), MainWindowVisible()});
+    g_calls.push_back(
+        {kind + path + " " + std::to_string(command) + " " + std::to_string(data), MainWindowVisible()});
     return viewer == HelpViewer::Browser || g_engineWorks;
 }
 
@@ -81,7 +84,8 @@ TEST(HelpContents, HidesFirstThenOpensTheHelpFileThatExists) {
         ASSERT_EQ(g_calls.size(), c.opened.size());
         for (size_t i = 0; i < c.opened.size(); ++i) {
             std::string what = g_calls[i].what;
-            EXPECT_EQ(what.substr(0, what.find(' ') + 1) + what.substr(what.find_last_of('\\') + 1), c.opened[i]);
+            EXPECT_EQ(what.substr(0, what.find(' ') + 1) + what.substr(what.find_last_of('\\') + 1),
+                      c.opened[i]);
             EXPECT_FALSE(g_calls[i].windowVisible);
         }
         EXPECT_TRUE(hiddenAfter);
@@ -130,12 +134,9 @@ TEST(Notepad, StartsNotepadOnAPlainTextListOnly) {
         ListKind kind;
         bool opens;
     } cases[] = {
-        {"list.txt", kPlainList, true},
-        {"LIST.TXT", kPlainList, true},
-        {"my lists\\a b.txt", kPlainList, true},
-        {"plain.dat", kPlainList, false},
-        {"logins.plr", kLoginList, false},
-        {"list.txt", kEncryptedList, false},
+        {"list.txt", kPlainList, true},          {"LIST.TXT", kPlainList, true},
+        {"my lists\\a b.txt", kPlainList, true}, {"plain.dat", kPlainList, false},
+        {"logins.plr", kLoginList, false},       {"list.txt", kEncryptedList, false},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -172,7 +173,8 @@ TEST(Notepad, BareDefaultOpensListTxtBesideTheSettingsFile) {
             EXPECT_TRUE(PumpUntil([] { return !g_calls.empty(); }));
         });
         ASSERT_EQ(g_calls.size(), 1u);
-        EXPECT_EQ(g_calls[0].what, "Notepad.exe " + dir.File("List.txt") + " " + std::to_string(SW_SHOWNORMAL));
+        EXPECT_EQ(g_calls[0].what,
+                  "Notepad.exe " + dir.File("List.txt") + " " + std::to_string(SW_SHOWNORMAL));
     }
 }
 } // namespace
