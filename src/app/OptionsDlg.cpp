@@ -1,4 +1,114 @@
-// The Options dialog.
+// The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons.
 #include "app/ListDlg.h"
+#include "app/OptionsRules.h"
+#include "app/Settings.h"
+#include "framework/WinApp.h"
+#include "resource.h"
 
-void CListDlg::OnOptions() {}
+namespace {
+struct OptionsChoice {
+    int windowMode;
+    int startMode;
+    int separatorMode;
+    int sendMode;
+};
+
+const RadioGroup kWindowModeGroup = {IDC_WINMODE_VERTICAL, IDC_WINMODE_CURRENT, 1008};
+const RadioGroup kStartModeGroup = {IDC_START_REGULAR, IDC_START_TRAY, 1012};
+const RadioGroup kSeparatorGroup = {IDC_SEPARATOR_CRLF, IDC_SEPARATOR_TAB, 1013};
+const RadioGroup kSendModeGroup = {IDC_SEND_CLIPBOARD, IDC_SEND_CHARACTERS, 1016};
+
+class COptionsDlg : public CDialog {
+public:
+    explicit COptionsDlg(const OptionsChoice& current) : CDialog(IDD_OPTIONS), m_choice(current) {}
+    const OptionsChoice& Choice() const { return m_choice; }
+
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        Show(kWindowModeGroup, m_choice.windowMode);
+        Show(kStartModeGroup, m_choice.startMode);
+        Show(kSeparatorGroup, m_choice.separatorMode);
+        Show(kSendModeGroup, m_choice.sendMode);
+        ShowWindow(m_hWnd, SW_SHOWNORMAL);
+        return TRUE;
+    }
+
+    void OnOK() override {
+        m_choice.windowMode = Read(kWindowModeGroup, m_choice.windowMode);
+        m_choice.startMode = Read(kStartModeGroup, m_choice.startMode);
+        m_choice.separatorMode = Read(kSeparatorGroup, m_choice.separatorMode);
+        m_choice.sendMode = Read(kSendModeGroup, m_choice.sendMode);
+        CDialog::OnOK();
+    }
+
+    // Help asked for inside the dialog opens the contents; the main window stays where it is.
+    virtual void WinHelp(DWORD_PTR, UINT) { AfxGetApp()->WinHelp(0, HELP_CONTENTS); }
+
+protected:
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (msg != WM_HELP)
+            return CDialog::OnMessage(msg, wParam, lParam, result);
+        WinHelp(0, HELP_CONTENTS);
+        result = TRUE;
+        return true;
+    }
+
+private:
+    void Show(const RadioGroup& group, int value) {
+        CheckRadioButton(m_hWnd, group.firstId, group.lastId, ButtonForValue(group, value));
+    }
+
+    int Read(const RadioGroup& group, int previous) const {
+        int checked = 0;
+        for (int id = group.firstId; id <= group.lastId && !checked; ++id)
+            checked = IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED ? id : 0;
+        return ValueForButton(group, checked, previous);
+    }
+
+    OptionsChoice m_choice;
+};
+
+// Runs the dialog over the current choices; true with the chosen ones after OK.
+bool RunOptionsDialog(OptionsChoice& choice) {
+    COptionsDlg dlg(choice);
+    if (dlg.DoModal() != IDOK)
+        return false;
+    choice = dlg.Choice();
+    return true;
+}
+
+// A new window mode applies at once: the current place is kept for mode 3, the fixed ones taken otherwise.
+void ApplyWindowMode(HWND window, int windowMode) {
+    WriteSetting(IntSetting::WinMode, windowMode);
+    RECT rect;
+    switch (windowMode) {
+    case 3:
+        GetWindowRect(window, &rect);
+        WriteSetting(IntSetting::Left, rect.left);
+        WriteSetting(IntSetting::Width, rect.right - rect.left);
+        WriteSetting(IntSetting::Top, rect.top);
+        WriteSetting(IntSetting::Height, rect.bottom - rect.top);
+        break;
+    case 1: MoveWindow(window, 400, 60, 192, 369, TRUE); break;
+    case 2: MoveWindow(window, 57, 50, 526, 162, TRUE); break;
+    default: break;
+    }
+}
+} // namespace
+
+void CListDlg::OnOptions() {
+    OptionsChoice choice = {m_state.windowMode, m_state.startMode, m_state.separatorMode, m_state.sendMode};
+    if (!RunOptionsDialog(choice))
+        return;
+    // The mirrors change at once, so the next delivery already uses the new modes.
+    m_state.startMode = choice.startMode;
+    m_state.separatorMode = choice.separatorMode;
+    m_state.sendMode = choice.sendMode;
+    WriteSetting(IntSetting::Tray, choice.startMode);
+    WriteSetting(IntSetting::Cr, choice.separatorMode);
+    WriteSetting(IntSetting::Clip, choice.sendMode);
+    if (choice.windowMode == m_state.windowMode)
+        return;
+    m_state.windowMode = choice.windowMode;
+    ApplyWindowMode(m_hWnd, choice.windowMode);
+}

@@ -28,7 +28,17 @@ std::string WithExtension(const std::string& path, const char* extension) {
         return path + "." + extension;
     return path.substr(0, dot + 1) + extension;
 }
+
+bool OpenHelpFile(HelpViewer viewer, HWND owner, const std::string& path, UINT command, DWORD_PTR data) {
+    if (viewer == HelpViewer::Engine)
+        return ::WinHelpA(owner, path.c_str(), command, data) != FALSE;
+    return INT_PTR(ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+HelpFileOpener g_openHelpFile = OpenHelpFile;
 } // namespace
+
+void SetHelpFileOpener(HelpFileOpener opener) { g_openHelpFile = opener ? opener : OpenHelpFile; }
 
 CWinApp::CWinApp() { g_app = this; }
 
@@ -86,11 +96,11 @@ void CWinApp::WinHelp(DWORD_PTR data, UINT command) {
     // The old help engine is gone from current Windows; fall back to the HTML page beside the program.
     std::string hlp = WithExtension(m_modulePath, "HLP");
     if (GetFileAttributesA(hlp.c_str()) != INVALID_FILE_ATTRIBUTES &&
-        ::WinHelpA(m_hMainWnd, hlp.c_str(), command, data))
+        g_openHelpFile(HelpViewer::Engine, m_hMainWnd, hlp, command, data))
         return;
     std::string html = WithExtension(m_modulePath, "html");
     if (GetFileAttributesA(html.c_str()) != INVALID_FILE_ATTRIBUTES &&
-        INT_PTR(ShellExecuteA(nullptr, "open", html.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32)
+        g_openHelpFile(HelpViewer::Browser, m_hMainWnd, html, command, data))
         return;
     AfxMessageBox("Unable to open the help file.", MB_OK | MB_ICONHAND);
 }

@@ -39,6 +39,13 @@ private:
     std::string m_profileName;
 };
 
+// How WinHelp shows a help file: the help engine for the .HLP file, the default browser for the page.
+enum class HelpViewer { Engine, Browser };
+using HelpFileOpener = bool (*)(HelpViewer viewer, HWND owner, const std::string& path, UINT command,
+                                DWORD_PTR data);
+// Tests put a recorder here instead of starting a viewer; nullptr puts back the system's.
+void SetHelpFileOpener(HelpFileOpener opener);
+
 CWinApp* AfxGetApp();
 HWND AfxGetMainWnd();
 // The owner for boxes and dialogs without an explicit parent: the main window's last active popup.

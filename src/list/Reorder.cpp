@@ -1,7 +1,53 @@
-// Moving entries up and down.
+// Moving entries up and down through a small popup menu beside the list.
 #include "app/ListDlg.h"
+#include "framework/WinApp.h"
+#include "list/ItemList.h"
+#include "resource.h"
 
-void CListDlg::ShowReorderMenu() {}
-void CListDlg::OnListDoubleClick() {}
-void CListDlg::OnMoveUp() {}
-void CListDlg::OnMoveDown() {}
+namespace {
+// Moves the neighbour of the lowest selected entry to the other side of it, so the selection follows the
+// entry without being set again. False when there is no selection or no neighbour that way.
+bool SwapWithNeighbour(HWND list, int direction) {
+    int selected = LowestSelectedIndex(list);
+    if (selected < 0)
+        return false;
+    int neighbour = selected + direction;
+    if (neighbour < 0 || neighbour >= ListBoxCount(list))
+        return false;
+    std::string text = ListBoxText(list, neighbour);
+    SendMessageA(list, LB_DELETESTRING, WPARAM(neighbour), 0);
+    SendMessageA(list, LB_INSERTSTRING, WPARAM(selected), reinterpret_cast<LPARAM>(text.c_str()));
+    return true;
+}
+} // namespace
+
+void CListDlg::ShowReorderMenu() {
+    HMENU menu = LoadMenuA(AfxGetApp()->m_hInstance, MAKEINTRESOURCEA(IDR_REORDER_MENU));
+    if (!menu)
+        return;
+    HWND list = GetDlgItem(IDC_LIST);
+    RECT rect;
+    GetClientRect(list, &rect);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    // Right-aligned at the list's top left: the menu opens to the left of the list, not over it.
+    // The chosen command arrives as WM_COMMAND once the menu has closed.
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN, rect.left, rect.top, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+}
+
+void CListDlg::OnListDoubleClick() {
+    // A login list's three boxes must stay aligned, so it is not reordered.
+    if (m_state.listKind == kLoginList)
+        return;
+    ShowReorderMenu();
+}
+
+void CListDlg::OnMoveUp() {
+    if (SwapWithNeighbour(GetDlgItem(IDC_LIST), -1))
+        ShowReorderMenu();
+}
+
+void CListDlg::OnMoveDown() {
+    if (SwapWithNeighbour(GetDlgItem(IDC_LIST), +1))
+        ShowReorderMenu();
+}
