@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/Settings.h"
+#include "crypt/PasswordDlg.h"
 #include "framework/File.h"
 
 // The record without the members Windows 2000 added, so older systems accept it too.
@@ -30,11 +31,13 @@ const char* FilterFor(bool saving, int mode) {
 }
 
 // Loads the file-name buffer as the given kind; a failed load puts the kind from before back.
-void LoadAs(CListDlg& dlg, ListKind kind) {
+bool LoadAs(CListDlg& dlg, ListKind kind) {
     ListKind remembered = dlg.State().listKind;
     dlg.State().listKind = kind;
-    if (!dlg.LoadList(dlg.State().fileName))
-        dlg.State().listKind = remembered;
+    if (dlg.LoadList(dlg.State().fileName))
+        return true;
+    dlg.State().listKind = remembered;
+    return false;
 }
 } // namespace
 
@@ -75,8 +78,13 @@ void CListDlg::OnFileOpen() {
     if (!ChooseListFile("Open a Listbox File", false, 1))
         return;
     // A file of an encrypted list chosen here asks for its password again.
+    std::string previousPassword = m_password;
     SetCurrentPassword(std::string());
-    LoadAs(*this, kPlainList); // LoadList makes it a login or encrypted list by the name
+    // LoadList makes it a login or encrypted list by the name. The list on screen stays after a failed
+    // load, and its next in-place save must not re-encrypt it without its password: give that back.
+    if (!LoadAs(*this, kPlainList))
+        SetCurrentPassword(previousPassword);
+    WipeString(previousPassword);
 }
 
 void CListDlg::OnLoadLoginFile() {

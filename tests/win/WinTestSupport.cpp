@@ -8,6 +8,7 @@
 #include "app/ListDlg.h"
 #include "app/Settings.h"
 #include "framework/WinApp.h"
+#include "list/ItemList.h"
 
 namespace {
 int g_tempCounter = 0;
@@ -212,11 +213,8 @@ std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)
 std::vector<std::string> ListBoxItems(HWND box) {
     std::vector<std::string> items;
     int count = int(SendMessageA(box, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        std::string text(size_t(SendMessageA(box, LB_GETTEXTLEN, i, 0)) + 1, '\0');
-        text.resize(size_t(SendMessageA(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]))));
-        items.push_back(text);
-    }
+    for (int i = 0; i < count; ++i)
+        items.push_back(ListBoxText(box, i));  // the wide read: long entries overrun Wine's ANSI one
     return items;
 }
 
