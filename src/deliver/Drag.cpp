@@ -39,7 +39,10 @@ void CListDlg::OnLButtonDown(POINT p) {
     GetCursorPos(&cursor);
     Offset shift = PointerShiftForPress(p.x, p.y);
     m_state.savedCursor = SetCursor(m_state.dragCursor);
-    SetCursorPos(cursor.x + shift.dx, cursor.y + shift.dy);
+    // Warp only when the pointer is not there yet: under Wine a warp while the button is held ends X's
+    // implicit grab, and the release over another program would never reach us.
+    if (shift.dx || shift.dy)
+        SetCursorPos(cursor.x + shift.dx, cursor.y + shift.dy);
     // With the capture the release reaches us wherever on the screen it happens.
     SetCapture(m_hWnd);
     m_state.dragging = true;
