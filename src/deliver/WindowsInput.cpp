@@ -82,7 +82,17 @@ bool WindowsInput::PutOnClipboard(const std::string& text) {
 
 int16_t WindowsInput::KeyScan(unsigned char c) { return VkKeyScanA(static_cast<char>(c)); }
 
-bool WindowsInput::CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+bool WindowsInput::CapsLockOn() {
+    // Letters are cased by the key state of the target's thread; ours, in the background, may be stale, so
+    // read it while attached to the target's input.
+    DWORD self = GetCurrentThreadId();
+    DWORD target = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    bool attached = target && target != self && AttachThreadInput(self, target, TRUE);
+    bool on = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    if (attached)
+        AttachThreadInput(self, target, FALSE);
+    return on;
+}
 
 void WindowsInput::ScreenSize(unsigned& width, unsigned& height) {
     width = unsigned(GetSystemMetrics(SM_CXSCREEN));

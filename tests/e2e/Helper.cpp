@@ -1,5 +1,5 @@
 // The end-to-end tests' eyes and hands on the Windows side: finds windows, reads geometry and texts, selects
-// entries, reads and sets Caps Lock, and probes the tray icon. Prints one answer line; exit code 0 on success.
+// entries, taps keys, and probes the tray icon. Prints one answer line; exit code 0 on success.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -39,8 +39,6 @@ std::string Utf8Text(HWND hwnd) {
     return out;
 }
 
-bool CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
-
 // The shell answers a modify of an icon it does not hold with failure; nothing is changed either way.
 bool TrayIconPresent(HWND owner) {
     NOTIFYICONDATAA data = {};
@@ -60,19 +58,15 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return Fail("usage: e2e_helper command [window] [args]");
     std::string command = argv[1];
-    if (command == "caps") {
-        printf("%d\n", CapsLockOn() ? 1 : 0);
-        return 0;
-    }
-    if (command == "caps-set" && argc > 2) {
-        bool want = atoi(argv[2]) != 0;
-        if (CapsLockOn() != want) {
-            keybd_event(VK_CAPITAL, 0, 0, 0);
-            keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
-        }
-        for (int i = 0; i < 100 && CapsLockOn() != want; ++i)
-            Sleep(10);
-        printf("%d\n", CapsLockOn() ? 1 : 0);
+    if (command == "foreground") {  // class of the foreground window and of the focus in it
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        char cls[64] = "", focus[64] = "";
+        HWND fg = GetForegroundWindow();
+        GetClassNameA(fg, cls, sizeof cls);
+        if (GetGUIThreadInfo(GetWindowThreadProcessId(fg, nullptr), &info) && info.hwndFocus)
+            GetClassNameA(info.hwndFocus, focus, sizeof focus);
+        printf("%s %s\n", cls, focus);
         return 0;
     }
     if (argc < 3)
@@ -110,7 +104,11 @@ int main(int argc, char** argv) {
         HWND child = ChildOf(window, argv[3]);
         if (!child)
             return Fail("no such child");
-        printf("%s\n", Utf8Text(child).c_str());
+        // Line ends escaped, so that the answer stays on one line.
+        std::string escaped;
+        for (char c : Utf8Text(child))
+            escaped += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : c == '\\' ? std::string("\\\\") : std::string(1, c);
+        printf("%s\n", escaped.c_str());
     } else if (command == "select") {  // selects entries of Pelmar's list (1001), nothing else
         HWND list = GetDlgItem(window, 1001);
         SendMessageA(list, LB_SETSEL, FALSE, -1);
