@@ -1,5 +1,5 @@
 // The end-to-end tests' eyes and hands on the Windows side: finds windows, reads geometry and texts, selects
-// entries, taps keys, and probes the tray icon. Prints one answer line; exit code 0 on success.
+// entries and probes the tray icon. Prints one answer line; exit code 0 on success.
 #include <windows.h>
 #include <shellapi.h>
 

@@ -39,8 +39,7 @@ void Record() {
         return;
     LRESULT sel = SendDlgItemMessageA(g_window, kList, LB_GETCURSEL, 0, 0);
     std::string text = "edit1=" + Escaped(ControlText(kEdit1)) + "\nedit2=" + Escaped(ControlText(kEdit2)) +
-                       "\nlist=" + std::to_string(long(sel)) + 
-                       "\n";
+                       "\nlist=" + std::to_string(long(sel)) + "\n";
     std::string temp = g_outPath + ".tmp";
     HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
