@@ -110,6 +110,17 @@ TEST(Delivery, CharactersWithoutAKeyArriveAsThemselves) {
     EXPECT_EQ(got.text, "tea \xE9 \x80 5");
 }
 
+TEST(Delivery, LongEntriesArriveWhole) {
+    std::string text;
+    while (text.size() < 1000)
+        text += "Long entry with many words, 0123456789. ";
+    text.resize(1000);
+    for (int mode : {0, 2}) {
+        Delivered got = Deliver(text + "\r\n", {0}, mode, 1, false);
+        EXPECT_EQ(got.text, text) << mode;
+    }
+}
+
 TEST(Delivery, BusyClipboardPastesNothingOld) {
     std::atomic<bool> holding{false}, release{false};
     std::thread holder;
