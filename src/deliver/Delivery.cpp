@@ -41,7 +41,7 @@ std::string EntryText(HWND box, int index) {
     std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
     if (bytes > 0)
         WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(got), &text[0], bytes, nullptr, nullptr);
-    SecureZeroMemory(&wide[0], wide.size() * sizeof(wchar_t));  // may be a password
+    SecureZeroMemory(&wide[0], wide.size() * sizeof(wchar_t)); // may be a password
     return text;
 }
 
@@ -81,4 +81,6 @@ void CListDlg::OnAfterEntryStep() {
 }
 
 // Shown, not activated: the target keeps the keyboard.
-void CListDlg::OnFinishStep() { RestoreFromTray(false); }
+void CListDlg::OnFinishStep() {
+    RestoreFromTray(false);
+}

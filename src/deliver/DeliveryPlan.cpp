@@ -1,7 +1,9 @@
 // Delivery planning: press geometry, the input events of an entry, and the steps of the timer chain.
 #include "deliver/DeliveryPlan.h"
 
-bool Contains(const IntRect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+bool Contains(const IntRect& r, int x, int y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
 
 int FieldForPress(const IntRect& dragArea, int x, int y, bool loginList) {
     if (!loginList)
@@ -58,9 +60,7 @@ void PlanKeyStroke(InputPlan& plan, unsigned char c, const KeyScanFn& keyScan) {
         return;
     }
     uint8_t shift = uint8_t(uint16_t(scan) >> 8), vk = uint8_t(scan & 0xFF);
-    static const struct {
-        uint8_t bit, vk;
-    } kModifiers[] = {{1, kVkShift}, {2, kVkControl}, {4, kVkMenu}};
+    static const struct { uint8_t bit, vk; } kModifiers[] = {{1, kVkShift}, {2, kVkControl}, {4, kVkMenu}};
     for (const auto& m : kModifiers)
         if (shift & m.bit)
             plan.push_back({InputEvent::kKeyDown, m.vk});
@@ -171,7 +171,7 @@ NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink) 
         job.sendMode += 3;
         Perform(PlanArrows(arrows), job, sink);
     } else if (!SendText(text, job, sink)) {
-        job.sendMode += 3;  // the clipboard holds something else: no paste for this entry
+        job.sendMode += 3; // the clipboard holds something else: no paste for this entry
     }
     Wipe(text);
     if (job.loginList)

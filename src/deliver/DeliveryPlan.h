@@ -15,11 +15,24 @@ constexpr int kKeyStrokeDelayMs = 4;
 // Delays of the chain, in milliseconds.
 constexpr unsigned kClickDelay = 100, kSendDelay = 300, kAfterEntryDelay = 300, kFinishDelay = 1000;
 // Timer ids of the chain (the main dialog's timer numbers).
-enum ChainTimer : unsigned { kChainNone = 0, kChainSend = 3, kChainAfterEntry = 4, kChainFinish = 5, kChainClick = 6 };
+enum ChainTimer : unsigned {
+    kChainNone = 0,
+    kChainSend = 3,
+    kChainAfterEntry = 4,
+    kChainFinish = 5,
+    kChainClick = 6
+};
 
 // Virtual-key codes the plans use (the platform's values).
-enum : uint8_t { kVkTab = 0x09, kVkReturn = 0x0D, kVkShift = 0x10, kVkControl = 0x11, kVkMenu = 0x12,
-                 kVkCapital = 0x14, kVkDown = 0x28 };
+enum : uint8_t {
+    kVkTab = 0x09,
+    kVkReturn = 0x0D,
+    kVkShift = 0x10,
+    kVkControl = 0x11,
+    kVkMenu = 0x12,
+    kVkCapital = 0x14,
+    kVkDown = 0x28
+};
 
 struct IntRect {
     int left, top, right, bottom;
@@ -48,18 +61,18 @@ int ArrowCount(const std::string& text);
 // One synthesised input event.
 struct InputEvent {
     enum Kind : uint8_t {
-        kKeyDown,   // code: virtual key
-        kKeyUp,     // code: virtual key
-        kUnicode,   // code: an ANSI character the layout has no key for, typed as that character
-        kPostChar,  // code: a character posted as WM_CHAR to the window under the drop point
-        kPause,     // code: milliseconds of busy waiting
+        kKeyDown,  // code: virtual key
+        kKeyUp,    // code: virtual key
+        kUnicode,  // code: an ANSI character the layout has no key for, typed as that character
+        kPostChar, // code: a character posted as WM_CHAR to the window under the drop point
+        kPause,    // code: milliseconds of busy waiting
     };
     Kind kind;
     uint8_t code;
     bool operator==(const InputEvent& o) const { return kind == o.kind && code == o.code; }
 };
 using InputPlan = std::vector<InputEvent>;
-std::string Describe(const InputPlan& plan);  // readable form for test failures
+std::string Describe(const InputPlan& plan); // readable form for test failures
 
 // VkKeyScanA: low byte the key, high byte the shift state (1 Shift, 2 Ctrl, 4 Alt), -1 when none.
 using KeyScanFn = std::function<int16_t(unsigned char)>;
@@ -73,7 +86,7 @@ InputPlan PlanSeparator(int separatorMode, const KeyScanFn& keyScan);
 
 // The platform's input, the clipboard and the few queries the steps need.
 class InputSink {
-public:
+  public:
     virtual ~InputSink() = default;
     virtual void Play(const InputEvent& event, long dropX, long dropY) = 0;
     // A left click where the pointer is; dx, dy are the absolute coordinates (0..65535) of the drop point.
@@ -94,7 +107,7 @@ struct DeliveryJob {
     unsigned position = 0;
     long dropX = 0, dropY = 0;
     int field = kEntryField;
-    int sendMode = 0;  // raised by 3 while the current entry sent no text
+    int sendMode = 0; // raised by 3 while the current entry sent no text
     int separatorMode = 1;
     bool loginList = false;
 };

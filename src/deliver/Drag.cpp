@@ -8,7 +8,9 @@
 static_assert(kMaxDropEntries == int(kMaxSelection), "the drop's array holds every index asked for");
 
 namespace {
-IntRect ToIntRect(const RECT& r) { return {int(r.left), int(r.top), int(r.right), int(r.bottom)}; }
+IntRect ToIntRect(const RECT& r) {
+    return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
+}
 
 // The release outside the window: hand the selection over, hide, and start the delivery's timers.
 void Drop(CListDlg& dlg, POINT p) {
@@ -18,7 +20,8 @@ void Drop(CListDlg& dlg, POINT p) {
     // Nothing selected (or an empty list): nothing to type, so the window need not go away at all.
     if (count == 0)
         return;
-    LRESULT got = SendMessageA(list, LB_GETSELITEMS, kMaxDropEntries, reinterpret_cast<LPARAM>(drop.selection));
+    LRESULT got =
+        SendMessageA(list, LB_GETSELITEMS, kMaxDropEntries, reinterpret_cast<LPARAM>(drop.selection));
     drop.selectionCount = CapSelectionCount(got < LRESULT(count) ? got : LRESULT(count));
     drop.position = 0;
     ClientToScreen(dlg.m_hWnd, &p);
@@ -34,7 +37,8 @@ void Drop(CListDlg& dlg, POINT p) {
 void CListDlg::OnLButtonDown(POINT p) {
     if (!Contains(ToIntRect(m_state.dragArea), p.x, p.y))
         return;
-    m_state.drop.fieldSelector = FieldForPress(ToIntRect(m_state.dragArea), p.x, p.y, m_state.listKind == kLoginList);
+    m_state.drop.fieldSelector =
+        FieldForPress(ToIntRect(m_state.dragArea), p.x, p.y, m_state.listKind == kLoginList);
     POINT cursor;
     GetCursorPos(&cursor);
     Offset shift = PointerShiftForPress(p.x, p.y);

@@ -55,7 +55,8 @@ void WindowsInput::Play(const InputEvent& e, long dropX, long dropY) {
 }
 
 void WindowsInput::Click(unsigned dx, unsigned dy) {
-    // No MOUSEEVENTF_MOVE: the click lands where the pointer is, which is the drop point unless the user moved.
+    // No MOUSEEVENTF_MOVE: the click lands where the pointer is, which is the drop point unless the user
+    // moved.
     mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN, dx, dy, 0, 0);
     mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, dx, dy, 0, 0);
 }
@@ -76,11 +77,13 @@ bool WindowsInput::PutOnClipboard(const std::string& text) {
     bool taken = SetClipboardData(CF_TEXT, block) != nullptr;
     CloseClipboard();
     if (!taken)
-        GlobalFree(block);  // still ours when the clipboard refused it
+        GlobalFree(block); // still ours when the clipboard refused it
     return taken;
 }
 
-int16_t WindowsInput::KeyScan(unsigned char c) { return VkKeyScanA(static_cast<char>(c)); }
+int16_t WindowsInput::KeyScan(unsigned char c) {
+    return VkKeyScanA(static_cast<char>(c));
+}
 
 bool WindowsInput::CapsLockOn() {
     // Letters are cased by the key state of the target's thread; ours, in the background, may be stale, so

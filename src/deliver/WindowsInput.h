@@ -5,7 +5,7 @@
 #include "deliver/DeliveryPlan.h"
 
 class WindowsInput : public InputSink {
-public:
+  public:
     // owner: the window that owns the clipboard while it is filled.
     explicit WindowsInput(HWND owner) : m_owner(owner) {}
 
@@ -17,6 +17,6 @@ public:
     void ScreenSize(unsigned& width, unsigned& height) override;
     bool NextWindowPoint(long& x, long& y) override;
 
-private:
+  private:
     HWND m_owner;
 };

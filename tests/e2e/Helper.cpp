@@ -1,7 +1,7 @@
 // The end-to-end tests' eyes and hands on the Windows side: finds windows, reads geometry and texts, selects
 // entries and probes the tray icon. Prints one answer line; exit code 0 on success.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return Fail("usage: e2e_helper command [window] [args]");
     std::string command = argv[1];
-    if (command == "foreground") {  // class of the foreground window and of the focus in it
+    if (command == "foreground") { // class of the foreground window and of the focus in it
         GUITHREADINFO info = {};
         info.cbSize = sizeof info;
         char cls[64] = "", focus[64] = "";
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     if (!window)
         return Fail("no such window");
 
-    if (command == "rect") {  // window rectangle and visibility
+    if (command == "rect") { // window rectangle and visibility
         RECT r;
         GetWindowRect(window, &r);
         printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom, IsWindowVisible(window) ? 1 : 0);
@@ -85,14 +85,14 @@ int main(int argc, char** argv) {
         RECT c;
         GetClientRect(window, &c);
         printf("%ld %ld %ld %ld\n", p.x, p.y, c.right, c.bottom);
-    } else if (command == "child-rect" && argc > 3) {  // a child's screen rectangle
+    } else if (command == "child-rect" && argc > 3) { // a child's screen rectangle
         HWND child = ChildOf(window, argv[3]);
         if (!child)
             return Fail("no such child");
         RECT r;
         GetWindowRect(child, &r);
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-    } else if (command == "child-left" && argc > 3) {  // a child's left edge in client coordinates
+    } else if (command == "child-left" && argc > 3) { // a child's left edge in client coordinates
         HWND child = ChildOf(window, argv[3]);
         if (!child)
             return Fail("no such child");
@@ -107,9 +107,12 @@ int main(int argc, char** argv) {
         // Line ends escaped, so that the answer stays on one line.
         std::string escaped;
         for (char c : Utf8Text(child))
-            escaped += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : c == '\\' ? std::string("\\\\") : std::string(1, c);
+            escaped += c == '\r'   ? std::string("\\r")
+                       : c == '\n' ? std::string("\\n")
+                       : c == '\\' ? std::string("\\\\")
+                                   : std::string(1, c);
         printf("%s\n", escaped.c_str());
-    } else if (command == "select") {  // selects entries of Pelmar's list (1001), nothing else
+    } else if (command == "select") { // selects entries of Pelmar's list (1001), nothing else
         HWND list = GetDlgItem(window, 1001);
         SendMessageA(list, LB_SETSEL, FALSE, -1);
         for (int i = 3; i < argc; ++i)

@@ -41,7 +41,8 @@ void Record() {
     std::string text = "edit1=" + Escaped(ControlText(kEdit1)) + "\nedit2=" + Escaped(ControlText(kEdit2)) +
                        "\nlist=" + std::to_string(long(sel)) + "\n";
     std::string temp = g_outPath + ".tmp";
-    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
@@ -53,9 +54,10 @@ void Record() {
 void CreateControls(HWND hwnd) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     DWORD common = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP;
-    CreateWindowA("EDIT", "", common | ES_AUTOHSCROLL, 20, 20, 360, 24, hwnd, HMENU(INT_PTR(kEdit1)), instance, nullptr);
-    CreateWindowA("EDIT", "", common | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL, 20, 60, 360, 100,
-                  hwnd, HMENU(INT_PTR(kEdit2)), instance, nullptr);
+    CreateWindowA("EDIT", "", common | ES_AUTOHSCROLL, 20, 20, 360, 24, hwnd, HMENU(INT_PTR(kEdit1)),
+                  instance, nullptr);
+    CreateWindowA("EDIT", "", common | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL, 20, 60,
+                  360, 100, hwnd, HMENU(INT_PTR(kEdit2)), instance, nullptr);
     HWND list = CreateWindowA("LISTBOX", "", common | LBS_NOTIFY | WS_VSCROLL, 20, 180, 200, 120, hwnd,
                               HMENU(INT_PTR(kList)), instance, nullptr);
     for (int i = 0; i < 10; ++i)
@@ -69,7 +71,10 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(wParam) == EN_CHANGE || HIWORD(wParam) == LBN_SELCHANGE)
             Record();
         return 0;
-    case WM_CLOSE: Record(); DestroyWindow(hwnd); return 0;
+    case WM_CLOSE:
+        Record();
+        DestroyWindow(hwnd);
+        return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
@@ -90,8 +95,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
     wc.lpszClassName = "PelmarE2ETarget";
     RegisterClassA(&wc);
-    g_window = CreateWindowA("PelmarE2ETarget", "E2E Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 450, 250, 420, 360,
-                             nullptr, nullptr, instance, nullptr);
+    g_window = CreateWindowA("PelmarE2ETarget", "E2E Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 450, 250, 420,
+                             360, nullptr, nullptr, instance, nullptr);
     Record();
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -7,9 +7,15 @@
 
 namespace {
 using E = InputEvent;
-E Down(uint8_t vk) { return {E::kKeyDown, vk}; }
-E Up(uint8_t vk) { return {E::kKeyUp, vk}; }
-E Pause() { return {E::kPause, kKeyStrokeDelayMs}; }
+E Down(uint8_t vk) {
+    return {E::kKeyDown, vk};
+}
+E Up(uint8_t vk) {
+    return {E::kKeyUp, vk};
+}
+E Pause() {
+    return {E::kPause, kKeyStrokeDelayMs};
+}
 
 // VkKeyScanA of a US layout, plus "@" as a Ctrl+Alt character as on a German layout.
 int16_t UsKeyScan(unsigned char c) {
@@ -41,10 +47,13 @@ TEST(DeliveryPlan, KeyStrokesOfTexts) {
         {"7.", false, {Down('7'), Up('7'), Pause(), Down(0xBE), Up(0xBE), Pause()}},
         {"!", false, {Down(kVkShift), Down('1'), Up('1'), Up(kVkShift), Pause()}},
         // Ctrl pressed before Alt and released after it.
-        {"@", false, {Down(kVkControl), Down(kVkMenu), Down('Q'), Up('Q'), Up(kVkMenu), Up(kVkControl), Pause()}},
+        {"@",
+         false,
+         {Down(kVkControl), Down(kVkMenu), Down('Q'), Up('Q'), Up(kVkMenu), Up(kVkControl), Pause()}},
         // No key on the layout: typed as the character, not as three modifiers and key 255.
         {"\xE9", false, {{E::kUnicode, 0xE9}, Pause()}},
-        {"aB", true,
+        {"aB",
+         true,
          {Down(kVkCapital), Up(kVkCapital), Down('A'), Up('A'), Pause(), Down(kVkShift), Down('B'), Up('B'),
           Up(kVkShift), Pause(), Down(kVkCapital), Up(kVkCapital)}},
         {"", true, {Down(kVkCapital), Up(kVkCapital), Down(kVkCapital), Up(kVkCapital)}},
@@ -58,7 +67,7 @@ TEST(DeliveryPlan, KeyStrokesOfTexts) {
 
 TEST(DeliveryPlan, CharacterModePostsEveryByteWithoutPause) {
     InputPlan plan = PlanTyping("Hi\xE9", 2, true, UsKeyScan);
-    InputPlan want = {Down(kVkCapital), Up(kVkCapital), {E::kPostChar, 'H'}, {E::kPostChar, 'i'},
+    InputPlan want = {Down(kVkCapital),     Up(kVkCapital),   {E::kPostChar, 'H'}, {E::kPostChar, 'i'},
                       {E::kPostChar, 0xE9}, Down(kVkCapital), Up(kVkCapital)};
     EXPECT_EQ(plan, want) << Describe(plan);
 }
@@ -68,8 +77,18 @@ TEST(DeliveryPlan, ArrowCounts) {
         std::string text;
         int count;
     } cases[] = {
-        {"|3", 3}, {"|0", 0}, {"|12x", 12}, {"|1|2", 1}, {"|a", -1}, {"a|3", -1}, {"|", -1}, {"", -1},
-        {" |3", -1}, {"|500", 500}, {"|501", kMaxArrowCount}, {"|99999999999999999999", kMaxArrowCount},
+        {"|3", 3},
+        {"|0", 0},
+        {"|12x", 12},
+        {"|1|2", 1},
+        {"|a", -1},
+        {"a|3", -1},
+        {"|", -1},
+        {"", -1},
+        {" |3", -1},
+        {"|500", 500},
+        {"|501", kMaxArrowCount},
+        {"|99999999999999999999", kMaxArrowCount},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ArrowCount(c.text), c.count) << c.text;
@@ -86,13 +105,13 @@ TEST(DeliveryPlan, SeparatorsAndPasteUseTheLayoutsKeys) {
 }
 
 TEST(DeliveryPlan, PressGeometry) {
-    const IntRect area = {10, 0, 26, 350};  // middle line at 175
+    const IntRect area = {10, 0, 26, 350}; // middle line at 175
     const struct {
         int x, y;
         bool login;
         int field;
     } cases[] = {
-        {10, 0, true, kLoginField},      {20, 100, true, kLoginField},   {20, 174, true, kLoginField},
+        {10, 0, true, kLoginField},      {20, 100, true, kLoginField},    {20, 174, true, kLoginField},
         {20, 175, true, kPasswordField}, {25, 349, true, kPasswordField}, {20, 10, false, kEntryField},
         {20, 300, false, kEntryField},
     };
@@ -117,12 +136,12 @@ TEST(DeliveryPlan, SelectionCountIsCappedAt128) {
     EXPECT_EQ(CapSelectionCount(128), 128u);
     EXPECT_EQ(CapSelectionCount(2), 2u);
     EXPECT_EQ(CapSelectionCount(0), 0u);
-    EXPECT_EQ(CapSelectionCount(-1), 0u);  // LB_ERR
+    EXPECT_EQ(CapSelectionCount(-1), 0u); // LB_ERR
 }
 
 // Records what the steps do, as readable words, and answers the queries like a 1024 x 768 US desktop.
 class Recorder : public InputSink {
-public:
+  public:
     std::string log;
     bool caps = false;
     bool clipboardWorks = true;
@@ -133,11 +152,15 @@ public:
         case E::kKeyDown: log += "+" + Name(e.code) + " "; break;
         case E::kKeyUp: log += "-" + Name(e.code) + " "; break;
         case E::kUnicode: log += "u" + std::to_string(e.code) + " "; break;
-        case E::kPostChar: log += std::string(1, char(e.code)) + "@" + std::to_string(x) + ":" + std::to_string(y) + " "; break;
+        case E::kPostChar:
+            log += std::string(1, char(e.code)) + "@" + std::to_string(x) + ":" + std::to_string(y) + " ";
+            break;
         case E::kPause: break;
         }
     }
-    void Click(unsigned dx, unsigned dy) override { log += "click(" + std::to_string(dx) + "," + std::to_string(dy) + ") "; }
+    void Click(unsigned dx, unsigned dy) override {
+        log += "click(" + std::to_string(dx) + "," + std::to_string(dy) + ") ";
+    }
     bool PutOnClipboard(const std::string& text) override {
         log += clipboardWorks ? "clip(" + text + ") " : "clip-busy ";
         return clipboardWorks;
@@ -153,7 +176,7 @@ public:
         return true;
     }
 
-private:
+  private:
     static std::string Name(uint8_t vk) {
         switch (vk) {
         case kVkControl: return "Ctrl";
@@ -228,10 +251,11 @@ using Lines = std::vector<std::string>;
 TEST(DeliveryChain, TwoEntriesByClipboardWithEnter) {
     Chain chain({"one", "two", "three"}, {0, 2}, 0, 1);
     Recorder sink;
-    sink.caps = true;  // the clipboard does not touch Caps Lock
+    sink.caps = true; // the clipboard does not touch Caps Lock
     // (65535 div 1024) * 500, (65535 div 768) * 300
-    EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", "300 clip(one)", "600 +Ctrl +V -V -Ctrl +Enter -Enter",
-                                      "900 clip(three)", "1200 +Ctrl +V -V -Ctrl", "2200 back"}));
+    EXPECT_EQ(chain.Run(sink),
+              (Lines{"100 click(31500,25500)", "300 clip(one)", "600 +Ctrl +V -V -Ctrl +Enter -Enter",
+                     "900 clip(three)", "1200 +Ctrl +V -V -Ctrl", "2200 back"}));
 }
 
 TEST(DeliveryChain, SeparatorsByMode) {
@@ -240,12 +264,28 @@ TEST(DeliveryChain, SeparatorsByMode) {
         bool hasNext;
         Lines lines;
     } cases[] = {
-        {1, 2, true, {"100 click(31500,25500)", "300 +A -A +Shift +B -B -Shift", "600 +Tab -Tab", "900 +C -C", "1200", "2200 back"}},
-        {2, 1, true, {"100 click(31500,25500)", "300 a@500:300 B@500:300", "600 +Enter -Enter", "900 c@500:300", "1200", "2200 back"}},
+        {1,
+         2,
+         true,
+         {"100 click(31500,25500)", "300 +A -A +Shift +B -B -Shift", "600 +Tab -Tab", "900 +C -C", "1200",
+          "2200 back"}},
+        {2,
+         1,
+         true,
+         {"100 click(31500,25500)", "300 a@500:300 B@500:300", "600 +Enter -Enter", "900 c@500:300", "1200",
+          "2200 back"}},
         // Character mode follows the Tab to the next window in Z order.
-        {2, 2, true, {"100 click(31500,25500)", "300 a@500:300 B@500:300", "600 +Tab -Tab next", "900 c@600:301", "1200", "2200 back"}},
+        {2,
+         2,
+         true,
+         {"100 click(31500,25500)", "300 a@500:300 B@500:300", "600 +Tab -Tab next", "900 c@600:301", "1200",
+          "2200 back"}},
         // With no next window the characters keep going to the previous field.
-        {2, 2, false, {"100 click(31500,25500)", "300 a@500:300 B@500:300", "600 +Tab -Tab next", "900 c@500:300", "1200", "2200 back"}},
+        {2,
+         2,
+         false,
+         {"100 click(31500,25500)", "300 a@500:300 B@500:300", "600 +Tab -Tab next", "900 c@500:300", "1200",
+          "2200 back"}},
     };
     for (const auto& c : cases) {
         Chain chain({"aB", "c"}, {0, 1}, c.sendMode, c.separatorMode);
@@ -298,7 +338,8 @@ TEST(DeliveryChain, LoginListSendsOneFieldOfTheFirstEntry) {
         chain.job.loginList = true;
         chain.job.field = c.field;
         Recorder sink;
-        EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", c.sent, "600 +Ctrl +V -V -Ctrl", "1600 back"}));
+        EXPECT_EQ(chain.Run(sink),
+                  (Lines{"100 click(31500,25500)", c.sent, "600 +Ctrl +V -V -Ctrl", "1600 back"}));
     }
     // A password that looks like an arrow entry is one.
     Chain chain({"bank"}, {0}, 1, 1);
@@ -307,7 +348,8 @@ TEST(DeliveryChain, LoginListSendsOneFieldOfTheFirstEntry) {
     chain.job.loginList = true;
     chain.job.field = kPasswordField;
     Recorder sink;
-    EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", "300 +Down -Down +Down -Down", "600", "1600 back"}));
+    EXPECT_EQ(chain.Run(sink),
+              (Lines{"100 click(31500,25500)", "300 +Down -Down +Down -Down", "600", "1600 back"}));
 }
 
 TEST(DeliveryChain, FaultsSendNothingWrong) {
@@ -316,16 +358,16 @@ TEST(DeliveryChain, FaultsSendNothingWrong) {
         Chain chain({"one", "two"}, {0, 1}, 0, 1);
         Recorder sink;
         sink.clipboardWorks = false;
-        EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", "300 clip-busy", "600 +Enter -Enter", "900 clip-busy",
-                                          "1200", "2200 back"}));
+        EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", "300 clip-busy", "600 +Enter -Enter",
+                                          "900 clip-busy", "1200", "2200 back"}));
         EXPECT_EQ(chain.job.sendMode, 0);
     }
     // Indices that no longer name an entry are skipped.
     {
         Chain chain({"one", "two"}, {1, 5, 7}, 1, 1);
         Recorder sink;
-        EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", "300 +T -T +W -W +O -O", "600 +Enter -Enter",
-                                          "900", "1900 back"}));
+        EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", "300 +T -T +W -W +O -O",
+                                          "600 +Enter -Enter", "900", "1900 back"}));
     }
     // Caps Lock on: off before the text, on again after it.
     {

@@ -1,4 +1,5 @@
-// The delivery engine's real input under Wine: a drop from the real dialog into an edit field of this process.
+// The delivery engine's real input under Wine: a drop from the real dialog into an edit field of this
+// process.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,12 +12,13 @@
 namespace {
 // A top-level window with one multi-line edit field and nothing else, so it has no next field.
 class TargetWindow {
-public:
+  public:
     TargetWindow() {
-        m_frame = CreateWindowA("STATIC", "delivery target", WS_POPUP | WS_VISIBLE | WS_BORDER, 500, 300, 300, 200,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        m_edit = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 10, 10, 280, 180,
-                               m_frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+        m_frame = CreateWindowA("STATIC", "delivery target", WS_POPUP | WS_VISIBLE | WS_BORDER, 500, 300, 300,
+                                200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        DWORD style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
+        m_edit = CreateWindowA("EDIT", "", style, 10, 10, 280, 180, m_frame, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
         // Key strokes go to the foreground thread; ours must hold it for its key state to follow them.
         SetForegroundWindow(m_frame);
         SetFocus(m_edit);
@@ -29,11 +31,13 @@ public:
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
 
-private:
+  private:
     HWND m_frame, m_edit;
 };
 
-bool CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+bool CapsLockOn() {
+    return (GetKeyState(VK_CAPITAL) & 1) != 0;
+}
 
 struct Delivered {
     std::string text;
@@ -75,7 +79,7 @@ Delivered Deliver(const std::string& listText, std::vector<int> selected, int se
         out.windowBack = IsWindowVisible(dlg.m_hWnd) != FALSE;
         out.iconGone = !Shell_NotifyIconA(NIM_MODIFY, &dlg.State().trayIcon);
         if (CapsLockOn())
-            TapKey(VK_CAPITAL);  // leave Caps Lock off for whatever runs next
+            TapKey(VK_CAPITAL); // leave Caps Lock off for whatever runs next
         PumpUntil([] { return !CapsLockOn(); });
     });
     return out;
@@ -89,13 +93,14 @@ TEST(Delivery, TypesIntoTheFieldUnderTheDropPoint) {
     } cases[] = {
         {0, 1, false, "Mixed Text 1\r\nsunny"},
         {1, 1, false, "Mixed Text 1\r\nsunny"},
-        {1, 1, true, "Mixed Text 1\r\nsunny"},  // Caps Lock off for the text, on again after it
+        {1, 1, true, "Mixed Text 1\r\nsunny"}, // Caps Lock off for the text, on again after it
         {2, 1, true, "Mixed Text 1\r\nsunny"},
         // Tab in character mode with no next window: the characters stay with the field they went to.
         {2, 2, false, "Mixed Text 1\tsunny"},
     };
     for (const auto& c : cases) {
-        Delivered got = Deliver("Mixed Text 1\r\nskipped\r\nsunny\r\n", {0, 2}, c.sendMode, c.separatorMode, c.caps);
+        Delivered got =
+            Deliver("Mixed Text 1\r\nskipped\r\nsunny\r\n", {0, 2}, c.sendMode, c.separatorMode, c.caps);
         EXPECT_EQ(got.text, c.want) << c.sendMode << "/" << c.separatorMode << " caps " << c.caps;
         EXPECT_EQ(got.capsAfter, c.caps) << c.sendMode;
         EXPECT_TRUE(got.windowBack);

@@ -6,7 +6,9 @@
 #include "resource.h"
 
 namespace {
-LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+LPARAM At(POINT p) {
+    return MAKELPARAM(p.x, p.y);
+}
 
 POINT ScreenToDialog(CListDlg& dlg, POINT screen) {
     ScreenToClient(dlg.m_hWnd, &screen);
@@ -25,7 +27,8 @@ std::string ListOf(int count) {
 }
 
 // Runs body in the real dialog over a list file with the given text and kind.
-void WithDialog(const std::string& listText, const char* listName, const std::function<void(CListDlg&)>& body) {
+void WithDialog(const std::string& listText, const char* listName,
+                const std::function<void(CListDlg&)>& body) {
     TempDir dir;
     std::string list = dir.File(listName), ini = dir.File("Pelmar.ini");
     WriteFileBytes(list, listText);
@@ -82,7 +85,7 @@ TEST(Drag, NoDragOutsideTheAreaOrBeforeTheFirstLayout) {
             SendMessageA(dlg.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(p));
             EXPECT_FALSE(s.dragging) << p.x << "," << p.y;
         }
-        s.dragArea = {0, 0, 0, 0};  // as before the first layout
+        s.dragArea = {0, 0, 0, 0}; // as before the first layout
         SendMessageA(dlg.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(POINT{12, 3}));
         EXPECT_FALSE(s.dragging);
         // A release that ends no drag does nothing.
