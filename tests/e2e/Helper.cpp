@@ -1,7 +1,8 @@
 // The end-to-end tests' eyes and hands on the Windows side: finds windows, reads geometry and texts, selects
 // entries and probes the tray icon. Prints one answer line; exit code 0 on success.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
