@@ -26,7 +26,10 @@ void CListDlg::HideToTray() {
 
 void CListDlg::RestoreFromTray(bool activate) {
     const RECT& r = m_state.restoreRect;
-    SetWindowPos(m_hWnd, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_SHOWWINDOW);
+    // Without SWP_NOACTIVATE showing activates the window, and the program a delivery typed into would lose
+    // the keyboard (an Enter meant for it would then end Pelmar).
+    SetWindowPos(m_hWnd, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_SHOWWINDOW | (activate ? 0 : SWP_NOACTIVATE));
     // The user asked for the window: give it the keyboard too, so Esc and the shortcuts work at once.
     if (activate)
         SetForegroundWindow(m_hWnd);

@@ -1,0 +1,153 @@
+// The delivery engine's real input under Wine: a drop from the real dialog into an edit field of this
+// process.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "WinTestSupport.h"
+#include "app/ListDlg.h"
+#include "resource.h"
+
+namespace {
+// A top-level window with one multi-line edit field and nothing else, so it has no next field.
+class TargetWindow {
+  public:
+    TargetWindow() {
+        m_frame = CreateWindowA("STATIC", "delivery target", WS_POPUP | WS_VISIBLE | WS_BORDER, 500, 300, 300,
+                                200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        DWORD style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
+        m_edit = CreateWindowA("EDIT", "", style, 10, 10, 280, 180, m_frame, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+        // Key strokes go to the foreground thread; ours must hold it for its key state to follow them.
+        SetForegroundWindow(m_frame);
+        SetFocus(m_edit);
+    }
+    ~TargetWindow() { DestroyWindow(m_frame); }
+    HWND Edit() const { return m_edit; }
+    POINT Center() const {
+        RECT r;
+        GetWindowRect(m_edit, &r);
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+
+  private:
+    HWND m_frame, m_edit;
+};
+
+bool CapsLockOn() {
+    return (GetKeyState(VK_CAPITAL) & 1) != 0;
+}
+
+struct Delivered {
+    std::string text;
+    bool capsAfter = false;
+    bool windowBack = false;
+    bool iconGone = false;
+};
+
+// Drops the selected entries onto the target's edit field with the given modes and waits for the finish.
+Delivered Deliver(const std::string& listText, std::vector<int> selected, int sendMode, int separatorMode,
+                  bool capsOn, const std::function<void()>& beforeDrop = nullptr) {
+    TempDir dir;
+    std::string list = dir.File("list.txt"), ini = dir.File("Pelmar.ini");
+    WriteFileBytes(list, listText);
+    WritePrivateProfileStringA("pelmar", "list", list.c_str(), ini.c_str());
+    WritePrivateProfileStringA("pelmar", "clip", std::to_string(sendMode).c_str(), ini.c_str());
+    WritePrivateProfileStringA("pelmar", "cr", std::to_string(separatorMode).c_str(), ini.c_str());
+    Delivered out;
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        TargetWindow target;
+        EXPECT_TRUE(PumpUntil([&] { return dlg.State().dragArea.bottom > 0; }));
+        SelectItems(dlg.ListBox(IDC_LIST), selected);
+        POINT drop = target.Center();
+        SetCursorPos(drop.x, drop.y);
+        PumpFor(100);
+        if (CapsLockOn() != capsOn)
+            TapKey(VK_CAPITAL);
+        EXPECT_TRUE(PumpUntil([&] { return CapsLockOn() == capsOn; }));
+        if (beforeDrop)
+            beforeDrop();
+        SendMessageA(dlg.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 100));
+        ScreenToClient(dlg.m_hWnd, &drop);
+        SendMessageA(dlg.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
+        EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd));
+        PumpUntil([&] { return IsWindowVisible(dlg.m_hWnd); }, 15000);
+        PumpFor(200);
+        out.text = WindowText(target.Edit());
+        out.capsAfter = CapsLockOn();
+        out.windowBack = IsWindowVisible(dlg.m_hWnd) != FALSE;
+        out.iconGone = !Shell_NotifyIconA(NIM_MODIFY, &dlg.State().trayIcon);
+        if (CapsLockOn())
+            TapKey(VK_CAPITAL); // leave Caps Lock off for whatever runs next
+        PumpUntil([] { return !CapsLockOn(); });
+    });
+    return out;
+}
+
+TEST(Delivery, TypesIntoTheFieldUnderTheDropPoint) {
+    const struct {
+        int sendMode, separatorMode;
+        bool caps;
+        std::string want;
+    } cases[] = {
+        {0, 1, false, "Mixed Text 1\r\nsunny"},
+        {1, 1, false, "Mixed Text 1\r\nsunny"},
+        {1, 1, true, "Mixed Text 1\r\nsunny"}, // Caps Lock off for the text, on again after it
+        {2, 1, true, "Mixed Text 1\r\nsunny"},
+        // Tab in character mode with no next window: the characters stay with the field they went to.
+        {2, 2, false, "Mixed Text 1\tsunny"},
+    };
+    for (const auto& c : cases) {
+        Delivered got =
+            Deliver("Mixed Text 1\r\nskipped\r\nsunny\r\n", {0, 2}, c.sendMode, c.separatorMode, c.caps);
+        EXPECT_EQ(got.text, c.want) << c.sendMode << "/" << c.separatorMode << " caps " << c.caps;
+        EXPECT_EQ(got.capsAfter, c.caps) << c.sendMode;
+        EXPECT_TRUE(got.windowBack);
+        EXPECT_TRUE(got.iconGone);
+    }
+}
+
+TEST(Delivery, CharactersWithoutAKeyArriveAsThemselves) {
+    // On the US layout VkKeyScanA has no key for these; code page 1252 bytes. (No plain "c" in these texts:
+    // this process's message pump runs the main dialog's accelerators, where C is Copy.)
+    Delivered got = Deliver("tea \xE9 \x80 5\r\n", {0}, 1, 1, false);
+    EXPECT_EQ(got.text, "tea \xE9 \x80 5");
+}
+
+TEST(Delivery, LongEntriesArriveWhole) {
+    std::string text;
+    while (text.size() < 1000)
+        text += "Long entry with many words, 0123456789. ";
+    text.resize(1000);
+    for (int mode : {0, 2}) {
+        Delivered got = Deliver(text + "\r\n", {0}, mode, 1, false);
+        EXPECT_EQ(got.text, text) << mode;
+    }
+}
+
+TEST(Delivery, BusyClipboardPastesNothingOld) {
+    std::atomic<bool> holding{false}, release{false};
+    std::thread holder;
+    Delivered got = Deliver("fresh\r\n", {0}, 0, 1, false, [&] {
+        holder = std::thread([&] {
+            OpenClipboard(nullptr);
+            EmptyClipboard();
+            HGLOBAL old = GlobalAlloc(GMEM_MOVEABLE, 4);
+            memcpy(GlobalLock(old), "OLD", 4);
+            GlobalUnlock(old);
+            SetClipboardData(CF_TEXT, old);
+            holding = true;
+            while (!release)
+                Sleep(10);
+            CloseClipboard();
+        });
+        while (!holding)
+            Sleep(1);
+    });
+    release = true;
+    holder.join();
+    EXPECT_EQ(got.text, "");
+    EXPECT_TRUE(got.windowBack);
+}
+} // namespace
