@@ -27,24 +27,6 @@ void KeepProgress(const DeliveryJob& job, ListDlgState& s) {
     s.sendMode = job.sendMode;
 }
 
-// Read through the wide call and converted here: Wine's ANSI LB_GETTEXT copies through a fixed 512-character
-// stack buffer and overruns it for longer entries.
-std::string EntryText(HWND box, int index) {
-    LRESULT length = SendMessageW(box, LB_GETTEXTLEN, WPARAM(index), 0);
-    if (length == LB_ERR || length <= 0)
-        return std::string();
-    std::wstring wide(size_t(length) + 1, L'\0');
-    LRESULT got = SendMessageW(box, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(&wide[0]));
-    if (got == LB_ERR || got <= 0)
-        return std::string();
-    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(got), nullptr, 0, nullptr, nullptr);
-    std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(got), &text[0], bytes, nullptr, nullptr);
-    SecureZeroMemory(&wide[0], wide.size() * sizeof(wchar_t)); // may be a password
-    return text;
-}
-
 int BoxOfField(int field) {
     if (field == kLoginField)
         return IDC_LOGIN_LIST;
@@ -64,7 +46,7 @@ void CListDlg::OnSendStep() {
         HWND box = GetDlgItem(BoxOfField(field));
         if (!ListBoxHasEntry(box, index))
             return false;
-        text = EntryText(box, index);
+        text = ListBoxText(box, index);
         return true;
     };
     NextStep next = SendStep(job, source, input);

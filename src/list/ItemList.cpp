@@ -36,6 +36,7 @@ std::string ListBoxText(HWND box, int index) {
     std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
     if (bytes > 0)
         WideCharToMultiByte(CP_ACP, 0, wide.data(), int(got), &text[0], bytes, nullptr, nullptr);
+    SecureZeroMemory(&wide[0], wide.size() * sizeof(wchar_t));  // the text may be a password
     return text;
 }
 
