@@ -54,28 +54,34 @@ static_assert(kPos.p_code[63] == 0xFF && kPos.d_code[255] == 63, "position code 
 
 constexpr int kFreqPad = 16;
 
+// Symbol c's leaf is named T + 1 + 2c in son and prnt. Each leaf then has two prnt entries like an
+// internal pair, and the second takes the sibling write of a swap, so that write needs no branch.
+constexpr int kLeafIds = T + 1 + 2 * N_CHAR;
+constexpr int LeafId(int c) { return T + 1 + 2 * c; }
+constexpr int SymbolOf(int id) { return (id - T - 1) >> 1; }
+// Above the root: its own parent, so the update may climb a fixed number of steps past the root.
+// Its frequency counts those steps and never reaches the 0xFFFF above it, so it never swaps.
+constexpr int kAboveRoot = kLeafIds;
+
 // Adaptive Huffman model shared by both directions; nodes ordered by non-decreasing frequency.
 struct HuffModel {
     // Entry T is the sentinel 0xFFFF; the copies after it let LastBelow read ahead without bounds checks.
-    uint16_t freq[T + kFreqPad];
-    // Parent of each node; entries T.. give the leaf of each symbol. The extra last entry takes the
-    // second-child write for a leaf during a swap, so that write needs no branch.
-    int16_t prnt[T + N_CHAR + 1];
-    int16_t son[T];           // first child of an internal node, T + symbol for a leaf
+    uint16_t freq[kAboveRoot + 2];
+    // Parent of each node; entry LeafId(c) gives the leaf of symbol c.
+    int16_t prnt[kAboveRoot + 1];
+    int16_t son[T]; // first child of an internal node, LeafId(symbol) for a leaf
 
     void StartHuff();
     void Reconst();
-    void Update(int c);
+    void Update(int c, unsigned depth);
     int LastBelow(int from, unsigned k) const;
 };
-
-constexpr int kScratchParent = T + N_CHAR;
 
 void HuffModel::StartHuff() {
     for (int i = 0; i < N_CHAR; i++) {
         freq[i] = 1;
-        son[i] = int16_t(i + T);
-        prnt[i + T] = int16_t(i);
+        son[i] = int16_t(LeafId(i));
+        prnt[LeafId(i)] = int16_t(i);
     }
     for (int i = 0, j = N_CHAR; j <= R; i += 2, j++) {
         freq[j] = uint16_t(freq[i] + freq[i + 1]);
@@ -84,8 +90,9 @@ void HuffModel::StartHuff() {
     }
     for (int i = T; i < T + kFreqPad; i++)
         freq[i] = 0xFFFF;
-    prnt[R] = 0;
-    prnt[kScratchParent] = 0;
+    prnt[R] = prnt[kAboveRoot] = int16_t(kAboveRoot);
+    freq[kAboveRoot] = 0;
+    freq[kAboveRoot + 1] = 0xFFFF;
 }
 
 // Halves the frequencies (rounding up) and rebuilds the tree from the leaves.
@@ -150,15 +157,16 @@ int HuffModel::LastBelow(int from, unsigned k) const {
     return lo;
 }
 
-void HuffModel::Update(int c) {
+// depth: the length of c's code, which the caller has just found.
+void HuffModel::Update(int c, unsigned depth) {
     if (freq[R] == MAX_FREQ)
         Reconst();
     uint16_t* const f = freq;
     int16_t* const up = prnt;
     int16_t* const down = son;
     // Pointer-sized index: each step up is then a single dependent load.
-    ptrdiff_t n = up[c + T];
-    do {
+    ptrdiff_t n = up[LeafId(c)];
+    auto step = [&] {
         unsigned k = ++f[n];
         // Order disturbed: swap with the highest node of lower frequency.
         if (k > f[n + 1]) {
@@ -170,15 +178,23 @@ void HuffModel::Update(int c) {
             int i = down[c];
             int j = down[l];
             up[i] = int16_t(l);
-            up[i < T ? i + 1 : kScratchParent] = int16_t(l);
+            up[i + 1] = int16_t(l);
             down[l] = int16_t(i);
             up[j] = int16_t(c);
-            up[j < T ? j + 1 : kScratchParent] = int16_t(c);
+            up[j + 1] = int16_t(c);
             down[c] = int16_t(j);
 
             n = l;
         }
-    } while ((n = up[n]) != 0);
+        n = up[n];
+    };
+    // Without swaps the climb takes depth + 1 steps. Counting them lets the loop exit resolve
+    // without waiting for the chain of loads; a swap may move the climb to another depth, and
+    // steps past the root are harmless.
+    for (unsigned s = 0; s <= depth; s++)
+        step();
+    while (n != kAboveRoot)
+        step();
 }
 
 inline uint64_t Load64(const uint8_t* p) {
@@ -417,7 +433,7 @@ void Encoder::EncodeChar(unsigned c) {
     const int16_t* up = huff.prnt;
     uint32_t code = 0;
     unsigned len = 0;
-    ptrdiff_t k = up[c + T];
+    ptrdiff_t k = up[LeafId(int(c))];
     do {
         code |= uint32_t(k & 1) << len;
         len++;
@@ -425,7 +441,7 @@ void Encoder::EncodeChar(unsigned c) {
     writer_.Put(code, len);
     if (len > longestCode_)
         longestCode_ = len;
-    huff.Update(int(c));
+    huff.Update(int(c), len);
 }
 
 // The prefix code of the upper six bits and the lower six bits, sent together.
@@ -566,15 +582,24 @@ void Decoder::Decode(uint32_t textsize) {
     int fill = 0;
     int r = N - F;
     for (uint32_t count = 0; count < textsize;) {
+        // The root's frequency stays at most 0x8000, which keeps codes well under 33 bits, so with
+        // 33 bits in hand the walk takes its bits without checking the count.
+        if (rd.count <= 32)
+            rd.Refill();
+        uint64_t b = rd.bits;
+        ptrdiff_t node = son[R];
+        unsigned taken = 0;
         // The bit picks the table (son or son + 1) off the chain of loads, so each step down is
         // one dependent load.
-        ptrdiff_t node = son[R];
         while (node < T) {
-            const int16_t* row = son + rd.GetBit();
-            node = row[node];
+            taken++;
+            node = son[node + ptrdiff_t(b >> 63)];
+            b <<= 1;
         }
-        unsigned c = unsigned(node - T);
-        huff.Update(int(c));
+        rd.bits <<= taken;
+        rd.count -= int(taken);
+        unsigned c = unsigned(SymbolOf(int(node)));
+        huff.Update(int(c), taken);
         if (c < 256) {
             out_buf[fill++] = uint8_t(c);
             window[r] = uint8_t(c);
