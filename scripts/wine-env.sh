@@ -14,7 +14,8 @@ wine_env_start() {
   DISPLAY=$(wine_env_pick_display)
   export WINEPREFIX="$root/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
   export WINEARCH=win64
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  mkdir -p "$root"
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
   WINE_ENV_XVFB_PID=$!
   local i
   for i in $(seq 1 100); do

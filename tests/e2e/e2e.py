@@ -14,6 +14,8 @@ import tempfile
 import time
 
 BUILD = None
+# Starting programs under Wine on a loaded machine can take a while; setup waits are generous.
+SETUP_TIMEOUT = 60
 
 
 def win_path(path):
@@ -103,15 +105,15 @@ class Session:
         try:
             if self.target_name == "target":
                 self.target = start(os.path.join(BUILD, "e2e_target.exe"), win_path(self.out))
-                wait_until(lambda: os.path.exists(self.out), 20, "the target's first record")
+                wait_until(lambda: os.path.exists(self.out), SETUP_TIMEOUT, "the target's first record")
             else:
                 self.target = start("notepad")
-            wait_until(lambda: (helper_ints("rect", self.target_name) or [0] * 5)[4] == 1, 20, "the target window")
+            wait_until(lambda: (helper_ints("rect", self.target_name) or [0] * 5)[4] == 1, SETUP_TIMEOUT, "the target window")
             self.pelmar = start(self.exe, cwd=self.dir)
-            wait_until(lambda: self.xdotool_finds("^Pelmar$"), 20, "Pelmar's window on the X side")
-            wait_until(lambda: (helper_ints("rect", "pelmar") or [0] * 5)[4] == 1, 20, "Pelmar's window")
+            wait_until(lambda: self.xdotool_finds("^Pelmar$"), SETUP_TIMEOUT, "Pelmar's window on the X side")
+            wait_until(lambda: (helper_ints("rect", "pelmar") or [0] * 5)[4] == 1, SETUP_TIMEOUT, "Pelmar's window")
             # The drag area exists once the first layout has run, 300 ms after the window was placed.
-            wait_until(lambda: helper_ints("child-left", "pelmar", 1001) == [28], 20, "Pelmar's first layout")
+            wait_until(lambda: helper_ints("child-left", "pelmar", 1001) == [28], SETUP_TIMEOUT, "Pelmar's first layout")
             self.rect = helper_ints("rect", "pelmar")
             return self
         except BaseException:
@@ -121,7 +123,8 @@ class Session:
     def __exit__(self, exc_type, exc, tb):
         if exc_type is not None:  # keep a picture of the screen as the failure left it
             shot = os.path.join(BUILD, "e2e-failure.png")
-            subprocess.call(["import", "-window", "root", shot], stderr=subprocess.DEVNULL)
+            if subprocess.call(["import", "-window", "root", shot], stderr=subprocess.DEVNULL) != 0:
+                print("e2e: no screenshot: the X server did not answer", file=sys.stderr)
         stop(self.pelmar, "pelmar")
         stop(self.target, "target" if self.target_name == "target" else None)
         shutil.rmtree(self.dir, ignore_errors=True)
