@@ -34,12 +34,16 @@ def wait_until(cond, timeout, what):
 
 
 def helper(*args):
-    """Runs e2e_helper.exe; its output goes through a file, never a pipe that Wine's services could hold."""
-    with tempfile.TemporaryFile() as out:
-        rc = subprocess.call(["wine", os.path.join(BUILD, "e2e_helper.exe"), *map(str, args)],
-                             stdout=out, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=30)
-        out.seek(0)
-        text = out.read().decode("utf-8", "replace").replace("\r", "").rstrip("\n")
+    """Runs e2e_helper.exe; its output goes through a file, never a pipe that Wine's services could hold.
+    Wine now and then fails to start a program at all (it exits at once, silent): such a start is retried."""
+    for _ in range(3):
+        with tempfile.TemporaryFile() as out:
+            rc = subprocess.call(["wine", os.path.join(BUILD, "e2e_helper.exe"), *map(str, args)],
+                                 stdout=out, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=30)
+            out.seek(0)
+            text = out.read().decode("utf-8", "replace").replace("\r", "").rstrip("\n")
+        if rc == 0 or text:
+            break
     return text if rc == 0 else None
 
 
@@ -55,6 +59,18 @@ def xdotool(*args):
 def start(exe, *args, cwd=None):
     return subprocess.Popen(["wine", exe, *args], cwd=cwd, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+
+
+def start_until(ready, what, exe, *args, cwd=None):
+    """Starts a program and waits until ready(); a start that Wine never made (the process is gone before it
+    got ready) is tried again."""
+    for _ in range(3):
+        proc = start(exe, *args, cwd=cwd)
+        wait_until(lambda: ready() or proc.poll() is not None, SETUP_TIMEOUT, what)
+        if ready():
+            return proc
+        print("e2e: %s ended before it was ready; starting it again" % os.path.basename(exe), file=sys.stderr)
+    raise AssertionError("%s could not be started" % exe)
 
 
 def stop(proc, close_name=None):
@@ -104,13 +120,13 @@ class Session:
     def __enter__(self):
         try:
             if self.target_name == "target":
-                self.target = start(os.path.join(BUILD, "e2e_target.exe"), win_path(self.out))
-                wait_until(lambda: os.path.exists(self.out), SETUP_TIMEOUT, "the target's first record")
+                self.target = start_until(lambda: os.path.exists(self.out), "the target's first record",
+                                          os.path.join(BUILD, "e2e_target.exe"), win_path(self.out))
             else:
                 self.target = start("notepad")
             wait_until(lambda: (helper_ints("rect", self.target_name) or [0] * 5)[4] == 1, SETUP_TIMEOUT, "the target window")
-            self.pelmar = start(self.exe, cwd=self.dir)
-            wait_until(lambda: self.xdotool_finds("^Pelmar$"), SETUP_TIMEOUT, "Pelmar's window on the X side")
+            self.pelmar = start_until(lambda: self.xdotool_finds("^Pelmar$"), "Pelmar's window on the X side",
+                                      self.exe, cwd=self.dir)
             wait_until(lambda: (helper_ints("rect", "pelmar") or [0] * 5)[4] == 1, SETUP_TIMEOUT, "Pelmar's window")
             # The drag area exists once the first layout has run, 300 ms after the window was placed.
             wait_until(lambda: helper_ints("child-left", "pelmar", 1001) == [28], SETUP_TIMEOUT, "Pelmar's first layout")
