@@ -2,6 +2,7 @@
 #include "app/ListDlg.h"
 
 #include "app/Settings.h"
+#include "framework/Wipe.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 
@@ -56,8 +57,7 @@ CListDlg::~CListDlg() {
 }
 
 void CListDlg::SetCurrentPassword(const std::string& password) {
-    if (!m_password.empty())
-        SecureZeroMemory(&m_password[0], m_password.size());
+    WipeString(m_password);
     m_password = password;
 }
 

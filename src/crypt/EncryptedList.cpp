@@ -6,6 +6,7 @@
 #include "app/ListDlg.h"
 #include "crypt/Container.h"
 #include "crypt/PasswordDlg.h"
+#include "framework/Wipe.h"
 #include "framework/File.h"
 
 namespace {
@@ -33,11 +34,6 @@ void EndLinesWithNul(std::string& text) {
         if (c == '\r' || c == '\n')
             c = '\0';
     }
-}
-
-void WipeBytes(std::vector<uint8_t>& bytes) {
-    if (!bytes.empty())
-        SecureZeroMemory(bytes.data(), bytes.size());
 }
 
 // Password line first; reserved up front so that no reallocation leaves a copy behind.

@@ -14,12 +14,6 @@ void ReadBox(HWND dialog, int id, char (&text)[kMaxPasswordLength + 1]) {
 }
 } // namespace
 
-void WipeString(std::string& s) {
-    if (!s.empty())
-        SecureZeroMemory(&s[0], s.size());
-    s.clear();
-}
-
 CPasswordDlg::CPasswordDlg() : CDialog(IDD_PASSWORD) {}
 
 CPasswordDlg::~CPasswordDlg() {

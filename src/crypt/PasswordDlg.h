@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "framework/Wipe.h"
 #include "framework/Wnd.h"
 
 class CPasswordDlg : public CDialog {
@@ -21,6 +22,3 @@ class CPasswordDlg : public CDialog {
 
 // Shows the dialog modally; true on OK, with the text typed in the first box exactly as typed.
 bool AskPassword(bool confirmMode, std::string& password);
-
-// Overwrites a string's bytes before it is dropped or replaced.
-void WipeString(std::string& s);

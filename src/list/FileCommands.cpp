@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "app/Settings.h"
-#include "crypt/PasswordDlg.h"
+#include "framework/Wipe.h"
 #include "framework/File.h"
 
 // The record without the members Windows 2000 added, so older systems accept it too.

@@ -1,6 +1,7 @@
 // The item dialog (template 132): one text field, plus site, login and password fields for a login list.
 #include "list/ItemDlg.h"
 
+#include "framework/Wipe.h"
 #include "resource.h"
 
 CItemDlg::CItemDlg(Mode mode, bool loginFields, const ListEntry& entry)
@@ -8,8 +9,7 @@ CItemDlg::CItemDlg(Mode mode, bool loginFields, const ListEntry& entry)
 
 CItemDlg::~CItemDlg() {
     // The dialog's copy of a password should not outlive it.
-    if (!m_entry.password.empty())
-        SecureZeroMemory(&m_entry.password[0], m_entry.password.size());
+    WipeString(m_entry.password);
 }
 
 BOOL CItemDlg::OnInitDialog() {

@@ -4,6 +4,7 @@
 #include "app/ListDlg.h"
 #include "app/Settings.h"
 #include "framework/File.h"
+#include "framework/Wipe.h"
 #include "list/ItemList.h"
 
 namespace {
@@ -70,8 +71,7 @@ int CListDlg::LoadList(std::string& name) {
         offset = text.size();
     FillItemList(m_hWnd, ParseListText(text.data() + offset, text.size() - offset, m_state.listKind),
                  m_state.listKind);
-    if (!text.empty())
-        SecureZeroMemory(&text[0], text.size());  // an encrypted list's text holds its password
+    WipeString(text);  // an encrypted list's text holds its password
     m_state.unloadedListFile.clear();
     WriteSetting(TextSetting::List, name);
     return 1;

@@ -2,6 +2,7 @@
 #include "app/ListDlg.h"
 #include "app/Settings.h"
 #include "framework/File.h"
+#include "framework/Wipe.h"
 #include "list/ItemList.h"
 
 namespace {
@@ -12,11 +13,6 @@ std::string CurrentListFile() {
     if (IsBareName(name))
         name = ProgramFolder() + (EqualsIgnoreCase(name, "List.txt") ? std::string("List.txt") : name);
     return name;
-}
-
-void Wipe(std::string& text) {
-    if (!text.empty())
-        SecureZeroMemory(&text[0], text.size());
 }
 } // namespace
 
@@ -55,7 +51,7 @@ void CListDlg::SaveList(int mode) {
 
     std::string text = BuildListText(ReadItemList(m_hWnd, m_state.listKind), m_state.listKind);
     bool written = m_state.listKind == kEncryptedList ? SaveEncrypted(text, nameChosen) : SaveTextFile(text);
-    Wipe(text); // a login or encrypted list's text holds passwords
+    WipeString(text); // a login or encrypted list's text holds passwords
     if (!written) {
         m_state.listKind = savedKind;
         return;

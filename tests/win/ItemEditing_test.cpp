@@ -40,7 +40,7 @@ Edited EditPlainList(UINT command, const std::vector<int>& selection, const Item
         AnswerItemDialog(TitleOf(command), answer, &out.seen, 1000);
         Command(dlg, command);
         CancelDialogActions();
-        out.entries = WideListBoxItems(dlg.ListBox(IDC_LIST));
+        out.entries = ListBoxItems(dlg.ListBox(IDC_LIST));
     });
     out.file = ReadFileBytes(dir.File("list.txt"));
     return out;

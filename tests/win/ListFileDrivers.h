@@ -21,22 +21,6 @@ struct FileDialogSeen {
     std::vector<std::string> filters;
 };
 
-// A list box's entries read through the wide messages: Wine's ANSI LB_GETTEXT overruns a fixed
-// 512-character buffer on longer entries.
-inline std::vector<std::string> WideListBoxItems(HWND box) {
-    std::vector<std::string> items;
-    int count = int(SendMessageW(box, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        std::wstring wide(size_t(SendMessageW(box, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-        int n = int(SendMessageW(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0])));
-        std::string text(size_t(n) * 2, '\0');
-        text.resize(size_t(
-            WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &text[0], int(text.size()), nullptr, nullptr)));
-        items.push_back(text);
-    }
-    return items;
-}
-
 inline std::vector<std::string> ComboItems(HWND combo) {
     std::vector<std::string> items;
     int count = int(SendMessageA(combo, CB_GETCOUNT, 0, 0));
