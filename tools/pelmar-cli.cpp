@@ -3,7 +3,8 @@
 // temporary file beside the target and renamed, so a failure leaves no partial file.
 #include "crypt/Container.h"
 #include "crypt/Lzhuf.h"
-#include "list/ListText.h"
+#include "crypt/PasswordLine.h"
+#include "list/ListFileRules.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -24,12 +25,11 @@ constexpr int kExitUsage = 1;
 constexpr int kExitFailed = 2;
 constexpr size_t kMaxPasswordLength = 10; // what the password dialog admits
 
-const char kUsage[] =
-    "usage: pelmar-cli lzhuf-encode IN OUT\n"
-    "       pelmar-cli lzhuf-decode IN OUT\n"
-    "       pelmar-cli show FILE [--password PW]\n"
-    "       pelmar-cli encrypt IN OUT --password PW\n"
-    "       pelmar-cli decrypt IN OUT [--password PW]\n";
+const char kUsage[] = "usage: pelmar-cli lzhuf-encode IN OUT\n"
+                      "       pelmar-cli lzhuf-decode IN OUT\n"
+                      "       pelmar-cli show FILE [--password PW]\n"
+                      "       pelmar-cli encrypt IN OUT --password PW\n"
+                      "       pelmar-cli decrypt IN OUT [--password PW]\n";
 
 struct Args {
     std::string command;
@@ -39,7 +39,9 @@ struct Args {
 };
 
 // Lengths are stored in 32 bits. (A plain comparison warns where size_t is itself 32 bits.)
-bool FitsLengthField(uint64_t size) { return size <= UINT32_MAX; }
+bool FitsLengthField(uint64_t size) {
+    return size <= UINT32_MAX;
+}
 
 int Fail(const std::string& message) {
     std::cerr << "pelmar-cli: " << message << "\n";
@@ -150,11 +152,11 @@ int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEnt
     std::string text;
     if (!ReadEncryptedFile(file.data(), file.size(), text))
         return Fail("File error! " + path + " is not a valid encrypted list");
-    std::string stored = text.substr(0, text.find_first_of(std::string("\r\n\0", 3)));
-    if (!stored.empty() && (!args.hasPassword || !EqualsIgnoreCase(args.password, stored)))
-        return Fail(args.hasPassword ? "Incorrect Password! File not opened." : "password required (--password)");
-    size_t offset = std::min(stored.size() + 2, text.size());
-    entries = ParseListText(text.data() + offset, text.size() - offset, kPlainList);
+    PasswordLine line = SplitPasswordLine(text);
+    if (!line.password.empty() && (!args.hasPassword || !PasswordsMatch(line.password, args.password)))
+        return Fail(args.hasPassword ? "Incorrect Password! File not opened."
+                                     : "password required (--password)");
+    entries = ParseListText(text.data() + line.entriesOffset, text.size() - line.entriesOffset, kPlainList);
     return kExitOk;
 }
 
@@ -198,7 +200,8 @@ int Encrypt(const Args& args) {
     Bytes in;
     if (!ReadFile(args.files[0], in))
         return Fail("cannot read " + args.files[0]);
-    std::vector<ListEntry> entries = ParseListText(reinterpret_cast<const char*>(in.data()), in.size(), kPlainList);
+    std::vector<ListEntry> entries =
+        ParseListText(reinterpret_cast<const char*>(in.data()), in.size(), kPlainList);
     std::string text = args.password + "\r\n" + BuildListText(entries, kPlainList);
     if (!FitsLengthField(text.size()))
         return Fail("list too large");
@@ -222,8 +225,11 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"lzhuf-encode", 2, LzhufEncodeFile}, {"lzhuf-decode", 2, LzhufDecodeFile}, {"show", 1, Show},
-    {"encrypt", 2, Encrypt},              {"decrypt", 2, Decrypt},
+    {"lzhuf-encode", 2, LzhufEncodeFile},
+    {"lzhuf-decode", 2, LzhufDecodeFile},
+    {"show", 1, Show},
+    {"encrypt", 2, Encrypt},
+    {"decrypt", 2, Decrypt},
 };
 
 } // namespace

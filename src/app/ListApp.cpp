@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "app/Settings.h"
 #include "resource.h"
+#include "settings/Settings.h"
 
 std::string FormatInstanceName(const std::string& appName, HINSTANCE instance, HCURSOR cursor, HICON icon) {
     char tail[96];
@@ -12,7 +12,8 @@ std::string FormatInstanceName(const std::string& appName, HINSTANCE instance, H
     if (!cursor && !icon)
         std::snprintf(tail, sizeof tail, ":%llx:%x", hex(instance), unsigned(CS_DBLCLKS));
     else
-        std::snprintf(tail, sizeof tail, ":%llx:%x:%llx:%x", hex(instance), unsigned(CS_DBLCLKS), hex(cursor), 0u);
+        std::snprintf(tail, sizeof tail, ":%llx:%x:%llx:%x", hex(instance), unsigned(CS_DBLCLKS), hex(cursor),
+                      0u);
     return appName + tail;
 }
 
@@ -29,7 +30,7 @@ BOOL CSingleInstanceApp::ClaimInstance(UINT iconId) {
 
     m_mutex = CreateMutexA(nullptr, FALSE, m_instanceName.c_str());
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        m_mutex = nullptr;  // the duplicate handle stays open until the process ends
+        m_mutex = nullptr; // the duplicate handle stays open until the process ends
         HWND first = FindWindowExA(nullptr, nullptr, m_instanceName.c_str(), nullptr);
         if (first)
             PostMessageA(first, WM_COMMAND, ID_HAND_OVER, 0);
@@ -56,7 +57,7 @@ BOOL CListApp::InitInstance() {
     SetSettingsPath(SettingsPathFor(m_modulePath));
     SetProfileName(SettingsPath().c_str());
 
-    auto* frame = new CAppDlg;  // deletes itself when its window is destroyed
+    auto* frame = new CAppDlg; // deletes itself when its window is destroyed
     if (!frame->GetSafeHwnd()) {
         delete frame;
         return FALSE;
@@ -85,7 +86,7 @@ BOOL CAppDlg::PreCreateWindow(CREATESTRUCTA& cs) {
 
 void CAppDlg::RunDialog() {
     m_dialog.DoModal();
-    OnClose();  // destroys the frame, and with it this object
+    OnClose(); // destroys the frame, and with it this object
 }
 
 LRESULT CAppDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

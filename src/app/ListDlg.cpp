@@ -1,15 +1,21 @@
-// The main dialog: set-up, message dispatch, layout after a resize, timers and Save Window Position.
+// The main dialog: set-up, placement, layout, message dispatch to its parts, and the window's small commands.
 #include "app/ListDlg.h"
 
-#include "app/Settings.h"
-#include "framework/Wipe.h"
+#include <algorithm>
+
+#include "app/OptionsDlg.h"
+#include "app/SmallCommands.h"
+#include "crypt/PasswordDlg.h"
+#include "deliver/Copy.h"
 #include "framework/WinApp.h"
+#include "list/FileDialog.h"
+#include "list/ItemEditing.h"
+#include "list/ItemList.h"
+#include "list/Reorder.h"
 #include "resource.h"
+#include "settings/Settings.h"
 
 namespace {
-CListDlg* g_listDlg = nullptr;
-constexpr size_t kMaxListPath = 255;  // file names live in 256-byte buffers
-
 struct Placement {
     int x, y, width, height;
 };
@@ -40,45 +46,9 @@ Placement KeepOnScreen(Placement p) {
     p.y = std::max<int>(work.top, std::min<int>(p.y, work.bottom - p.height));
     return p;
 }
-} // namespace
 
-CListDlg* TheListDlg() { return g_listDlg; }
-
-CListDlg::CListDlg() : CDialog(IDD_PELMAR_DIALOG) {
-    g_listDlg = this;
-    m_state.bigIcon = LoadIconA(AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleA(nullptr),
-                                MAKEINTRESOURCEA(IDI_PELMAR));
-}
-
-CListDlg::~CListDlg() {
-    SetCurrentPassword(std::string());
-    if (g_listDlg == this)
-        g_listDlg = nullptr;
-}
-
-void CListDlg::SetCurrentPassword(const std::string& password) {
-    WipeString(m_password);
-    m_password = password;
-}
-
-int CListDlg::Message(const char* text, UINT type) const { return MessageBoxA(m_hWnd, text, "Pelmar", type); }
-
-BOOL CListDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
-    SetUpSystemMenu();
-    SetUpIcons();
-    LoadStartupList();
-    m_state.dragging = false;
-    m_state.dragCursor = LoadCursorA(AfxGetApp()->m_hInstance, MAKEINTRESOURCEA(IDC_DRAG_CURSOR));
-    ReadSettingMirrors();
-    if (m_state.startMode > 0)
-        SetTimer(m_hWnd, kTrayStartTimer, 20, nullptr);
-    PlaceWindow();
-    return TRUE;
-}
-
-void CListDlg::SetUpSystemMenu() {
-    HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
+void AddAboutToSystemMenu(HWND window) {
+    HMENU systemMenu = GetSystemMenu(window, FALSE);
     char about[256] = {};
     if (systemMenu && LoadStringA(AfxGetApp()->m_hInstance, IDS_ABOUTBOX, about, sizeof about) > 0) {
         AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
@@ -86,37 +56,46 @@ void CListDlg::SetUpSystemMenu() {
     }
 }
 
-void CListDlg::SetUpIcons() {
-    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_state.bigIcon));
-    m_state.smallIcon = static_cast<HICON>(
-        LoadImageA(AfxGetApp()->m_hInstance, MAKEINTRESOURCEA(IDI_PELMAR), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_state.smallIcon));
+void SaveWindowPosition(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    WriteSetting(IntSetting::Left, rect.left);
+    WriteSetting(IntSetting::Top, rect.top);
+    WriteSetting(IntSetting::Width, rect.right - rect.left);
+    WriteSetting(IntSetting::Height, rect.bottom - rect.top);
+    WriteSetting(IntSetting::WinMode, 3);
 }
 
-void CListDlg::LoadStartupList() {
-    std::string name = ReadSetting(TextSetting::List);
-    // Paths are at most 255 characters; a longer value is cut and then fails to open like any bad name.
-    if (name.size() > kMaxListPath)
-        name.resize(kMaxListPath);
-    m_state.listKind = KindFromName(name);
-    if (!LoadList(name))
-        m_state.unloadedListFile = name;  // keep the next in-place save from replacing it
+HINSTANCE Instance() {
+    return AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleA(nullptr);
+}
+} // namespace
+
+CListDlg::CListDlg() : CDialog(IDD_PELMAR_DIALOG) {
+    m_bigIcon = LoadIconA(Instance(), MAKEINTRESOURCEA(IDI_PELMAR));
 }
 
-void CListDlg::ReadSettingMirrors() {
-    m_state.startMode = ReadSetting(IntSetting::Tray);
-    m_state.sendMode = ReadSetting(IntSetting::Clip);
-    m_state.separatorMode = ReadSetting(IntSetting::Cr);
-    m_state.keyStrokeDelay = 4;
+BOOL CListDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    AddAboutToSystemMenu(m_hWnd);
+    m_tray.SetUpIcons(m_hWnd, m_bigIcon);
+    m_files.LoadStartupList();
+    m_delivery.SetDragCursor(LoadCursorA(Instance(), MAKEINTRESOURCEA(IDC_DRAG_CURSOR)));
+    m_delivery.SetModes(ReadSetting(IntSetting::Clip), ReadSetting(IntSetting::Cr));
+    m_modes.startMode = ReadSetting(IntSetting::Tray);
+    if (m_modes.startMode > 0)
+        SetTimer(m_hWnd, kTrayStartTimer, 20, nullptr);
+    PlaceWindow();
+    return TRUE;
 }
 
 void CListDlg::PlaceWindow() {
-    m_state.windowMode = ReadSetting(IntSetting::WinMode);
-    Placement p = PlacementForMode(m_state.windowMode);
-    if (m_state.windowMode == 3)
+    m_modes.windowMode = ReadSetting(IntSetting::WinMode);
+    Placement p = PlacementForMode(m_modes.windowMode);
+    if (m_modes.windowMode == 3)
         p = KeepOnScreen(p);
     SetWindowPos(m_hWnd, HWND_TOPMOST, p.x, p.y, p.width, p.height, SWP_SHOWWINDOW);
-    m_state.restoreRect = {p.x, p.y, p.x + p.width, p.y + p.height};
+    m_tray.SetRestoreRect({p.x, p.y, p.x + p.width, p.y + p.height});
 }
 
 BOOL CListDlg::PreTranslateMessage(MSG* msg) {
@@ -130,19 +109,18 @@ BOOL CListDlg::PreTranslateMessage(MSG* msg) {
 bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     POINT point = {short(LOWORD(lParam)), short(HIWORD(lParam))};
     switch (msg) {
-    case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(m_state.bigIcon); return true;
-    case WM_LBUTTONDOWN: OnLButtonDown(point); return false;  // default processing follows
+    case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(m_bigIcon); return true;
+    case WM_LBUTTONDOWN: m_delivery.OnButtonDown(point, m_files.Kind() == kLoginList); return false;
     case WM_LBUTTONUP: return OnLButtonUp(point);
     case WM_TIMER: OnTimer(wParam); return false;
     case WM_SIZE: OnSize(UINT(wParam)); return wParam == SIZE_MINIMIZED;
-    case WM_DESTROY: OnDestroy(); return false;
     case WM_SYSCOMMAND: return OnSysCommand(wParam);
-    case kTrayCallbackMessage: result = OnTrayNotify(lParam); return true;
+    case kTrayCallbackMessage: result = m_tray.OnNotify(m_hWnd, lParam); return true;
     default: break;
     }
     // A registered message has no constant id to switch on.
     if (msg == TaskbarCreatedMessage()) {
-        OnTaskbarCreated();
+        m_tray.OnTaskbarCreated(m_hWnd);
         return true;
     }
     return CDialog::OnMessage(msg, wParam, lParam, result);
@@ -150,31 +128,31 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
 
 bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     switch (id) {
-    case ID_FILE_OPEN: OnFileOpen(); return true;
-    case ID_FILE_NEW: OnFileNew(); return true;
-    case ID_LOAD_LOGIN_FILE: OnLoadLoginFile(); return true;
-    case ID_FILE_SAVE_AS: OnFileSaveAs(); return true;
-    case ID_ENCRYPTED_NEW: OnEncryptedNew(); return true;
-    case ID_ENCRYPTED_OPEN: OnEncryptedOpen(); return true;
-    case ID_ENCRYPTED_SAVE_AS: OnEncryptedSaveAs(); return true;
-    case ID_ADD_ITEM: OnAddItem(); return true;
-    case ID_MODIFY_ITEM: OnModifyItem(); return true;
-    case ID_DELETE_ITEM: OnDeleteItem(); return true;
-    case ID_MOVE_UP: OnMoveUp(); return true;
-    case ID_MOVE_DOWN: OnMoveDown(); return true;
+    case ID_FILE_OPEN: m_files.Open(); return true;
+    case ID_FILE_NEW: m_files.New(); return true;
+    case ID_LOAD_LOGIN_FILE: m_files.LoadLoginFile(); return true;
+    case ID_FILE_SAVE_AS: m_files.SaveAs(); return true;
+    case ID_ENCRYPTED_NEW: m_files.EncryptedNew(); return true;
+    case ID_ENCRYPTED_OPEN: m_files.EncryptedOpen(); return true;
+    case ID_ENCRYPTED_SAVE_AS: m_files.EncryptedSaveAs(); return true;
+    case ID_ADD_ITEM: AddItem(m_hWnd, m_files); return true;
+    case ID_MODIFY_ITEM: ModifyItem(m_hWnd, m_files); return true;
+    case ID_DELETE_ITEM: DeleteItem(m_hWnd, m_files); return true;
+    case ID_MOVE_UP: MoveSelectedEntry(m_hWnd, -1); return true;
+    case ID_MOVE_DOWN: MoveSelectedEntry(m_hWnd, +1); return true;
     case ID_COPY_ALT:
-    case ID_COPY: OnCopy(); return true;
-    case IDM_ABOUTBOX: OnAbout(); return true;
-    case ID_HELP_CONTENTS: OnHelpContents(); return true;
-    case ID_NOTEPAD: OnNotepad(); return true;
+    case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode()); return true;
+    case IDM_ABOUTBOX: ShowAboutBox(); return true;
+    case ID_HELP_CONTENTS: OpenHelpContents(m_hWnd, m_tray); return true;
+    case ID_NOTEPAD: OpenNotepad(m_hWnd, m_tray, m_files.Kind()); return true;
     case ID_TRAY: HideToTray(); return true;
     case ID_ESCAPE: OnSysCommand(SC_MINIMIZE); return true;
-    case ID_SAVE_WINDOW_POSITION: OnSaveWindowPosition(); return true;
+    case ID_SAVE_WINDOW_POSITION: SaveWindowPosition(m_hWnd); return true;
     case ID_OPTIONS: OnOptions(); return true;
     case ID_APP_EXIT: OnCancel(); return true;
     case IDC_LIST:
         if (code == LBN_DBLCLK)
-            OnListDoubleClick();
+            OnListDoubleClick(m_hWnd, m_files.Kind());
         return code == LBN_DBLCLK;
     default: return CDialog::OnCommand(id, code, control);
     }
@@ -188,15 +166,12 @@ void CListDlg::OnSize(UINT type) {
 
 void CListDlg::OnTimer(UINT_PTR id) {
     KillTimer(m_hWnd, id);
-    switch (id) {
-    case kLayoutTimer: LayOutControls(); break;
-    case kTrayStartTimer: HideToTray(); break;
-    case kSendTimer: OnSendStep(); break;
-    case kAfterEntryTimer: OnAfterEntryStep(); break;
-    case kFinishTimer: OnFinishStep(); break;
-    case kClickTimer: OnClickStep(); break;
-    default: break;
-    }
+    if (id == kLayoutTimer)
+        LayOutControls();
+    else if (id == kTrayStartTimer)
+        HideToTray();
+    else
+        m_delivery.OnTimer(id);
 }
 
 void CListDlg::LayOutControls() {
@@ -206,21 +181,50 @@ void CListDlg::LayOutControls() {
     MoveWindow(GetDlgItem(IDC_LIST), 28, 0, w - 38, h - 10, TRUE);
     MoveWindow(GetDlgItem(IDC_DRAG_HANDLE), 10, 0, 16, 16, TRUE);
     MoveWindow(GetDlgItem(IDC_DRAG_STRIP), 10, 16, 16, h - 26, TRUE);
-    m_state.dragArea = {10, 0, 26, h - 10};
+    m_delivery.SetDragArea({10, 0, 26, h - 10});
 }
 
-void CListDlg::OnDestroy() {
-    if (m_state.smallIcon)
-        DestroyIcon(m_state.smallIcon);
-    m_state.smallIcon = nullptr;
+bool CListDlg::OnSysCommand(WPARAM command) {
+    switch (command & 0xFFF0) {
+    case IDM_ABOUTBOX: ShowAboutBox(); return true;
+    case SC_MINIMIZE: HideToTray(); return true;
+    default: return false;
+    }
 }
 
-void CListDlg::OnSaveWindowPosition() {
-    RECT rect;
-    GetWindowRect(m_hWnd, &rect);
-    WriteSetting(IntSetting::Left, rect.left);
-    WriteSetting(IntSetting::Top, rect.top);
-    WriteSetting(IntSetting::Width, rect.right - rect.left);
-    WriteSetting(IntSetting::Height, rect.bottom - rect.top);
-    WriteSetting(IntSetting::WinMode, 3);
+bool CListDlg::OnLButtonUp(POINT client) {
+    if (m_delivery.Dragging())
+        m_tray.RememberPlace(m_hWnd);
+    return m_delivery.OnButtonUp(client);
+}
+
+void CListDlg::OnOptions() {
+    OptionsChoice choice = {m_modes.windowMode, m_modes.startMode, m_delivery.SeparatorMode(),
+                            m_delivery.SendMode()};
+    if (!ChangeOptions(m_hWnd, choice))
+        return;
+    // The mirrors change at once, so the next delivery already uses the new modes.
+    m_modes = {choice.startMode, choice.windowMode};
+    m_delivery.SetModes(choice.sendMode, choice.separatorMode);
+}
+
+void CListDlg::Tell(const std::string& text, MessageIcon icon) {
+    MessageBoxA(m_hWnd, text.c_str(), "Pelmar",
+                MB_OK | (icon == MessageIcon::Error ? MB_ICONHAND : MB_ICONEXCLAMATION));
+}
+
+bool CListDlg::ChooseListFile(const char* title, FileChoice choice, std::string& name) {
+    return ::ChooseListFile(m_hWnd, title, choice, name);
+}
+
+bool CListDlg::AskPassword(PasswordMode mode, std::string& password) {
+    return ::AskPassword(mode, password);
+}
+
+void CListDlg::FillItems(const std::vector<ListEntry>& entries, ListKind kind) {
+    FillItemList(m_hWnd, entries, kind);
+}
+
+std::vector<ListEntry> CListDlg::ReadItems(ListKind kind) {
+    return ReadItemList(m_hWnd, kind);
 }

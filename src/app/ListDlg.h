@@ -1,154 +1,66 @@
-// The main dialog: the item list, the drag handle and every command of the main window.
+// The main dialog: the window with the item list and the drag handle. It owns the list files, the
+// delivery and the tray icon, and dispatches each message and command to one of them.
 #pragma once
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
+#include <vector>
 
+#include "app/Tray.h"
+#include "deliver/Delivery.h"
 #include "framework/Wnd.h"
-#include "list/ListText.h"
+#include "list/ListFiles.h"
 
-constexpr UINT kTrayCallbackMessage = WM_USER + 100;
-// Broadcast by the shell when the taskbar is (re)created; every tray icon must then be added again.
-UINT TaskbarCreatedMessage();
-constexpr int kMaxDropEntries = 128;
-
-// Timers of the main dialog; every one fires once.
-enum TimerId : UINT_PTR {
-    kLayoutTimer = 1,
-    kTrayStartTimer = 2,
-    kSendTimer = 3,
-    kAfterEntryTimer = 4,
-    kFinishTimer = 5,
-    kClickTimer = 6,
+// Setting mirrors that the window itself uses.
+struct WindowModes {
+    int startMode = 0;  // 1: start hidden in the tray
+    int windowMode = 3; // 1 vertical, 2 horizontal, 3 the saved rectangle
 };
 
-// What a drop hands to the delivery engine.
-struct DropHandOver {
-    UINT selectionCount = 0;
-    int selection[kMaxDropEntries] = {};
-    UINT position = 0;
-    POINT dropPoint = {0, 0};
-    int fieldSelector = 0;  // 0 entry text, 1 login, 2 password
-};
+// The main dialog's own timers; the delivery's timers use other numbers.
+enum WindowTimer : UINT_PTR { kLayoutTimer = 1, kTrayStartTimer = 2 };
 
-// State that several commands of the main window share.
-struct ListDlgState {
-    ListKind listKind = kPlainList;
-    // Setting mirrors.
-    int startMode = 0;
-    int sendMode = 0;
-    int separatorMode = 1;
-    int windowMode = 3;
-    int keyStrokeDelay = 4;
-
-    RECT restoreRect = {0, 0, 0, 0};
-    RECT dragArea = {0, 0, 0, 0};
-    bool dragging = false;
-    HCURSOR dragCursor = nullptr;
-    HCURSOR savedCursor = nullptr;
-    HICON bigIcon = nullptr;
-    HICON smallIcon = nullptr;
-    NOTIFYICONDATAA trayIcon = {};
-
-    std::string fileName;         // the list file a command works on
-    std::string unloadedListFile; // set when the start-up load failed: that file must not be overwritten
-    DropHandOver drop;
-};
-
-class CListDlg : public CDialog {
-public:
+class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
+  public:
     CListDlg();
-    ~CListDlg() override;
 
     BOOL OnInitDialog() override;
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // Item list and list files.
-    int LoadList(std::string& name);
-    void SaveList(int mode);
-    enum SaveMode { kSaveAs = 0, kSaveInPlace = 1, kEncryptedSaveAs = 2 };
+    ListFiles& Files() { return m_files; }
+    Delivery& Deliverer() { return m_delivery; }
+    TrayIcon& Tray() { return m_tray; }
+    const WindowModes& Modes() const { return m_modes; }
 
-    // The current password of encrypted lists; old copies are wiped.
-    const std::string& CurrentPassword() const { return m_password; }
-    void SetCurrentPassword(const std::string& password);
+    // ListWindow: boxes owned by the dialog, captioned "Pelmar".
+    void Tell(const std::string& text, MessageIcon icon) override;
+    bool ChooseListFile(const char* title, FileChoice choice, std::string& name) override;
+    bool AskPassword(PasswordMode mode, std::string& password) override;
+    void FillItems(const std::vector<ListEntry>& entries, ListKind kind) override;
+    std::vector<ListEntry> ReadItems(ListKind kind) override;
 
-    ListDlgState& State() { return m_state; }
-    HWND ListBox(int id) const { return GetDlgItem(id); }
-    // The main dialog's own message box: owned by the dialog, captioned "Pelmar".
-    int Message(const char* text, UINT type = MB_OK | MB_ICONHAND) const;
+    // DeliveryWindow.
+    HWND Window() const override { return m_hWnd; }
+    void HideToTray() override { m_tray.Hide(m_hWnd); }
+    void ShowAfterDelivery() override { m_tray.Restore(m_hWnd, false); }
 
-    void HideToTray();
-    // Shows the window at the restore rectangle and removes the tray icon.
-    void RestoreFromTray(bool activate);
-
-protected:
+  protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
-private:
-    // Window set-up and geometry.
-    void SetUpSystemMenu();
-    void SetUpIcons();
-    void LoadStartupList();
-    void ReadSettingMirrors();
+  private:
     void PlaceWindow();
     void LayOutControls();
     void OnSize(UINT type);
     void OnTimer(UINT_PTR id);
-    void OnDestroy();
-    void OnSaveWindowPosition();
-
-    // Tray.
-    LRESULT OnTrayNotify(LPARAM mouseMessage);
-    void OnTaskbarCreated();
     bool OnSysCommand(WPARAM command);
-
-    // Small commands.
-    void OnAbout();
-    void OnHelpContents();
-    void OnNotepad();
+    bool OnLButtonUp(POINT client);
     void OnOptions();
 
-    // List files.
-    void OnFileNew();
-    void OnFileOpen();
-    void OnFileSaveAs();
-    void OnLoadLoginFile();
-    int ChooseListFile(const char* title, bool saving, int mode);
-    bool SaveTextFile(const std::string& text);
-
-    // Encrypted lists.
-    void OnEncryptedNew();
-    void OnEncryptedOpen();
-    void OnEncryptedSaveAs();
-    // Decodes an encrypted list file and checks its password; false after telling the user why.
-    bool LoadEncryptedText(const std::string& name, const std::string& fileBytes, std::string& text,
-                           size_t& entriesOffset);
-    bool SaveEncrypted(const std::string& listText, bool nameChosen);
-
-    // Editing and reordering.
-    void OnAddItem();
-    void OnModifyItem();
-    void OnDeleteItem();
-    void ShowReorderMenu();
-    void OnListDoubleClick();
-    void OnMoveUp();
-    void OnMoveDown();
-
-    // Drag and delivery.
-    void OnLButtonDown(POINT client);
-    bool OnLButtonUp(POINT client);
-    void OnClickStep();
-    void OnSendStep();
-    void OnAfterEntryStep();
-    void OnFinishStep();
-    void OnCopy();
-
-    ListDlgState m_state;
-    std::string m_password;
+    ListFiles m_files{*this};
+    Delivery m_delivery{*this};
+    TrayIcon m_tray;
+    HICON m_bigIcon = nullptr;
     HACCEL m_accelerators = nullptr;
+    WindowModes m_modes;
 };
-
-// The main dialog of the running program, for code that reports through its message box.
-CListDlg* TheListDlg();

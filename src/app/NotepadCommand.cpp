@@ -1,23 +1,12 @@
 // Notepad's command line for a list file.
 #include "app/NotepadCommand.h"
 
-#include <cctype>
-
-#include "app/SettingsRules.h"
+#include "common/Paths.h"
+#include "common/Text.h"
 
 namespace {
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 bool EndsInTxt(const std::string& path) {
-    return path.size() >= 3 && EqualsIgnoringCase(path.substr(path.size() - 3), "txt");
+    return EndsWithIgnoreCase(path, "txt");
 }
 } // namespace
 
@@ -26,7 +15,7 @@ std::string NotepadCommandLine(const std::string& listSetting, const std::string
         return std::string();
     std::string path = listSetting;
     // The loader reads the bare default from the program's folder, so the editor must open that file too.
-    if (EqualsIgnoringCase(listSetting, "list.txt"))
+    if (EqualsIgnoreCase(listSetting, "list.txt"))
         path = FolderPart(settingsPath) + "\\List.txt";
     return "Notepad.exe " + path;
 }

@@ -1,25 +1,20 @@
 // The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons.
-#include "app/ListDlg.h"
+#include "app/OptionsDlg.h"
+
 #include "app/OptionsRules.h"
-#include "app/Settings.h"
 #include "framework/WinApp.h"
+#include "framework/Wnd.h"
 #include "resource.h"
+#include "settings/Settings.h"
 
 namespace {
-struct OptionsChoice {
-    int windowMode;
-    int startMode;
-    int separatorMode;
-    int sendMode;
-};
-
 const RadioGroup kWindowModeGroup = {IDC_WINMODE_VERTICAL, IDC_WINMODE_CURRENT, 1008};
 const RadioGroup kStartModeGroup = {IDC_START_REGULAR, IDC_START_TRAY, 1012};
 const RadioGroup kSeparatorGroup = {IDC_SEPARATOR_CRLF, IDC_SEPARATOR_TAB, 1013};
 const RadioGroup kSendModeGroup = {IDC_SEND_CLIPBOARD, IDC_SEND_CHARACTERS, 1016};
 
 class COptionsDlg : public CDialog {
-public:
+  public:
     explicit COptionsDlg(const OptionsChoice& current) : CDialog(IDD_OPTIONS), m_choice(current) {}
     const OptionsChoice& Choice() const { return m_choice; }
 
@@ -44,7 +39,7 @@ public:
     // Help asked for inside the dialog opens the contents; the main window stays where it is.
     virtual void WinHelp(DWORD_PTR, UINT) { AfxGetApp()->WinHelp(0, HELP_CONTENTS); }
 
-protected:
+  protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (msg != WM_HELP)
             return CDialog::OnMessage(msg, wParam, lParam, result);
@@ -53,7 +48,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     void Show(const RadioGroup& group, int value) {
         CheckRadioButton(m_hWnd, group.firstId, group.lastId, ButtonForValue(group, value));
     }
@@ -96,19 +91,14 @@ void ApplyWindowMode(HWND window, int windowMode) {
 }
 } // namespace
 
-void CListDlg::OnOptions() {
-    OptionsChoice choice = {m_state.windowMode, m_state.startMode, m_state.separatorMode, m_state.sendMode};
+bool ChangeOptions(HWND window, OptionsChoice& choice) {
+    int previousWindowMode = choice.windowMode;
     if (!RunOptionsDialog(choice))
-        return;
-    // The mirrors change at once, so the next delivery already uses the new modes.
-    m_state.startMode = choice.startMode;
-    m_state.separatorMode = choice.separatorMode;
-    m_state.sendMode = choice.sendMode;
+        return false;
     WriteSetting(IntSetting::Tray, choice.startMode);
     WriteSetting(IntSetting::Cr, choice.separatorMode);
     WriteSetting(IntSetting::Clip, choice.sendMode);
-    if (choice.windowMode == m_state.windowMode)
-        return;
-    m_state.windowMode = choice.windowMode;
-    ApplyWindowMode(m_hWnd, choice.windowMode);
+    if (choice.windowMode != previousWindowMode)
+        ApplyWindowMode(window, choice.windowMode);
+    return true;
 }

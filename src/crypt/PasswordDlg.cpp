@@ -14,7 +14,7 @@ void ReadBox(HWND dialog, int id, char (&text)[kMaxPasswordLength + 1]) {
 }
 } // namespace
 
-CPasswordDlg::CPasswordDlg() : CDialog(IDD_PASSWORD) {}
+CPasswordDlg::CPasswordDlg(PasswordMode mode) : CDialog(IDD_PASSWORD), m_mode(mode) {}
 
 CPasswordDlg::~CPasswordDlg() {
     Wipe();
@@ -27,7 +27,7 @@ void CPasswordDlg::Wipe() {
 BOOL CPasswordDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_SECOND, EM_LIMITTEXT, kMaxPasswordLength, 0);
-    if (m_singleEntry) {
+    if (m_mode == PasswordMode::Open) {
         ShowWindow(GetDlgItem(IDC_PASSWORD_SECOND), SW_HIDE);
         SetDlgItemTextA(m_hWnd, IDC_PASSWORD_PROMPT, "Enter your Password:");
         SetWindowTextA(m_hWnd, "Enter your Password");
@@ -42,13 +42,13 @@ void CPasswordDlg::OnOK() {
     char first[kMaxPasswordLength + 1], second[kMaxPasswordLength + 1];
     ReadBox(m_hWnd, IDC_PASSWORD_FIRST, first);
     ReadBox(m_hWnd, IDC_PASSWORD_SECOND, second);
-    bool mismatch = !m_singleEntry && lstrcmpiA(first, second) != 0;
+    bool mismatch = m_mode == PasswordMode::NewPassword && !PasswordsMatch(first, second);
     if (!mismatch) {
         Wipe();
         m_password = first;
     }
-    SecureZeroMemory(first, sizeof first);
-    SecureZeroMemory(second, sizeof second);
+    WipeMemory(first, sizeof first);
+    WipeMemory(second, sizeof second);
     if (!mismatch) {
         EndDialog(IDOK);
         return;
@@ -60,12 +60,11 @@ void CPasswordDlg::OnOK() {
     SetFocus(GetDlgItem(IDC_PASSWORD_FIRST));
 }
 
-bool AskPassword(bool confirmMode, std::string& password) {
-    CPasswordDlg dlg;
-    dlg.m_singleEntry = confirmMode ? 0 : 1;
+bool AskPassword(PasswordMode mode, std::string& password) {
+    CPasswordDlg dlg(mode);
     if (dlg.DoModal() != IDOK)
         return false;
     WipeString(password);
-    password = dlg.m_password;
+    password = dlg.Password();
     return true;
 }

@@ -2,23 +2,26 @@
 #pragma once
 #include <string>
 
-#include "framework/Wipe.h"
+#include "common/Wipe.h"
+#include "crypt/PasswordLine.h"
 #include "framework/Wnd.h"
 
 class CPasswordDlg : public CDialog {
   public:
-    CPasswordDlg();
+    explicit CPasswordDlg(PasswordMode mode);
     ~CPasswordDlg() override;
 
     BOOL OnInitDialog() override;
     void OnOK() override;
 
-    int m_singleEntry = 0;  // 1: one box, for opening; 0: two boxes that must agree
-    std::string m_password; // the first box's text once the dialog ended with OK
+    const std::string& Password() const { return m_password; }
 
   private:
     void Wipe();
+
+    PasswordMode m_mode;    // Open: one box; NewPassword: two boxes that must agree
+    std::string m_password; // the first box's text once the dialog ended with OK
 };
 
 // Shows the dialog modally; true on OK, with the text typed in the first box exactly as typed.
-bool AskPassword(bool confirmMode, std::string& password);
+bool AskPassword(PasswordMode mode, std::string& password);

@@ -1,6 +1,8 @@
 // Delivery planning: press geometry, the input events of an entry, and the steps of the timer chain.
 #include "deliver/DeliveryPlan.h"
 
+#include "common/Wipe.h"
+
 bool Contains(const IntRect& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
@@ -17,12 +19,6 @@ Offset PointerShiftForPress(int x, int y) {
     if (y < 16)
         return {17 - x, 7 - y};
     return {0, 0};
-}
-
-unsigned CapSelectionCount(long long answer) {
-    if (answer < 0)
-        return 0;
-    return answer > kMaxSelection ? kMaxSelection : unsigned(answer);
 }
 
 int ArrowCount(const std::string& text) {
@@ -146,13 +142,6 @@ bool SendText(const std::string& text, const DeliveryJob& job, InputSink& sink) 
     Perform(PlanTyping(text, job.sendMode, sink.CapsLockOn(), ScanOf(sink)), job, sink);
     return true;
 }
-
-// Passwords pass through here: leave no copy in freed memory.
-void Wipe(std::string& text) {
-    volatile char* p = text.empty() ? nullptr : &text[0];
-    for (size_t i = 0; i < text.size(); ++i)
-        p[i] = 0;
-}
 } // namespace
 
 NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink) {
@@ -173,7 +162,7 @@ NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink) 
     } else if (!SendText(text, job, sink)) {
         job.sendMode += 3; // the clipboard holds something else: no paste for this entry
     }
-    Wipe(text);
+    WipeString(text); // passwords pass through here
     if (job.loginList)
         job.position = job.count;
     ++job.position;

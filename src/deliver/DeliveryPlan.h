@@ -14,8 +14,8 @@ constexpr int kKeyStrokeDelayMs = 4;
 
 // Delays of the chain, in milliseconds.
 constexpr unsigned kClickDelay = 100, kSendDelay = 300, kAfterEntryDelay = 300, kFinishDelay = 1000;
-// Timer ids of the chain (the main dialog's timer numbers).
-enum ChainTimer : unsigned {
+// The delivery's timer ids on the main window; the window's own timers use other numbers.
+enum DeliveryTimer : unsigned {
     kChainNone = 0,
     kChainSend = 3,
     kChainAfterEntry = 4,
@@ -51,9 +51,6 @@ struct Offset {
 // A press on the handle row moves the pointer to client (17, 7), where the drag cursor's picture covers the
 // handle; a press on the strip leaves it.
 Offset PointerShiftForPress(int x, int y);
-
-// LB_GETSELCOUNT's answer as a selection count: at most 128, an error counting as nothing selected.
-unsigned CapSelectionCount(long long answer);
 
 // -1 for ordinary text; for "|" followed by a digit, the number the leading digits form, bounded.
 int ArrowCount(const std::string& text);

@@ -1,7 +1,7 @@
 // The real input calls of the delivery engine.
 #include "deliver/WindowsInput.h"
 
-#include <cstring>
+#include "deliver/Clipboard.h"
 
 namespace {
 // Holds the message loop on purpose: the next key must not overtake the target's handling of this one.
@@ -33,15 +33,6 @@ void PostChar(long x, long y, unsigned char c) {
         PostMessageA(target, WM_CHAR, WPARAM(c), 0);
 }
 
-// Another program may hold the clipboard for a moment; wait a little rather than paste its old content.
-bool OpenClipboardSoon(HWND owner) {
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (OpenClipboard(owner))
-            return true;
-        Sleep(20);
-    }
-    return false;
-}
 } // namespace
 
 void WindowsInput::Play(const InputEvent& e, long dropX, long dropY) {
@@ -62,23 +53,7 @@ void WindowsInput::Click(unsigned dx, unsigned dy) {
 }
 
 bool WindowsInput::PutOnClipboard(const std::string& text) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!block)
-        return false;
-    if (char* p = static_cast<char*>(GlobalLock(block))) {
-        memcpy(p, text.c_str(), text.size() + 1);
-        GlobalUnlock(block);
-    }
-    if (!OpenClipboardSoon(m_owner)) {
-        GlobalFree(block);
-        return false;
-    }
-    EmptyClipboard();
-    bool taken = SetClipboardData(CF_TEXT, block) != nullptr;
-    CloseClipboard();
-    if (!taken)
-        GlobalFree(block); // still ours when the clipboard refused it
-    return taken;
+    return PutTextOnClipboard(m_owner, text, text.size() + 1) == ClipboardResult::Ok;
 }
 
 int16_t WindowsInput::KeyScan(unsigned char c) {

@@ -26,7 +26,9 @@ BOOL CFile::Write(const void* buffer, UINT count) {
     return WriteFile(m_handle, buffer, count, &written, nullptr) && written == count;
 }
 
-BOOL CFile::Flush() { return IsOpen() && FlushFileBuffers(m_handle); }
+BOOL CFile::Flush() {
+    return IsOpen() && FlushFileBuffers(m_handle);
+}
 
 uint64_t CFile::GetLength() const {
     LARGE_INTEGER size = {};
@@ -47,17 +49,6 @@ void CFile::Close() {
     if (IsOpen())
         CloseHandle(m_handle);
     m_handle = INVALID_HANDLE_VALUE;
-}
-
-bool ReadWholeFile(const char* path, std::string& bytes) {
-    CFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::typeBinary))
-        return false;
-    uint64_t length = file.GetLength();
-    if (length > 0x7FFFFFFF)
-        return false;
-    bytes.assign(size_t(length), '\0');
-    return length == 0 || file.Read(&bytes[0], UINT(length)) == length;
 }
 
 namespace {

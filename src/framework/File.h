@@ -6,7 +6,7 @@
 #include <string>
 
 class CFile {
-public:
+  public:
     enum OpenFlags : UINT { modeRead = 0x0000, modeWrite = 0x0001, modeCreate = 0x1000, typeBinary = 0x8000 };
     enum SeekPosition : UINT { begin = FILE_BEGIN, current = FILE_CURRENT, end = FILE_END };
 
@@ -26,12 +26,9 @@ public:
     void Close();
     bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
 
-private:
+  private:
     HANDLE m_handle = INVALID_HANDLE_VALUE;
 };
-
-// Reads a whole file; false when it can't be opened or read.
-bool ReadWholeFile(const char* path, std::string& bytes);
 
 // Writes bytes to path without ever leaving a damaged file: the bytes go to a temporary file in the
 // same folder, which replaces the target only after a complete, flushed write.

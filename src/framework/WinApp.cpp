@@ -3,7 +3,7 @@
 
 #include <shellapi.h>
 
-#include "app/SettingsRules.h"
+#include "common/Paths.h"
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -12,21 +12,6 @@ std::string ModulePath(HINSTANCE instance) {
     char path[MAX_PATH + 1] = {};
     DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
     return std::string(path, n < MAX_PATH ? n : MAX_PATH);
-}
-
-std::string NameWithoutExtension(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    size_t dot = name.find_last_of('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-std::string WithExtension(const std::string& path, const char* extension) {
-    size_t dot = path.find_last_of('.');
-    size_t slash = path.find_last_of("\\/");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return path + "." + extension;
-    return path.substr(0, dot + 1) + extension;
 }
 
 bool OpenHelpFile(HelpViewer viewer, HWND owner, const std::string& path, UINT command, DWORD_PTR data) {
@@ -38,9 +23,13 @@ bool OpenHelpFile(HelpViewer viewer, HWND owner, const std::string& path, UINT c
 HelpFileOpener g_openHelpFile = OpenHelpFile;
 } // namespace
 
-void SetHelpFileOpener(HelpFileOpener opener) { g_openHelpFile = opener ? opener : OpenHelpFile; }
+void SetHelpFileOpener(HelpFileOpener opener) {
+    g_openHelpFile = opener ? opener : OpenHelpFile;
+}
 
-CWinApp::CWinApp() { g_app = this; }
+CWinApp::CWinApp() {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this)
@@ -57,18 +46,12 @@ int CWinApp::Main(HINSTANCE instance) {
 }
 
 int CWinApp::Run() {
-    MSG msg = {};  // a failing GetMessage leaves it unfilled
+    MSG msg = {}; // a failing GetMessage leaves it unfilled
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     return msg.message == WM_QUIT ? int(msg.wParam) : 0;
-}
-
-int CWinApp::GetProfileInt(const char* section, const char* key, int defaultValue) const {
-    // Read as text: the platform's integer reader refuses negative numbers, and "left" may be negative.
-    std::string value = GetProfileString(section, key, "");
-    return ParseProfileInt(value, defaultValue);
 }
 
 std::string CWinApp::GetProfileString(const char* section, const char* key, const char* defaultValue) const {
@@ -105,9 +88,13 @@ void CWinApp::WinHelp(DWORD_PTR data, UINT command) {
     AfxMessageBox("Unable to open the help file.", MB_OK | MB_ICONHAND);
 }
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
-HWND AfxGetMainWnd() { return g_app ? g_app->m_hMainWnd : nullptr; }
+HWND AfxGetMainWnd() {
+    return g_app ? g_app->m_hMainWnd : nullptr;
+}
 
 HWND AfxGetSafeOwner() {
     HWND main = AfxGetMainWnd();

@@ -7,7 +7,7 @@
 class CWnd;
 
 class CWinApp {
-public:
+  public:
     CWinApp();
     virtual ~CWinApp();
     CWinApp(const CWinApp&) = delete;
@@ -21,7 +21,6 @@ public:
     // Profile access over the private-profile API of the file named by SetProfileName.
     void SetProfileName(const char* path) { m_profileName = path; }
     const std::string& GetProfileName() const { return m_profileName; }
-    int GetProfileInt(const char* section, const char* key, int defaultValue) const;
     std::string GetProfileString(const char* section, const char* key, const char* defaultValue) const;
     BOOL WriteProfileInt(const char* section, const char* key, int value) const;
     BOOL WriteProfileString(const char* section, const char* key, const char* value) const;
@@ -31,11 +30,11 @@ public:
     void OnHelp() { WinHelp(0, HELP_CONTENTS); }
 
     HINSTANCE m_hInstance = nullptr;
-    std::string m_appName;     // program file name without extension
-    std::string m_modulePath;  // full path of the program file
+    std::string m_appName;    // program file name without extension
+    std::string m_modulePath; // full path of the program file
     HWND m_hMainWnd = nullptr;
 
-private:
+  private:
     std::string m_profileName;
 };
 

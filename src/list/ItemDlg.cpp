@@ -1,7 +1,7 @@
 // The item dialog (template 132): one text field, plus site, login and password fields for a login list.
 #include "list/ItemDlg.h"
 
-#include "framework/Wipe.h"
+#include "common/Wipe.h"
 #include "resource.h"
 
 CItemDlg::CItemDlg(Mode mode, bool loginFields, const ListEntry& entry)

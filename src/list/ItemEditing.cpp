@@ -1,39 +1,45 @@
 // Add, Modify and Delete with the item dialog; every confirmed change is saved at once.
-#include "app/ListDlg.h"
+#include "list/ItemEditing.h"
+
 #include "list/ItemDlg.h"
 #include "list/ItemList.h"
 #include "resource.h"
 
-void CListDlg::OnAddItem() {
-    HWND entries = ListBox(IDC_LIST);
-    int selected = LowestSelectedIndex(entries);
-    int index = selected >= 0 ? selected + 1 : ListBoxCount(entries);
+namespace {
+HWND EntryBox(HWND dialog) {
+    return GetDlgItem(dialog, IDC_LIST);
+}
+} // namespace
+
+void AddItem(HWND dialog, ListFiles& files) {
+    int selected = LowestSelectedIndex(EntryBox(dialog));
+    int index = selected >= 0 ? selected + 1 : ListBoxCount(EntryBox(dialog));
     ListEntry entry;
-    if (!RunItemDlg(CItemDlg::kAdd, m_state.listKind == kLoginList, entry))
+    if (!RunItemDlg(CItemDlg::kAdd, files.Kind() == kLoginList, entry))
         return;
-    InsertEntry(m_hWnd, index, entry, m_state.listKind);
-    SaveList(kSaveInPlace);
+    InsertEntry(dialog, index, entry, files.Kind());
+    files.SaveInPlace();
 }
 
-void CListDlg::OnModifyItem() {
-    int index = LowestSelectedIndex(ListBox(IDC_LIST));
+void ModifyItem(HWND dialog, ListFiles& files) {
+    int index = LowestSelectedIndex(EntryBox(dialog));
     if (index < 0)
         return;
-    ListEntry entry = ReadEntry(m_hWnd, index, m_state.listKind);
-    if (!RunItemDlg(CItemDlg::kModify, m_state.listKind == kLoginList, entry))
+    ListEntry entry = ReadEntry(dialog, index, files.Kind());
+    if (!RunItemDlg(CItemDlg::kModify, files.Kind() == kLoginList, entry))
         return;
-    DeleteEntry(m_hWnd, index, m_state.listKind);
-    InsertEntry(m_hWnd, index, entry, m_state.listKind);
-    SaveList(kSaveInPlace);
+    DeleteEntry(dialog, index, files.Kind());
+    InsertEntry(dialog, index, entry, files.Kind());
+    files.SaveInPlace();
 }
 
-void CListDlg::OnDeleteItem() {
-    int index = LowestSelectedIndex(ListBox(IDC_LIST));
+void DeleteItem(HWND dialog, ListFiles& files) {
+    int index = LowestSelectedIndex(EntryBox(dialog));
     if (index < 0)
         return;
-    ListEntry entry = ReadEntry(m_hWnd, index, m_state.listKind);
-    if (!RunItemDlg(CItemDlg::kDelete, m_state.listKind == kLoginList, entry))
+    ListEntry entry = ReadEntry(dialog, index, files.Kind());
+    if (!RunItemDlg(CItemDlg::kDelete, files.Kind() == kLoginList, entry))
         return;
-    DeleteEntry(m_hWnd, index, m_state.listKind);
-    SaveList(kSaveInPlace);
+    DeleteEntry(dialog, index, files.Kind());
+    files.SaveInPlace();
 }

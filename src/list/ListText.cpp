@@ -7,7 +7,9 @@ namespace {
 
 constexpr unsigned char kFieldShift = 10;
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n' || c == '\0';
+}
 
 // Reads the line at pos and moves pos past it and past every line end that follows.
 std::string TakeLine(const char* data, size_t size, size_t& pos) {
@@ -19,8 +21,6 @@ std::string TakeLine(const char* data, size_t size, size_t& pos) {
         ++pos;
     return line;
 }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 void AppendField(std::string& out, const std::string& field) {
     out += field.empty() ? std::string(" ") : field;
@@ -76,26 +76,4 @@ std::string BuildListText(const std::vector<ListEntry>& entries, ListKind kind) 
         }
     }
     return out;
-}
-
-bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
-bool EndsWithIgnoreCase(const std::string& text, const char* suffix3) {
-    size_t n = std::strlen(suffix3);
-    return text.size() >= n && EqualsIgnoreCase(text.substr(text.size() - n), suffix3);
-}
-
-ListKind KindFromName(const std::string& path) {
-    if (EndsWithIgnoreCase(path, "plr"))
-        return kLoginList;
-    if (EndsWithIgnoreCase(path, "ple"))
-        return kEncryptedList;
-    return kPlainList;
 }

@@ -7,7 +7,7 @@
 enum ListKind { kPlainList = 0, kLoginList = 1, kEncryptedList = 2 };
 
 struct ListEntry {
-    std::string text;  // entry text, or the site label of a login list
+    std::string text; // entry text, or the site label of a login list
     std::string login;
     std::string password;
 };
@@ -24,9 +24,3 @@ std::string BuildListText(const std::vector<ListEntry>& entries, ListKind kind);
 // One field line of a login list as stored, and back.
 std::string ShiftLoginField(const std::string& clear);
 std::string UnshiftLoginField(const std::string& stored);
-
-// The kind a file name implies by its last three characters (any case): "plr" login, "ple" encrypted.
-ListKind KindFromName(const std::string& path);
-
-bool EqualsIgnoreCase(const std::string& a, const std::string& b);
-bool EndsWithIgnoreCase(const std::string& text, const char* suffix3);

@@ -1,5 +1,6 @@
 // Moving entries up and down through a small popup menu beside the list.
-#include "app/ListDlg.h"
+#include "list/Reorder.h"
+
 #include "framework/WinApp.h"
 #include "list/ItemList.h"
 #include "resource.h"
@@ -19,35 +20,28 @@ bool SwapWithNeighbour(HWND list, int direction) {
     SendMessageA(list, LB_INSERTSTRING, WPARAM(selected), reinterpret_cast<LPARAM>(text.c_str()));
     return true;
 }
-} // namespace
 
-void CListDlg::ShowReorderMenu() {
+void ShowReorderMenu(HWND dialog) {
     HMENU menu = LoadMenuA(AfxGetApp()->m_hInstance, MAKEINTRESOURCEA(IDR_REORDER_MENU));
     if (!menu)
         return;
-    HWND list = GetDlgItem(IDC_LIST);
+    HWND list = GetDlgItem(dialog, IDC_LIST);
     RECT rect;
     GetClientRect(list, &rect);
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     // Right-aligned at the list's top left: the menu opens to the left of the list, not over it.
     // The chosen command arrives as WM_COMMAND once the menu has closed.
-    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN, rect.left, rect.top, 0, m_hWnd, nullptr);
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN, rect.left, rect.top, 0, dialog, nullptr);
     DestroyMenu(menu);
 }
+} // namespace
 
-void CListDlg::OnListDoubleClick() {
-    // A login list's three boxes must stay aligned, so it is not reordered.
-    if (m_state.listKind == kLoginList)
-        return;
-    ShowReorderMenu();
+void OnListDoubleClick(HWND dialog, ListKind kind) {
+    if (kind != kLoginList)
+        ShowReorderMenu(dialog);
 }
 
-void CListDlg::OnMoveUp() {
-    if (SwapWithNeighbour(GetDlgItem(IDC_LIST), -1))
-        ShowReorderMenu();
-}
-
-void CListDlg::OnMoveDown() {
-    if (SwapWithNeighbour(GetDlgItem(IDC_LIST), +1))
-        ShowReorderMenu();
+void MoveSelectedEntry(HWND dialog, int direction) {
+    if (SwapWithNeighbour(GetDlgItem(dialog, IDC_LIST), direction))
+        ShowReorderMenu(dialog);
 }

@@ -131,14 +131,6 @@ TEST(DeliveryPlan, PressGeometry) {
     EXPECT_EQ(onStrip.dy, 0);
 }
 
-TEST(DeliveryPlan, SelectionCountIsCappedAt128) {
-    EXPECT_EQ(CapSelectionCount(200), 128u);
-    EXPECT_EQ(CapSelectionCount(128), 128u);
-    EXPECT_EQ(CapSelectionCount(2), 2u);
-    EXPECT_EQ(CapSelectionCount(0), 0u);
-    EXPECT_EQ(CapSelectionCount(-1), 0u); // LB_ERR
-}
-
 // Records what the steps do, as readable words, and answers the queries like a 1024 x 768 US desktop.
 class Recorder : public InputSink {
   public:

@@ -60,7 +60,7 @@ TEST(LoginList, EmptyFieldsRoundTripAsEmpty) {
     EXPECT_EQ(file, " \r\n \r\n \r\nbank\r\n\x63\x5b\r\n\x66\x20\x6d\r\n");
     auto back = ParseListText(file.data(), file.size(), kLoginList);
     ASSERT_EQ(back.size(), 2u);
-    EXPECT_EQ(back[0].text, " ");  // a site label is stored unchanged
+    EXPECT_EQ(back[0].text, " "); // a site label is stored unchanged
     EXPECT_EQ(back[0].login, "");
     EXPECT_EQ(back[0].password, "");
     EXPECT_EQ(back[1].login, "me");
@@ -73,7 +73,7 @@ TEST(FieldShift, WrapsAroundBothWays) {
     for (int b = 1; b < 256; ++b) {
         std::string clear(1, char(b));
         if (ShiftLoginField(clear) == " ")
-            continue;  // the one byte that collides with the empty-field marker
+            continue; // the one byte that collides with the empty-field marker
         EXPECT_EQ(UnshiftLoginField(ShiftLoginField(clear)), clear) << b;
     }
 }
@@ -81,16 +81,6 @@ TEST(FieldShift, WrapsAroundBothWays) {
 TEST(PlainList, BuildsCrLfLinesWithEmptyAsSpace) {
     EXPECT_EQ(BuildListText({}, kPlainList), "");
     EXPECT_EQ(BuildListText({{"a", "", ""}, {"", "", ""}, {"b c", "", ""}}, kPlainList), "a\r\n \r\nb c\r\n");
-}
-
-TEST(KindFromName, LooksAtTheLastThreeCharactersInAnyCase) {
-    EXPECT_EQ(KindFromName("C:\\x\\Pelmar.plr"), kLoginList);
-    EXPECT_EQ(KindFromName("C:\\x\\a.PlR"), kLoginList);
-    EXPECT_EQ(KindFromName("C:\\x\\a.PLE"), kEncryptedList);
-    EXPECT_EQ(KindFromName("C:\\x\\aple"), kEncryptedList);
-    EXPECT_EQ(KindFromName("C:\\x\\a.txt"), kPlainList);
-    EXPECT_EQ(KindFromName("le"), kPlainList);
-    EXPECT_EQ(KindFromName(""), kPlainList);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The settings table's defaults and clamps, the integer reading rule and the path rules.
 #include <gtest/gtest.h>
 
-#include "app/SettingsRules.h"
+#include "common/Paths.h"
+#include "settings/SettingsRules.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ TEST(SettingsRules, IntegerValuesAreClampedOnRead) {
         // Absent or empty values give the defaults.
         {IntSetting::Tray, "", 0},
         {IntSetting::Clip, "", 0},
-        {IntSetting::Cr, "", 1},  // the default 0 is clamped to CR/LF
+        {IntSetting::Cr, "", 1}, // the default 0 is clamped to CR/LF
         {IntSetting::WinMode, "", 3},
         {IntSetting::Left, "", 400},
         {IntSetting::Top, "", 60},
@@ -48,9 +49,9 @@ TEST(SettingsRules, EachIntegerKeyHasItsName) {
         IntSetting setting;
         const char* key;
     } cases[] = {
-        {IntSetting::Tray, "tray"}, {IntSetting::Clip, "clip"},   {IntSetting::Cr, "cr"},
-        {IntSetting::WinMode, "winmode"}, {IntSetting::Left, "left"}, {IntSetting::Top, "top"},
-        {IntSetting::Width, "width"}, {IntSetting::Height, "height"},
+        {IntSetting::Tray, "tray"},       {IntSetting::Clip, "clip"},     {IntSetting::Cr, "cr"},
+        {IntSetting::WinMode, "winmode"}, {IntSetting::Left, "left"},     {IntSetting::Top, "top"},
+        {IntSetting::Width, "width"},     {IntSetting::Height, "height"},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(RuleOf(c.setting).key, c.key);
@@ -66,19 +67,19 @@ TEST(SettingsRules, ParseProfileIntTakesTheLeadingNumber) {
         const char* value;
         int expected;
     } cases[] = {
-        {"", 77},  // empty: the default
+        {"", 77}, // empty: the default
         {"0", 0},
         {"42", 42},
         {"-42", -42},
         {"12abc", 12},
         {"3 4", 3},
         {"-7x", -7},
-        {"abc", 0},  // garbage is zero, not the default
+        {"abc", 0}, // garbage is zero, not the default
         {"-", 0},
         {"x12", 0},
         {"--5", 0},
         {"2147483647", 2147483647},
-        {"99999999999999999999", 2147483647},  // saturates instead of overflowing
+        {"99999999999999999999", 2147483647}, // saturates instead of overflowing
         {"-99999999999999999999", -2147483647},
     };
     for (const auto& c : cases)
@@ -110,9 +111,9 @@ TEST(SettingsRules, LastThreeCharactersAreReplaced) {
     } cases[] = {
         {"C:\\Tools\\Pelmar.ini", "plr", "C:\\Tools\\Pelmar.plr"},
         {"C:\\Tools\\list.txt", "ple", "C:\\Tools\\list.ple"},
-        {"C:\\a.html", "plr", "C:\\a.hplr"},  // the last three, not the extension
+        {"C:\\a.html", "plr", "C:\\a.hplr"}, // the last three, not the extension
         {"abc", "txt", "txt"},
-        {"ab", "txt", "abtxt"},  // too short: appended
+        {"ab", "txt", "abtxt"}, // too short: appended
         {"", "txt", "txt"},
     };
     for (const auto& c : cases)
@@ -130,9 +131,9 @@ TEST(SettingsRules, PathIsSplitAtTheLastBackslash) {
     } cases[] = {
         {"C:\\Lists\\work.txt", "C:\\Lists", "work.txt", false},
         {"C:\\a\\b\\c.txt", "C:\\a\\b", "c.txt", false},
-        {"C:\\root.txt", "C:", "root.txt", false},  // a file in a drive's root
+        {"C:\\root.txt", "C:", "root.txt", false}, // a file in a drive's root
         {"\\\\server\\share\\x.txt", "\\\\server\\share", "x.txt", false},
-        {"list.txt", "list.txt", "list.txt", true},  // no folder at all
+        {"list.txt", "list.txt", "list.txt", true}, // no folder at all
         {"C:list.txt", "C:list.txt", "C:list.txt", false},
         {"sub/list.txt", "sub/list.txt", "sub/list.txt", false},
         {"C:\\Lists\\", "C:\\Lists", "", false},

@@ -51,7 +51,7 @@ std::string CopyFrom(const std::string& fileName, const std::string& fileBytes, 
     WritePrivateProfileStringA("pelmar", "cr", std::to_string(separatorMode).c_str(), ini.c_str());
     PutClipboardText("before");
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        HWND box = dlg.ListBox(IDC_LIST);
+        HWND box = dlg.GetDlgItem(IDC_LIST);
         SendMessageA(box, LB_SETSEL, FALSE, -1);
         for (int i : selection)
             SendMessageA(box, LB_SETSEL, TRUE, i);
@@ -109,7 +109,7 @@ TEST(Copy, PlainCAndCtrlCCopy) {
         WritePrivateProfileStringA("pelmar", "list", list.c_str(), ini.c_str());
         PutClipboardText("before");
         RunMainDialog(ini, [&](CListDlg& dlg) {
-            HWND box = dlg.ListBox(IDC_LIST);
+            HWND box = dlg.GetDlgItem(IDC_LIST);
             SelectItems(box, {1, 3});
             SetForegroundWindow(dlg.m_hWnd);
             SetFocus(box);
@@ -143,7 +143,7 @@ TEST(Copy, BusyClipboardIsReportedAndKeepsItsContent) {
     ASSERT_EQ(WaitForSingleObject(opened, 5000), WAIT_OBJECT_0);
     BoxSeen box;
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        SelectItems(dlg.ListBox(IDC_LIST), {0});
+        SelectItems(dlg.GetDlgItem(IDC_LIST), {0});
         UINT_PTR watch = AnswerNextMessageBox(box);
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_COPY, 0);
         StopAnswering(watch);

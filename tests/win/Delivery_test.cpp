@@ -58,8 +58,8 @@ Delivered Deliver(const std::string& listText, std::vector<int> selected, int se
     Delivered out;
     RunMainDialog(ini, [&](CListDlg& dlg) {
         TargetWindow target;
-        EXPECT_TRUE(PumpUntil([&] { return dlg.State().dragArea.bottom > 0; }));
-        SelectItems(dlg.ListBox(IDC_LIST), selected);
+        EXPECT_TRUE(PumpUntil([&] { return dlg.Deliverer().DragArea().bottom > 0; }));
+        SelectItems(dlg.GetDlgItem(IDC_LIST), selected);
         POINT drop = target.Center();
         SetCursorPos(drop.x, drop.y);
         PumpFor(100);
@@ -77,7 +77,7 @@ Delivered Deliver(const std::string& listText, std::vector<int> selected, int se
         out.text = WindowText(target.Edit());
         out.capsAfter = CapsLockOn();
         out.windowBack = IsWindowVisible(dlg.m_hWnd) != FALSE;
-        out.iconGone = !Shell_NotifyIconA(NIM_MODIFY, &dlg.State().trayIcon);
+        out.iconGone = !NotifyTrayIcon(dlg, NIM_MODIFY);
         if (CapsLockOn())
             TapKey(VK_CAPITAL); // leave Caps Lock off for whatever runs next
         PumpUntil([] { return !CapsLockOn(); });

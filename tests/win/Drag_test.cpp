@@ -16,7 +16,7 @@ POINT ScreenToDialog(CListDlg& dlg, POINT screen) {
 }
 
 void WaitForLayout(CListDlg& dlg) {
-    ASSERT_TRUE(PumpUntil([&] { return dlg.State().dragArea.bottom > 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return dlg.Deliverer().DragArea().bottom > 0; }));
 }
 
 std::string ListOf(int count) {
@@ -54,14 +54,14 @@ TEST(Drag, PressInTheDragAreaCapturesAndChoosesTheField) {
     for (const auto& c : cases) {
         WithDialog(c.listText, c.listName, [&](CListDlg& dlg) {
             WaitForLayout(dlg);
-            ListDlgState& s = dlg.State();
+            const Delivery& s = dlg.Deliverer();
             POINT start = c.press;
             ClientToScreen(dlg.m_hWnd, &start);
             SetCursorPos(start.x, start.y);
             SendMessageA(dlg.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(c.press));
-            EXPECT_TRUE(s.dragging);
+            EXPECT_TRUE(s.Dragging());
             EXPECT_EQ(GetCapture(), dlg.m_hWnd);
-            EXPECT_EQ(s.drop.fieldSelector, c.field) << c.listName << " " << c.press.y;
+            EXPECT_EQ(s.Drop().fieldSelector, c.field) << c.listName << " " << c.press.y;
             POINT now;
             GetCursorPos(&now);
             POINT want = c.warped ? POINT{17, 7} : c.press;
@@ -69,7 +69,7 @@ TEST(Drag, PressInTheDragAreaCapturesAndChoosesTheField) {
             EXPECT_EQ(ScreenToDialog(dlg, now).y, want.y) << c.press.y;
             // A release over the window's own client area ends the drag and sends nothing.
             SendMessageA(dlg.m_hWnd, WM_LBUTTONUP, 0, At(POINT{60, 60}));
-            EXPECT_FALSE(s.dragging);
+            EXPECT_FALSE(s.Dragging());
             EXPECT_EQ(GetCapture(), nullptr);
             PumpFor(500);
             EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd));
@@ -80,16 +80,16 @@ TEST(Drag, PressInTheDragAreaCapturesAndChoosesTheField) {
 TEST(Drag, NoDragOutsideTheAreaOrBeforeTheFirstLayout) {
     WithDialog("a\r\n", "list.txt", [&](CListDlg& dlg) {
         WaitForLayout(dlg);
-        ListDlgState& s = dlg.State();
-        for (POINT p : {POINT{9, 5}, POINT{26, 5}, POINT{12, s.dragArea.bottom}, POINT{60, 60}}) {
+        Delivery& s = dlg.Deliverer();
+        for (POINT p : {POINT{9, 5}, POINT{26, 5}, POINT{12, s.DragArea().bottom}, POINT{60, 60}}) {
             SendMessageA(dlg.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(p));
-            EXPECT_FALSE(s.dragging) << p.x << "," << p.y;
+            EXPECT_FALSE(s.Dragging()) << p.x << "," << p.y;
         }
-        s.dragArea = {0, 0, 0, 0}; // as before the first layout
+        s.SetDragArea({0, 0, 0, 0}); // as before the first layout
         SendMessageA(dlg.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(POINT{12, 3}));
-        EXPECT_FALSE(s.dragging);
+        EXPECT_FALSE(s.Dragging());
         // A release that ends no drag does nothing.
-        SelectItems(dlg.ListBox(IDC_LIST), {0});
+        SelectItems(dlg.GetDlgItem(IDC_LIST), {0});
         SendMessageA(dlg.m_hWnd, WM_LBUTTONUP, 0, At(POINT{-500, 40}));
         EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd));
     });
@@ -98,11 +98,11 @@ TEST(Drag, NoDragOutsideTheAreaOrBeforeTheFirstLayout) {
 TEST(Drag, DropHandsOverAtMost128EntriesAndHides) {
     WithDialog(ListOf(200), "list.txt", [&](CListDlg& dlg) {
         WaitForLayout(dlg);
-        ListDlgState& s = dlg.State();
+        const Delivery& s = dlg.Deliverer();
         std::vector<int> all;
         for (int i = 0; i < 200; ++i)
             all.push_back(i);
-        SelectItems(dlg.ListBox(IDC_LIST), all);
+        SelectItems(dlg.GetDlgItem(IDC_LIST), all);
         RECT before;
         GetWindowRect(dlg.m_hWnd, &before);
         SendMessageA(dlg.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(POINT{12, 100}));
@@ -110,17 +110,17 @@ TEST(Drag, DropHandsOverAtMost128EntriesAndHides) {
         ClientToScreen(dlg.m_hWnd, &releaseOnScreen);
         SendMessageA(dlg.m_hWnd, WM_LBUTTONUP, 0, At(release));
         // Stop the delivery before it clicks or types anywhere.
-        KillTimer(dlg.m_hWnd, kClickTimer);
-        KillTimer(dlg.m_hWnd, kSendTimer);
-        EXPECT_EQ(s.drop.selectionCount, 128u);
+        KillTimer(dlg.m_hWnd, kChainClick);
+        KillTimer(dlg.m_hWnd, kChainSend);
+        EXPECT_EQ(s.Drop().selectionCount, 128u);
         for (int i = 0; i < 128; ++i)
-            ASSERT_EQ(s.drop.selection[i], i);
-        EXPECT_EQ(s.drop.position, 0u);
-        EXPECT_EQ(s.drop.dropPoint.x, releaseOnScreen.x);
-        EXPECT_EQ(s.drop.dropPoint.y, releaseOnScreen.y);
+            ASSERT_EQ(s.Drop().selection[i], i);
+        EXPECT_EQ(s.Job().position, 0u);
+        EXPECT_EQ(s.Drop().dropPoint.x, releaseOnScreen.x);
+        EXPECT_EQ(s.Drop().dropPoint.y, releaseOnScreen.y);
         EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd));
-        EXPECT_TRUE(EqualRect(&s.restoreRect, &before));
-        dlg.RestoreFromTray(false);
+        EXPECT_TRUE(EqualRect(&dlg.Tray().RestoreRect(), &before));
+        dlg.ShowAfterDelivery();
     });
 }
 
@@ -130,7 +130,7 @@ TEST(Drag, DropWithNothingSelectedKeepsTheWindow) {
             WaitForLayout(dlg);
             SendMessageA(dlg.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(POINT{12, 100}));
             SendMessageA(dlg.m_hWnd, WM_LBUTTONUP, 0, At(POINT{-60, 500}));
-            EXPECT_FALSE(dlg.State().dragging);
+            EXPECT_FALSE(dlg.Deliverer().Dragging());
             PumpFor(500);
             EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd));
         });

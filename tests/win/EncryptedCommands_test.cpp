@@ -77,9 +77,9 @@ TEST(EncryptedNew, WritesAContainerThatOpensWithoutAPromptAndAfterARename) {
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_ENCRYPTED_NEW, 0);
         EXPECT_FALSE(AllDialogActionsRan()) << "the new file must open without asking for its password";
         CancelDialogActions();
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), Items{"Modify this first item"});
-        EXPECT_EQ(dlg.State().listKind, kEncryptedList);
-        EXPECT_EQ(dlg.CurrentPassword(), "Key");
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), Items{"Modify this first item"});
+        EXPECT_EQ(dlg.Files().Kind(), kEncryptedList);
+        EXPECT_EQ(dlg.Files().State().password, "Key");
         EXPECT_EQ(ReadIni(ini, "list"), file);
 
         ASSERT_TRUE(MoveFileA(file.c_str(), renamed.c_str()));
@@ -93,7 +93,7 @@ TEST(EncryptedNew, WritesAContainerThatOpensWithoutAPromptAndAfterARename) {
         Command(dlg, ID_ENCRYPTED_OPEN);
         EXPECT_EQ(notice.substr(0, renamed.size() + 2), renamed + "\r\n")
             << "Encrypted Open forgets the password";
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), Items{"Modify this first item"});
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), Items{"Modify this first item"});
         EXPECT_EQ(ReadIni(ini, "list"), renamed);
     });
     std::string bytes = ReadFileBytes(renamed);
@@ -117,8 +117,8 @@ TEST(EncryptedNew, CancellingThePasswordLeavesNoFileAndNoChange) {
         ChooseFile("Open a new Listbox File", file);
         AnswerPassword("Set your password", nullptr);
         Command(dlg, ID_ENCRYPTED_NEW);
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), Items{"site"});
-        EXPECT_EQ(dlg.State().listKind, kLoginList);
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), Items{"site"});
+        EXPECT_EQ(dlg.Files().Kind(), kLoginList);
     });
     EXPECT_FALSE(FileExists(file));
     EXPECT_EQ(ReadIni(ini, "list"), dir.File("start.plr"));
@@ -132,7 +132,7 @@ TEST(EncryptedSave, SaveAsToAPleNameAsksForANewPassword) {
         ChooseFile("Save As", target);
         AnswerPassword("Set your password", "New1", "NEW1");
         Command(dlg, ID_FILE_SAVE_AS);
-        EXPECT_EQ(dlg.State().listKind, kEncryptedList);
+        EXPECT_EQ(dlg.Files().Kind(), kEncryptedList);
     });
     EXPECT_EQ(Decoded(target), "New1\r\na\r\nb\r\n");
     EXPECT_EQ(ReadIni(ini, "list"), target);
@@ -150,10 +150,10 @@ TEST(EncryptedSave, EncryptedSaveAsProposesThePleNameAndInPlaceSavesKeepThePassw
         EXPECT_EQ(Decoded(target), "pw\r\na\r\n");
 
         // What Add does after inserting: an in-place save, asking nothing.
-        SendMessageA(dlg.ListBox(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("added"));
+        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("added"));
         bool asked = false;
         Trap("Set your password", asked);
-        dlg.SaveList(CListDlg::kSaveInPlace);
+        dlg.Files().Save(SaveMode::InPlace);
         CancelDialogActions();
         EXPECT_FALSE(asked);
         EXPECT_EQ(Decoded(target), "pw\r\na\r\nadded\r\n");
@@ -166,15 +166,15 @@ TEST(EncryptedSave, EncryptedSaveAsOnALoginListWritesTheLoginFileInPlace) {
     TempDir dir;
     std::string ini = StartOn(dir, "Pelmar.plr", "site\r\nW\r\nX\r\n");
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        SendMessageA(dlg.ListBox(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("mail"));
-        SendMessageA(dlg.ListBox(IDC_LOGIN_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("b"));
-        SendMessageA(dlg.ListBox(IDC_PASSWORD_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("c"));
+        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("mail"));
+        SendMessageA(dlg.GetDlgItem(IDC_LOGIN_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("b"));
+        SendMessageA(dlg.GetDlgItem(IDC_PASSWORD_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("c"));
         bool asked = false;
         Trap("Save As", asked);
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_ENCRYPTED_SAVE_AS, 0);
         CancelDialogActions();
         EXPECT_FALSE(asked);
-        EXPECT_EQ(dlg.State().listKind, kLoginList);
+        EXPECT_EQ(dlg.Files().Kind(), kLoginList);
     });
     EXPECT_EQ(ReadFileBytes(dir.File("Pelmar.plr")), "site\r\nW\r\nX\r\nmail\r\nX\r\nY\r\n");
 }
@@ -187,9 +187,9 @@ TEST(EncryptedSave, AListEditedAndReopenedKeepsItsEntries) {
         ChooseFile("Open a new Listbox File", file);
         AnswerPassword("Set your password", "Door", "door");
         Command(dlg, ID_ENCRYPTED_NEW);
-        SendMessageA(dlg.ListBox(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("second"));
-        SendMessageA(dlg.ListBox(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
-        dlg.SaveList(CListDlg::kSaveInPlace);
+        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("second"));
+        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
+        dlg.Files().Save(SaveMode::InPlace);
     });
     // Reopened in a fresh window through Open, which forgets the password, so it asks.
     std::string other = dir.File("other.txt");
@@ -204,8 +204,8 @@ TEST(EncryptedSave, AListEditedAndReopenedKeepsItsEntries) {
         });
         AnswerPassword("Enter your Password", "DOOR");
         Command(dlg, ID_FILE_OPEN);
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), (Items{"Modify this first item", "second", " "}));
-        EXPECT_EQ(dlg.State().listKind, kEncryptedList);
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"Modify this first item", "second", " "}));
+        EXPECT_EQ(dlg.Files().Kind(), kEncryptedList);
     });
     EXPECT_EQ(
         messages,

@@ -53,12 +53,12 @@ Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed) {
             PostMessageA(pw, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
         });
         WhenDialogAppears("Pelmar", record);
-        dlg.SetCurrentPassword("stale"); // forgotten for the load, given back when it fails
+        SetPassword(dlg, "stale"); // forgotten for the load, given back when it fails
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_ENCRYPTED_OPEN, 0);
         CancelDialogActions();
-        out.entries = ListBoxItems(dlg.ListBox(IDC_LIST));
-        out.kind = dlg.State().listKind;
-        out.password = dlg.CurrentPassword();
+        out.entries = ListBoxItems(dlg.GetDlgItem(IDC_LIST));
+        out.kind = dlg.Files().Kind();
+        out.password = dlg.Files().State().password;
     });
     return out;
 }

@@ -14,12 +14,12 @@ TEST(FileCommands, NewWritesThePlaceholderEntryAndLoadsIt) {
     WriteFileBytes(target, "an existing file's text\r\n"); // replaced without a question
     FileDialogSeen seen;
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        dlg.State().listKind = kLoginList;
+        SetListKind(dlg, kLoginList);
         // A bare name lands in the folder the dialog opened in: "lastdir".
         AnswerFileDialog("Open a new Listbox File", "fresh.txt", &seen);
         Command(dlg, ID_FILE_NEW);
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), (Items{"Modify this first item"}));
-        EXPECT_EQ(dlg.State().listKind, kPlainList);
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"Modify this first item"}));
+        EXPECT_EQ(dlg.Files().Kind(), kPlainList);
     });
     EXPECT_TRUE(seen.appeared);
     EXPECT_EQ(seen.initialName, "NewList.txt");
@@ -53,7 +53,7 @@ TEST(FileCommands, OpenLoadsEachKindOfList) {
         FileDialogSeen seen;
         std::string password = "<unset>", message;
         RunMainDialog(ini, [&](CListDlg& dlg) {
-            dlg.SetCurrentPassword("earlier");
+            SetPassword(dlg, "earlier");
             Command(dlg, ID_LOAD_LOGIN_FILE); // start from a login list
             AnswerFileDialog("Open a Listbox File", file, &seen);
             if (c.kindAfter == kLoginList && c.path.empty())
@@ -62,10 +62,10 @@ TEST(FileCommands, OpenLoadsEachKindOfList) {
                               [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
             Command(dlg, ID_FILE_OPEN);
             CancelDialogActions();
-            password = dlg.CurrentPassword();
-            EXPECT_EQ(dlg.State().listKind, c.kindAfter) << c.name;
-            EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), c.entries) << c.name;
-            EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LOGIN_LIST)), c.logins) << c.name;
+            password = dlg.Files().State().password;
+            EXPECT_EQ(dlg.Files().Kind(), c.kindAfter) << c.name;
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), c.entries) << c.name;
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), c.logins) << c.name;
         });
         if (!c.path.empty())
             DeleteFileA(file.c_str());
@@ -95,10 +95,12 @@ TEST(FileCommands, LoadLoginFileReadsTheLoginFileBesideTheSettings) {
                 AnswerMessageBox(&message);
             Command(dlg, ID_LOAD_LOGIN_FILE);
             CancelDialogActions();
-            EXPECT_EQ(dlg.State().listKind, loginFileExists ? kLoginList : kPlainList);
-            EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), loginFileExists ? Items{"bank"} : Items{"plain"});
-            EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LOGIN_LIST)), loginFileExists ? Items{"me"} : Items{});
-            EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_PASSWORD_LIST)), loginFileExists ? Items{"pw"} : Items{});
+            EXPECT_EQ(dlg.Files().Kind(), loginFileExists ? kLoginList : kPlainList);
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)),
+                      loginFileExists ? Items{"bank"} : Items{"plain"});
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), loginFileExists ? Items{"me"} : Items{});
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)),
+                      loginFileExists ? Items{"pw"} : Items{});
         });
         EXPECT_EQ(message, loginFileExists ? "" : "Can't open List Box file!");
         EXPECT_EQ(ReadIni(ini, "list"), loginFileExists ? loginFile : dir.File("start.txt"));
@@ -123,8 +125,8 @@ TEST(FileCommands, CancelInAnyFileDialogChangesNothing) {
             iniBefore = ReadFileBytes(ini);
             AnswerFileDialog(c.title, "", &seen);
             Command(dlg, c.command);
-            EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), (Items{"a", "b"})) << c.title;
-            EXPECT_EQ(dlg.State().listKind, kPlainList);
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"a", "b"})) << c.title;
+            EXPECT_EQ(dlg.Files().Kind(), kPlainList);
         });
         EXPECT_TRUE(seen.appeared) << c.title;
         EXPECT_EQ(ReadFileBytes(ini), iniBefore) << c.title;

@@ -36,11 +36,11 @@ Edited EditPlainList(UINT command, const std::vector<int>& selection, const Item
     std::string ini = StartWith(dir, "list.txt", kStartBytes);
     Edited out;
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        SelectItems(dlg.ListBox(IDC_LIST), selection);
+        SelectItems(dlg.GetDlgItem(IDC_LIST), selection);
         AnswerItemDialog(TitleOf(command), answer, &out.seen, 1000);
         Command(dlg, command);
         CancelDialogActions();
-        out.entries = ListBoxItems(dlg.ListBox(IDC_LIST));
+        out.entries = ListBoxItems(dlg.GetDlgItem(IDC_LIST));
     });
     out.file = ReadFileBytes(dir.File("list.txt"));
     return out;
@@ -136,27 +136,27 @@ TEST(ItemEditing, LoginListKeepsItsThreeBoxesAlignedAndSavesEachChange) {
             logins.push_back(e.login);
             passwords.push_back(e.password);
         }
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), texts) << step;
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LOGIN_LIST)), logins) << step;
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_PASSWORD_LIST)), passwords) << step;
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), texts) << step;
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), logins) << step;
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)), passwords) << step;
         EXPECT_EQ(ReadFileBytes(loginFile), BuildListText(entries, kLoginList)) << step;
     };
     ItemDialogSeen added, modified, deleted;
     RunMainDialog(ini, [&](CListDlg& dlg) {
         Command(dlg, ID_LOAD_LOGIN_FILE);
-        ASSERT_EQ(dlg.State().listKind, kLoginList);
+        ASSERT_EQ(dlg.Files().Kind(), kLoginList);
 
-        SelectItems(dlg.ListBox(IDC_LIST), {0});
+        SelectItems(dlg.GetDlgItem(IDC_LIST), {0});
         AnswerItemDialog("Add Listbox Item", {true, "shop", "buyer", "c4rd"}, &added);
         Command(dlg, ID_ADD_ITEM);
         expectSaved(dlg, {{"bank", "me", "pw"}, {"shop", "buyer", "c4rd"}, {"mail", "you", "secret"}}, "add");
 
-        SelectItems(dlg.ListBox(IDC_LIST), {2});
+        SelectItems(dlg.GetDlgItem(IDC_LIST), {2});
         AnswerItemDialog("Modify this Listbox item", {true, "post", "", "new"}, &modified);
         Command(dlg, ID_MODIFY_ITEM);
         expectSaved(dlg, {{"bank", "me", "pw"}, {"shop", "buyer", "c4rd"}, {"post", "", "new"}}, "modify");
 
-        SelectItems(dlg.ListBox(IDC_LIST), {0, 2});
+        SelectItems(dlg.GetDlgItem(IDC_LIST), {0, 2});
         ItemAnswer keep;
         keep.type = false;
         AnswerItemDialog("Delete this Listbox item?", keep, &deleted);
@@ -192,7 +192,7 @@ TEST(ItemEditing, AListThatFailedToLoadAtStartIsNotOverwrittenUnasked) {
         AnswerFileDialog("Save As", "", &cancelled);
         Command(dlg, ID_ADD_ITEM);
         CancelDialogActions();
-        EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LIST)), (Items{"first"}));
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"first"}));
 
         AnswerItemDialog("Add Listbox Item", {true, "second"});
         AnswerFileDialog("Save As", other, &chosen);
@@ -208,7 +208,7 @@ TEST(ItemEditing, AListThatFailedToLoadAtStartIsNotOverwrittenUnasked) {
         Command(dlg, ID_ADD_ITEM);
         PumpFor(100);
         CancelDialogActions();
-        EXPECT_TRUE(dlg.State().unloadedListFile.empty());
+        EXPECT_TRUE(dlg.Files().State().unloadedFile.empty());
     });
     EXPECT_EQ(startMessage, "Can't open List Box file!");
     EXPECT_TRUE(cancelled.appeared);

@@ -30,13 +30,13 @@ TEST(ListBenchmark, LoadAndSaveLargeLists) {
             LARGE_INTEGER t0, t1, t2;
             std::string name = file;
             QueryPerformanceCounter(&t0);
-            dlg.LoadList(name);
+            dlg.Files().Load(name, kPlainList);
             QueryPerformanceCounter(&t1);
-            dlg.SaveList(CListDlg::kSaveInPlace);
+            dlg.Files().Save(SaveMode::InPlace);
             QueryPerformanceCounter(&t2);
             load = Seconds(t0, t1);
             save = Seconds(t1, t2);
-            loaded = int(SendMessageA(dlg.ListBox(IDC_LIST), LB_GETCOUNT, 0, 0));
+            loaded = int(SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_GETCOUNT, 0, 0));
         });
         EXPECT_EQ(loaded, count);
         EXPECT_EQ(ReadFileBytes(file), bytes);

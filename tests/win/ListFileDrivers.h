@@ -116,7 +116,7 @@ inline void SetEntries(CListDlg& dlg, const std::vector<std::string>& texts,
     const int ids[3] = {IDC_LIST, IDC_LOGIN_LIST, IDC_PASSWORD_LIST};
     const std::vector<std::string>* columns[3] = {&texts, &logins, &passwords};
     for (int b = 0; b < 3; ++b) {
-        HWND box = dlg.ListBox(ids[b]);
+        HWND box = dlg.GetDlgItem(ids[b]);
         SendMessageA(box, LB_RESETCONTENT, 0, 0);
         for (const std::string& s : *columns[b])
             SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));

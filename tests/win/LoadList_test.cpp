@@ -25,14 +25,13 @@ Loaded LoadInDialog(TempDir& dir, const std::string& startFile, const std::strin
             out.message = MessageBoxText(box);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         });
-        dlg.State().listKind = kind;
-        std::string name = file;
-        out.result = dlg.LoadList(name);
+        SetListKind(dlg, kind);
+        out.result = dlg.Files().Load(file, kind) ? 1 : 0;
         CancelDialogActions();
-        out.entries = ListBoxItems(dlg.ListBox(IDC_LIST));
-        out.logins = ListBoxItems(dlg.ListBox(IDC_LOGIN_LIST));
-        out.passwords = ListBoxItems(dlg.ListBox(IDC_PASSWORD_LIST));
-        out.kind = dlg.State().listKind;
+        out.entries = ListBoxItems(dlg.GetDlgItem(IDC_LIST));
+        out.logins = ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST));
+        out.passwords = ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST));
+        out.kind = dlg.Files().Kind();
     });
     return out;
 }
@@ -83,7 +82,7 @@ TEST(LoadList, MissingFileIsReportedAndTheListStays) {
     EXPECT_EQ(out.result, 0);
     EXPECT_EQ(out.message, "Can't open List Box file!");
     EXPECT_EQ(out.entries, (Items{"kept"}));
-    EXPECT_EQ(out.kind, kPlainList);
+    EXPECT_EQ(out.kind, kLoginList); // a failed load leaves the kind as it was
     EXPECT_EQ(ReadIni(dir.File("Pelmar.ini"), "lastdir"), dir.Path() + "\\sub");
     EXPECT_EQ(ReadIni(dir.File("Pelmar.ini"), "list"), start);
 }
@@ -112,8 +111,8 @@ TEST(LoadList, StartupLoadsTheListSettingAndFailureIsRemembered) {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        EXPECT_TRUE(ListBoxItems(dlg.ListBox(IDC_LIST)).empty());
-        EXPECT_EQ(dlg.State().unloadedListFile, missing);
+        EXPECT_TRUE(ListBoxItems(dlg.GetDlgItem(IDC_LIST)).empty());
+        EXPECT_EQ(dlg.Files().State().unloadedFile, missing);
     });
     EXPECT_EQ(message, "Can't open List Box file!");
 }

@@ -19,7 +19,9 @@ RECT ClientRectOf(HWND dlg, int id) {
     return r;
 }
 
-bool IsTopmost(HWND hwnd) { return (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool IsTopmost(HWND hwnd) {
+    return (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 // A settings file naming an existing list, plus the given lines of section "pelmar".
 std::string WriteSettings(TempDir& dir, const std::string& lines) {
@@ -42,7 +44,7 @@ TEST(MainWindow, IsPlacedByItsWindowMode) {
         const char* lines;
         RECT want;
     } cases[] = {
-        {"", XYWH(400, 60, 192, 360)},  // window mode 3 with the default rectangle
+        {"", XYWH(400, 60, 192, 360)}, // window mode 3 with the default rectangle
         {"winmode=1\r\nleft=10\r\ntop=10\r\nwidth=300\r\nheight=300\r\n", XYWH(400, 60, 192, 369)},
         {"winmode=2\r\nleft=10\r\ntop=10\r\n", XYWH(57, 50, 526, 162)},
         {"winmode=0\r\n", XYWH(57, 50, 526, 162)},
@@ -65,7 +67,7 @@ TEST(MainWindow, IsPlacedByItsWindowMode) {
             got = WindowRect(dlg.m_hWnd);
             topmost = IsTopmost(dlg.m_hWnd);
             visible = IsWindowVisible(dlg.m_hWnd) != FALSE;
-            restore = dlg.State().restoreRect;
+            restore = dlg.Tray().RestoreRect();
         });
         EXPECT_TRUE(SameRect(got, c.want)) << c.lines << " gave " << Show(got);
         EXPECT_TRUE(SameRect(restore, c.want)) << c.lines << " restore " << Show(restore);
@@ -78,18 +80,22 @@ TEST(MainWindow, FirstStartWithoutSettingsFile) {
     TempDir dir;
     std::string ini = dir.File("Pelmar.ini");
     RECT got = {};
-    ListDlgState state;
+    WindowModes modes;
+    int sendMode = -1, separatorMode = -1;
+    ListKind kind = kEncryptedList;
     RunMainDialog(ini, [&](CListDlg& dlg) {
         got = WindowRect(dlg.m_hWnd);
-        state = dlg.State();
+        modes = dlg.Modes();
+        sendMode = dlg.Deliverer().SendMode();
+        separatorMode = dlg.Deliverer().SeparatorMode();
+        kind = dlg.Files().Kind();
     });
     EXPECT_TRUE(SameRect(got, XYWH(400, 60, 192, 360))) << Show(got);
-    EXPECT_EQ(state.startMode, 0);
-    EXPECT_EQ(state.sendMode, 0);
-    EXPECT_EQ(state.separatorMode, 1);
-    EXPECT_EQ(state.windowMode, 3);
-    EXPECT_EQ(state.keyStrokeDelay, 4);
-    EXPECT_EQ(state.listKind, kPlainList);
+    EXPECT_EQ(modes.startMode, 0);
+    EXPECT_EQ(sendMode, 0);
+    EXPECT_EQ(separatorMode, 1);
+    EXPECT_EQ(modes.windowMode, 3);
+    EXPECT_EQ(kind, kPlainList);
     // The default "list.txt" is the starter list beside the program.
     EXPECT_EQ(ReadIni(ini, "list"), TestProgramFolder() + "List.txt");
 }
@@ -103,8 +109,8 @@ TEST(MainWindow, LoginListIsKnownByItsNameIgnoringCase) {
     ListKind kind = kPlainList;
     std::vector<std::string> logins;
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        kind = dlg.State().listKind;
-        logins = ListBoxItems(dlg.ListBox(IDC_LOGIN_LIST));
+        kind = dlg.Files().Kind();
+        logins = ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST));
     });
     EXPECT_EQ(kind, kLoginList);
     EXPECT_EQ(logins, std::vector<std::string>{"aa"});
@@ -123,8 +129,8 @@ TEST(MainWindow, OverlongListPathIsCutToTheBufferSize) {
     std::string unloaded;
     std::vector<std::string> entries{"<not run>"};
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        unloaded = dlg.State().unloadedListFile;
-        entries = ListBoxItems(dlg.ListBox(IDC_LIST));
+        unloaded = dlg.Files().State().unloadedFile;
+        entries = ListBoxItems(dlg.GetDlgItem(IDC_LIST));
     });
     EXPECT_EQ(message, "Can't open List Box file!");
     EXPECT_EQ(unloaded, longPath.substr(0, 255));
@@ -138,7 +144,7 @@ TEST(MainWindow, ControlsAreLaidOutAfterAResize) {
     RunMainDialog(ini, [&](CListDlg& dlg) {
         HWND hwnd = dlg.m_hWnd;
         // The body starts within milliseconds of set-up, long before the 300 ms layout timer fires.
-        RECT area = dlg.State().dragArea;
+        RECT area = dlg.Deliverer().DragArea();
         EXPECT_TRUE(SameRect(area, RECT{0, 0, 0, 0})) << "before the first layout: " << Show(area);
 
         auto checkLayout = [&](const char* when) {
@@ -148,15 +154,15 @@ TEST(MainWindow, ControlsAreLaidOutAfterAResize) {
             EXPECT_TRUE(SameRect(ClientRectOf(hwnd, IDC_LIST), XYWH(28, 0, w - 38, h - 10))) << when;
             EXPECT_TRUE(SameRect(ClientRectOf(hwnd, IDC_DRAG_HANDLE), XYWH(10, 0, 16, 16))) << when;
             EXPECT_TRUE(SameRect(ClientRectOf(hwnd, IDC_DRAG_STRIP), XYWH(10, 16, 16, h - 26))) << when;
-            EXPECT_TRUE(SameRect(dlg.State().dragArea, RECT{10, 0, 26, h - 10})) << when;
+            EXPECT_TRUE(SameRect(dlg.Deliverer().DragArea(), RECT{10, 0, 26, h - 10})) << when;
         };
-        ASSERT_TRUE(PumpUntil([&] { return dlg.State().dragArea.bottom != 0; }, 5000));
+        ASSERT_TRUE(PumpUntil([&] { return dlg.Deliverer().DragArea().bottom != 0; }, 5000));
         checkLayout("after the placement");
 
         SetWindowPos(hwnd, nullptr, 100, 100, 320, 450, SWP_NOZORDER | SWP_NOACTIVATE);
         RECT client;
         GetClientRect(hwnd, &client);
-        ASSERT_TRUE(PumpUntil([&] { return dlg.State().dragArea.bottom == client.bottom - 10; }, 5000));
+        ASSERT_TRUE(PumpUntil([&] { return dlg.Deliverer().DragArea().bottom == client.bottom - 10; }, 5000));
         checkLayout("after a resize");
 
         // Minimising lays nothing out: move the list box away and see it stay there.
@@ -176,7 +182,7 @@ TEST(MainWindow, SaveWindowPositionWritesTheRectangleThenTheMode) {
         SetWindowPos(dlg.m_hWnd, nullptr, 123, 45, 250, 300, SWP_NOZORDER | SWP_NOACTIVATE);
         textBefore = ReadFileBytes(ini);
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_SAVE_WINDOW_POSITION, 0);
-        modeAfter = dlg.State().windowMode;
+        modeAfter = dlg.Modes().windowMode;
         textAfter = ReadFileBytes(ini);
     });
     EXPECT_EQ(ReadIni(ini, "left"), "123");
@@ -195,7 +201,7 @@ TEST(MainWindow, SaveWindowPositionWritesTheRectangleThenTheMode) {
     int secondMode = 0;
     RunMainDialog(ini, [&](CListDlg& dlg) {
         second = WindowRect(dlg.m_hWnd);
-        secondMode = dlg.State().windowMode;
+        secondMode = dlg.Modes().windowMode;
     });
     EXPECT_TRUE(SameRect(second, XYWH(123, 45, 250, 300))) << Show(second);
     EXPECT_EQ(secondMode, 3);
@@ -203,8 +209,12 @@ TEST(MainWindow, SaveWindowPositionWritesTheRectangleThenTheMode) {
 
 // Records the commands that reach the dialog window and keeps them from running. A command that is also
 // on the system menu (About) arrives as a system command.
-std::string Cmd(UINT id) { return "command " + std::to_string(id); }
-std::string Sys(UINT id) { return "system command " + std::to_string(id); }
+std::string Cmd(UINT id) {
+    return "command " + std::to_string(id);
+}
+std::string Sys(UINT id) {
+    return "system command " + std::to_string(id);
+}
 
 std::vector<std::string> g_commands;
 WNDPROC g_dialogProc = nullptr;
@@ -231,7 +241,8 @@ KeyResult PressThroughDialog(CListDlg& dlg, BYTE vk, std::initializer_list<BYTE>
     BYTE saved[256], keys[256];
     GetKeyboardState(saved);
     memcpy(keys, saved, sizeof keys);
-    for (BYTE m : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LSHIFT, VK_LCONTROL, VK_LMENU, VK_RSHIFT, VK_RCONTROL, VK_RMENU})
+    for (BYTE m :
+         {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LSHIFT, VK_LCONTROL, VK_LMENU, VK_RSHIFT, VK_RCONTROL, VK_RMENU})
         keys[m] = 0;
     bool alt = false;
     for (BYTE m : modifiers) {
@@ -241,7 +252,7 @@ KeyResult PressThroughDialog(CListDlg& dlg, BYTE vk, std::initializer_list<BYTE>
     SetKeyboardState(keys);
     g_commands.clear();
     MSG msg = {};
-    msg.hwnd = dlg.ListBox(IDC_LIST);
+    msg.hwnd = dlg.GetDlgItem(IDC_LIST);
     msg.message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
     msg.wParam = vk;
     msg.lParam = 1 | (alt ? (1 << 29) : 0);
@@ -278,9 +289,9 @@ TEST(MainWindow, KeysReachTheirCommands) {
         {"Ctrl+W", 'W', {VK_CONTROL}, {Cmd(ID_SAVE_WINDOW_POSITION)}},
         {"Delete", VK_DELETE, {}, {Cmd(ID_DELETE_ITEM)}},
         {"Insert", VK_INSERT, {}, {Cmd(ID_ADD_ITEM)}},
-        {"Esc", VK_ESCAPE, {}, {Cmd(ID_ESCAPE)}},  // before the dialog manager could make it Cancel
+        {"Esc", VK_ESCAPE, {}, {Cmd(ID_ESCAPE)}}, // before the dialog manager could make it Cancel
         {"Alt+X", 'X', {VK_MENU}, {Cmd(ID_APP_EXIT)}},
-        {"Enter", VK_RETURN, {}, {Cmd(IDOK)}},  // the dialog manager's default button
+        {"Enter", VK_RETURN, {}, {Cmd(IDOK)}}, // the dialog manager's default button
         // Nothing for other combinations.
         {"Shift+C", 'C', {VK_SHIFT}, {}},
         {"Ctrl+Shift+C", 'C', {VK_CONTROL, VK_SHIFT}, {}},
@@ -322,7 +333,7 @@ TEST(MainWindow, AboutBoxOpensModallyFromEachSource) {
         {"Ctrl+A", false,
          [](CListDlg& d) {
              SetForegroundWindow(d.m_hWnd);
-             SetFocus(d.ListBox(IDC_LIST));
+             SetFocus(d.GetDlgItem(IDC_LIST));
              TapKeyWith(VK_CONTROL, 'A');
          }},
     };

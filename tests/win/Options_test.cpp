@@ -13,7 +13,7 @@ const int kAllButtons[] = {IDC_WINMODE_VERTICAL, IDC_WINMODE_HORIZONTAL, IDC_WIN
                            IDC_SEND_CHARACTERS};
 
 struct OptionsRun {
-    std::vector<int> shownChecked;  // buttons checked when the dialog opened
+    std::vector<int> shownChecked; // buttons checked when the dialog opened
     bool dialogSeen = false;
 };
 
@@ -60,7 +60,7 @@ std::string RectText(const RECT& r) {
 TEST(Options, OkWithoutChangesWritesTrayCrClipAndNothingElse) {
     const struct {
         std::string settings;
-        std::string appended;  // what OK adds to the file
+        std::string appended; // what OK adds to the file
     } cases[] = {
         {"", "tray=0\r\ncr=1\r\nclip=0\r\n"},
         {"tray=0\r\ncr=2\r\nclip=1\r\nwinmode=2\r\n", ""},
@@ -110,8 +110,8 @@ TEST(Options, GroupWithNoButtonCheckedKeepsItsValue) {
     RunMainDialog(f.ini, [&](CListDlg& dlg) {
         rectBefore = WindowRect(dlg.m_hWnd);
         RunOptions(dlg, {}, IDOK);
-        windowMode = dlg.State().windowMode;
-        sendMode = dlg.State().sendMode;
+        windowMode = dlg.Modes().windowMode;
+        sendMode = dlg.Deliverer().SendMode();
         rectAfter = WindowRect(dlg.m_hWnd);
     });
     EXPECT_EQ(windowMode, 7);
@@ -133,7 +133,7 @@ TEST(Options, SwitchingToCurrentSizeStoresTheRectangleInPlace) {
         RunOptions(dlg, {IDC_WINMODE_CURRENT}, IDOK);
         after = f.Ini();
         moved = WindowRect(dlg.m_hWnd);
-        EXPECT_EQ(dlg.State().windowMode, 3);
+        EXPECT_EQ(dlg.Modes().windowMode, 3);
     });
     std::string expected = before;
     expected.replace(expected.find("winmode=1"), 9, "winmode=3");
@@ -157,12 +157,12 @@ TEST(Options, DefaultModesMoveTheWindowAtOnce) {
         {IDC_WINMODE_VERTICAL, {400, 60, 592, 429}, "1"},
     };
     RunMainDialog(f.ini, [&](CListDlg& dlg) {
-        RECT restore = dlg.State().restoreRect;
+        RECT restore = dlg.Tray().RestoreRect();
         for (const auto& s : steps) {
             RunOptions(dlg, {s.button}, IDOK);
             EXPECT_EQ(RectText(WindowRect(dlg.m_hWnd)), RectText(s.rect));
             EXPECT_EQ(ReadIni(f.ini, "winmode"), s.winmode);
-            EXPECT_EQ(RectText(dlg.State().restoreRect), RectText(restore));
+            EXPECT_EQ(RectText(dlg.Tray().RestoreRect()), RectText(restore));
         }
     });
     EXPECT_EQ(ReadIni(f.ini, "left"), "300");
@@ -174,17 +174,17 @@ TEST(Options, CancelChangesNothing) {
     std::string before, after;
     RunMainDialog(f.ini, [&](CListDlg& dlg) {
         before = f.Ini();
-        ListDlgState was = dlg.State();
+        auto modesOf = [&] {
+            return std::vector<int>{dlg.Modes().windowMode, dlg.Modes().startMode,
+                                    dlg.Deliverer().SeparatorMode(), dlg.Deliverer().SendMode()};
+        };
+        std::vector<int> was = modesOf();
         RECT rect = WindowRect(dlg.m_hWnd);
         RunOptions(dlg, {IDC_WINMODE_VERTICAL, IDC_START_TRAY, IDC_SEPARATOR_TAB, IDC_SEND_CHARACTERS},
                    IDCANCEL);
         after = f.Ini();
         EXPECT_EQ(RectText(WindowRect(dlg.m_hWnd)), RectText(rect));
-        const ListDlgState& now = dlg.State();
-        EXPECT_EQ(now.windowMode, was.windowMode);
-        EXPECT_EQ(now.startMode, was.startMode);
-        EXPECT_EQ(now.separatorMode, was.separatorMode);
-        EXPECT_EQ(now.sendMode, was.sendMode);
+        EXPECT_EQ(modesOf(), was);
     });
     EXPECT_EQ(after, before);
 }
@@ -193,13 +193,13 @@ TEST(Options, OkChangesTheMirrorsForTheNextDelivery) {
     Fixture f("");
     RunMainDialog(f.ini, [&](CListDlg& dlg) {
         RunOptions(dlg, {IDC_START_TRAY, IDC_SEPARATOR_TAB, IDC_SEND_CHARACTERS}, IDOK);
-        EXPECT_EQ(dlg.State().startMode, 1);
-        EXPECT_EQ(dlg.State().separatorMode, 2);
-        EXPECT_EQ(dlg.State().sendMode, 2);
+        EXPECT_EQ(dlg.Modes().startMode, 1);
+        EXPECT_EQ(dlg.Deliverer().SeparatorMode(), 2);
+        EXPECT_EQ(dlg.Deliverer().SendMode(), 2);
         RunOptions(dlg, {IDC_SEND_KEYSTROKES, IDC_SEPARATOR_CRLF}, IDOK);
-        EXPECT_EQ(dlg.State().separatorMode, 1);
-        EXPECT_EQ(dlg.State().sendMode, 1);
-        EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd));  // the start mode waits for the next start
+        EXPECT_EQ(dlg.Deliverer().SeparatorMode(), 1);
+        EXPECT_EQ(dlg.Deliverer().SendMode(), 1);
+        EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd)); // the start mode waits for the next start
     });
     EXPECT_EQ(ReadIni(f.ini, "tray"), "1");
     EXPECT_EQ(ReadIni(f.ini, "cr"), "1");
@@ -262,7 +262,7 @@ TEST(Options, CtrlPOpensTheDialog) {
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         });
         SetForegroundWindow(dlg.m_hWnd);
-        SetFocus(dlg.ListBox(IDC_LIST));
+        SetFocus(dlg.GetDlgItem(IDC_LIST));
         TapKeyWith(VK_CONTROL, 'P');
         EXPECT_TRUE(PumpUntil([&] { return seen && ReadIni(f.ini, "clip") == "1"; }));
     });

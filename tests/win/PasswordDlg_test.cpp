@@ -43,7 +43,7 @@ TEST(PasswordDlg, TheTwoModesLayOutTheirBoxesAndLabels) {
             PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
         });
         std::string password = "untouched";
-        EXPECT_FALSE(AskPassword(c.confirm, password));
+        EXPECT_FALSE(AskPassword(c.confirm ? PasswordMode::NewPassword : PasswordMode::Open, password));
         EXPECT_TRUE(AllDialogActionsRan());
         CancelDialogActions();
         EXPECT_EQ(password, "untouched") << "Cancel keeps the caller's password";
@@ -66,7 +66,7 @@ TEST(PasswordDlg, AnEleventhCharacterIsRefusedInBothBoxes) {
         PostMessageA(dlg, WM_COMMAND, IDOK, 0);
     });
     std::string password;
-    EXPECT_TRUE(AskPassword(true, password));
+    EXPECT_TRUE(AskPassword(PasswordMode::NewPassword, password));
     CancelDialogActions();
     EXPECT_EQ(first, "abcdefghij");
     EXPECT_EQ(second, "ABCDEFGHIJ");
@@ -92,7 +92,7 @@ TEST(PasswordDlg, MismatchAsksAgainWithEmptiedBoxes) {
         PostMessageA(dlg, WM_COMMAND, IDOK, 0);
     });
     std::string password;
-    EXPECT_TRUE(AskPassword(true, password));
+    EXPECT_TRUE(AskPassword(PasswordMode::NewPassword, password));
     EXPECT_TRUE(AllDialogActionsRan());
     CancelDialogActions();
     EXPECT_EQ(message, "The passwords do not match!\n\rPlease enter your password again.");
@@ -119,7 +119,7 @@ TEST(PasswordDlg, OkReturnsTheFirstBoxExactlyAsTyped) {
             PostMessageA(dlg, WM_COMMAND, IDOK, 0);
         });
         std::string password = "old";
-        EXPECT_TRUE(AskPassword(c.confirm, password));
+        EXPECT_TRUE(AskPassword(c.confirm ? PasswordMode::NewPassword : PasswordMode::Open, password));
         CancelDialogActions();
         EXPECT_EQ(password, c.expected);
     }

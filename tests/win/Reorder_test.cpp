@@ -76,7 +76,7 @@ struct Outcome {
 // Loads a list, selects entries, sends the trigger command and answers the menus with keys; returns once
 // no command that a menu posted is left to open another one.
 Outcome Reorder(const std::string& fileName, const std::string& fileBytes, const std::vector<int>& selection,
-                WPARAM trigger, const std::string& keys, int kind = -1) {  // -1: the kind the load chose
+                WPARAM trigger, const std::string& keys, int kind = -1) { // -1: the kind the load chose
     TempDir dir;
     std::string list = dir.File(fileName), ini = dir.File("Pelmar.ini");
     WriteFileBytes(list, fileBytes);
@@ -87,9 +87,9 @@ Outcome Reorder(const std::string& fileName, const std::string& fileBytes, const
         driver.keys.push_back(BYTE(k));
     g_driver = &driver;
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        HWND box = dlg.ListBox(IDC_LIST);
+        HWND box = dlg.GetDlgItem(IDC_LIST);
         if (kind >= 0)
-            dlg.State().listKind = ListKind(kind);
+            SetListKind(dlg, ListKind(kind));
         out.fileBefore = ReadFileBytes(list);
         SelectItems(box, selection);
         SetForegroundWindow(dlg.m_hWnd);
@@ -202,13 +202,13 @@ TEST(Reorder, TheNextSaveWritesTheNewOrder) {
     WritePrivateProfileStringA("pelmar", "list", list.c_str(), ini.c_str());
     std::string beforeSave;
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        SelectItems(dlg.ListBox(IDC_LIST), {2});
+        SelectItems(dlg.GetDlgItem(IDC_LIST), {2});
         // Close the reappearing menu at once: this test is about the file.
         UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseMenu);
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_MOVE_UP, 0);
         KillTimer(nullptr, timer);
         beforeSave = ReadFileBytes(list);
-        dlg.SaveList(CListDlg::kSaveInPlace);
+        dlg.Files().Save(SaveMode::InPlace);
     });
     EXPECT_EQ(beforeSave, "A\r\nB\r\nC\r\n");
     EXPECT_EQ(ReadFileBytes(list), "A\r\nC\r\nB\r\n");

@@ -25,7 +25,7 @@ TEST(SaveList, SaveAsWritesThePlainListBytes) {
             SetEntries(dlg, c.entries);
             AnswerFileDialog("Save As", target, &seen);
             Command(dlg, ID_FILE_SAVE_AS);
-            EXPECT_EQ(dlg.State().listKind, kPlainList);
+            EXPECT_EQ(dlg.Files().Kind(), kPlainList);
         });
         EXPECT_TRUE(seen.appeared);
         EXPECT_TRUE(seen.filters.empty());
@@ -37,7 +37,7 @@ TEST(SaveList, SaveAsWritesThePlainListBytes) {
 
 TEST(SaveList, LoginListGoesToTheLoginFileWithoutADialog) {
     // Save as and Encrypted save as alike: a login list has its one file and is never encrypted.
-    for (int mode : {int(CListDlg::kSaveAs), int(CListDlg::kEncryptedSaveAs), int(CListDlg::kSaveInPlace)}) {
+    for (SaveMode mode : {SaveMode::As, SaveMode::EncryptedAs, SaveMode::InPlace}) {
         TempDir dir;
         std::string ini = StartWith(dir, "start.txt", "old\r\n");
         std::string loginFile = dir.File("Pelmar.plr");
@@ -53,36 +53,36 @@ TEST(SaveList, LoginListGoesToTheLoginFileWithoutADialog) {
                     PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
                 },
                 300);
-            dlg.SaveList(mode);
+            dlg.Files().Save(mode);
             PumpFor(100);
             CancelDialogActions();
-            EXPECT_EQ(dlg.State().listKind, kLoginList);
+            EXPECT_EQ(dlg.Files().Kind(), kLoginList);
             // The list boxes keep the clear texts; only the file holds them shifted.
-            EXPECT_EQ(ListBoxItems(dlg.ListBox(IDC_LOGIN_LIST)), (Items{"ab", "k", ""}));
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), (Items{"ab", "k", ""}));
         });
-        EXPECT_FALSE(dialogShown) << mode;
+        EXPECT_FALSE(dialogShown) << int(mode);
         EXPECT_EQ(ReadFileBytes(loginFile), "bank\r\n\x57\x58\r\n\xF8\r\n \r\na\r\n \r\nmail\r\n \r\nfm\r\n")
-            << mode;
-        EXPECT_EQ(ReadIni(ini, "list"), loginFile) << mode;
+            << int(mode);
+        EXPECT_EQ(ReadIni(ini, "list"), loginFile) << int(mode);
     }
 }
 
 TEST(SaveList, KindAfterSavingFollowsTheChosenName) {
     const struct {
         ListKind before;
-        int mode;
+        SaveMode mode;
         std::string chosen; // empty: no dialog expected
         ListKind after;
         bool writesChosen;
     } cases[] = {
-        {kPlainList, CListDlg::kSaveAs, "out.txt", kPlainList, true},
-        {kPlainList, CListDlg::kSaveInPlace, "", kPlainList, false},
-        {kEncryptedList, CListDlg::kSaveAs, "out.txt", kPlainList, true},
-        {kEncryptedList, CListDlg::kEncryptedSaveAs, "out.txt", kPlainList, true},
-        {kPlainList, CListDlg::kEncryptedSaveAs, "out.txt", kPlainList, true},
+        {kPlainList, SaveMode::As, "out.txt", kPlainList, true},
+        {kPlainList, SaveMode::InPlace, "", kPlainList, false},
+        {kEncryptedList, SaveMode::As, "out.txt", kPlainList, true},
+        {kEncryptedList, SaveMode::EncryptedAs, "out.txt", kPlainList, true},
+        {kPlainList, SaveMode::EncryptedAs, "out.txt", kPlainList, true},
         // A name ending in ple asks for a new password; cancelling it saves nothing and keeps the kind.
-        {kPlainList, CListDlg::kSaveAs, "OUT.PLE", kPlainList, false},
-        {kPlainList, CListDlg::kEncryptedSaveAs, "out.ple", kPlainList, false},
+        {kPlainList, SaveMode::As, "OUT.PLE", kPlainList, false},
+        {kPlainList, SaveMode::EncryptedAs, "out.ple", kPlainList, false},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -92,19 +92,19 @@ TEST(SaveList, KindAfterSavingFollowsTheChosenName) {
         ListKind after = kLoginList;
         RunMainDialog(ini, [&](CListDlg& dlg) {
             SetEntries(dlg, {"new"});
-            dlg.State().listKind = c.before;
+            SetListKind(dlg, c.before);
             if (!chosen.empty())
                 AnswerFileDialog("Save As", chosen, &seen);
             WhenDialogAppears("Set your password", [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
-            dlg.SaveList(c.mode);
+            dlg.Files().Save(c.mode);
             PumpFor(50);
             CancelDialogActions();
-            after = dlg.State().listKind;
+            after = dlg.Files().Kind();
         });
-        std::string label = std::to_string(c.before) + "/" + std::to_string(c.mode) + "/" + c.chosen;
+        std::string label = std::to_string(c.before) + "/" + std::to_string(int(c.mode)) + "/" + c.chosen;
         EXPECT_EQ(after, c.after) << label;
         EXPECT_EQ(seen.appeared, !chosen.empty()) << label;
-        if (c.mode == CListDlg::kEncryptedSaveAs) {
+        if (c.mode == SaveMode::EncryptedAs) {
             EXPECT_EQ(seen.initialName.substr(seen.initialName.size() - 9), "start.ple") << seen.initialName;
         }
         if (c.writesChosen) {
@@ -126,7 +126,7 @@ TEST(SaveList, AnEncryptedListIsSavedInPlaceUnderItsPleName) {
     ListKind after = kPlainList;
     RunMainDialog(ini, [&](CListDlg& dlg) {
         SetEntries(dlg, {"new"});
-        dlg.State().listKind = kEncryptedList;
+        SetListKind(dlg, kEncryptedList);
         WhenDialogAppears(
             "",
             [&](HWND d) {
@@ -139,7 +139,7 @@ TEST(SaveList, AnEncryptedListIsSavedInPlaceUnderItsPleName) {
         Command(dlg, ID_FILE_SAVE_AS);
         PumpFor(100);
         CancelDialogActions();
-        after = dlg.State().listKind;
+        after = dlg.Files().Kind();
     });
     EXPECT_FALSE(dialogShown);
     EXPECT_EQ(after, kEncryptedList);
@@ -162,18 +162,18 @@ TEST(SaveList, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
         std::string message;
         ListKind after = kLoginList;
         RunMainDialog(ini, [&](CListDlg& dlg) {
-            WritePrivateProfileStringA("pelmar", "list", target.c_str(), ini.c_str());
+            SetListFile(dlg, target);
             SetEntries(dlg, {"new"});
             HANDLE held = fault == kTargetHeldOpen
                               ? CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                             OPEN_EXISTING, 0, nullptr)
                               : INVALID_HANDLE_VALUE;
             AnswerMessageBox(&message);
-            dlg.SaveList(CListDlg::kSaveInPlace);
+            dlg.Files().Save(SaveMode::InPlace);
             CancelDialogActions();
             if (held != INVALID_HANDLE_VALUE)
                 CloseHandle(held);
-            after = dlg.State().listKind;
+            after = dlg.Files().Kind();
         });
         EXPECT_EQ(message, "Can't save List Box data!") << fault;
         EXPECT_EQ(after, kPlainList);
@@ -194,7 +194,7 @@ TEST(SaveList, BareListSettingSavesBesideTheProgram) {
     RunMainDialog(ini, [&](CListDlg& dlg) {
         WritePrivateProfileStringA("pelmar", "list", "list.txt", ini.c_str());
         SetEntries(dlg, {"here"});
-        dlg.SaveList(CListDlg::kSaveInPlace);
+        dlg.Files().Save(SaveMode::InPlace);
     });
     EXPECT_EQ(ReadFileBytes(programList), "here\r\n");
     EXPECT_EQ(ReadIni(ini, "list"), programList);

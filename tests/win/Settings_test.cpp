@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -13,9 +13,9 @@ struct AllSettings {
 
 AllSettings ReadAll(const std::string& ini) {
     SetSettingsPath(ini);
-    return {ReadSetting(IntSetting::Tray),  ReadSetting(IntSetting::Clip),   ReadSetting(IntSetting::Cr),
-            ReadSetting(IntSetting::WinMode), ReadSetting(IntSetting::Left), ReadSetting(IntSetting::Top),
-            ReadSetting(IntSetting::Width), ReadSetting(IntSetting::Height), ReadSetting(TextSetting::List),
+    return {ReadSetting(IntSetting::Tray),    ReadSetting(IntSetting::Clip),   ReadSetting(IntSetting::Cr),
+            ReadSetting(IntSetting::WinMode), ReadSetting(IntSetting::Left),   ReadSetting(IntSetting::Top),
+            ReadSetting(IntSetting::Width),   ReadSetting(IntSetting::Height), ReadSetting(TextSetting::List),
             ReadSetting(TextSetting::LastDir)};
 }
 
@@ -42,15 +42,18 @@ TEST(Settings, DefaultsAndClampsThroughTheProfileApi) {
     } cases[] = {
         {kAbsent, defaults},
         {"", defaults},
-        {"[other]\r\ntray=1\r\nleft=5\r\n", defaults},  // keys of another section don't count
+        {"[other]\r\ntray=1\r\nleft=5\r\n", defaults}, // keys of another section don't count
         {"[pelmar]\r\ntray=\r\nclip=\r\ncr=\r\nwinmode=\r\nleft=\r\ntop=\r\nwidth=\r\nheight=\r\n"
          "list=\r\nlastdir=\r\n",
-         {0, 0, 1, 3, 400, 60, 192, 360, "", ""}},  // empty integers give the default, empty texts stay empty
-        {"[pelmar]\r\ntray=1\r\nclip=1\r\ncr=2\r\nwinmode=1\r\nleft=10\r\ntop=20\r\nwidth=300\r\nheight=400\r\n"
+         {0, 0, 1, 3, 400, 60, 192, 360, "", ""}}, // empty integers give the default, empty texts stay empty
+        {"[pelmar]\r\ntray=1\r\nclip=1\r\ncr=2\r\nwinmode=1\r\nleft=10\r\ntop=20\r\nwidth=300\r\nheight="
+         "400\r\n"
          "list=C:\\Lists\\a.txt\r\nlastdir=C:\\Lists\r\n",
          {1, 1, 2, 1, 10, 20, 300, 400, "C:\\Lists\\a.txt", "C:\\Lists"}},
-        {"[pelmar]\r\ntray=5\r\nclip=9\r\ncr=0\r\nwinmode=0\r\n", {0, 2, 1, 0, 400, 60, 192, 360, "list.txt", ""}},
-        {"[pelmar]\r\ntray=-1\r\nclip=-1\r\ncr=7\r\nwinmode=7\r\n", {0, 0, 2, 7, 400, 60, 192, 360, "list.txt", ""}},
+        {"[pelmar]\r\ntray=5\r\nclip=9\r\ncr=0\r\nwinmode=0\r\n",
+         {0, 2, 1, 0, 400, 60, 192, 360, "list.txt", ""}},
+        {"[pelmar]\r\ntray=-1\r\nclip=-1\r\ncr=7\r\nwinmode=7\r\n",
+         {0, 0, 2, 7, 400, 60, 192, 360, "list.txt", ""}},
         {"[pelmar]\r\nleft=-1100\r\ntop=-5\r\n", {0, 0, 1, 3, -1100, -5, 192, 360, "list.txt", ""}},
         {"[pelmar]\r\nleft=12px\r\ntop=abc\r\nclip=2x\r\n", {0, 2, 1, 3, 12, 0, 192, 360, "list.txt", ""}},
         {"[PELMAR]\r\nTRAY=1\r\nWidth=222\r\n", {1, 0, 1, 3, 400, 60, 222, 360, "list.txt", ""}},
@@ -73,7 +76,8 @@ TEST(Settings, WrittenValuesReadBackAsDecimalText) {
     WriteSetting(IntSetting::WinMode, 3);
     WriteSetting(TextSetting::List, "C:\\x\\list.txt");
     WriteSetting(TextSetting::LastDir, "C:\\x");
-    EXPECT_EQ(ReadFileBytes(ini), "[pelmar]\r\nleft=-250\r\nwinmode=3\r\nlist=C:\\x\\list.txt\r\nlastdir=C:\\x\r\n");
+    EXPECT_EQ(ReadFileBytes(ini),
+              "[pelmar]\r\nleft=-250\r\nwinmode=3\r\nlist=C:\\x\\list.txt\r\nlastdir=C:\\x\r\n");
     EXPECT_EQ(ReadSetting(IntSetting::Left), -250);
     EXPECT_EQ(ReadSetting(TextSetting::List), "C:\\x\\list.txt");
     EXPECT_EQ(ReadSetting(TextSetting::List, "other"), "C:\\x\\list.txt");

@@ -17,7 +17,7 @@ std::vector<Call> g_calls;
 bool g_engineWorks = true;
 
 bool MainWindowVisible() {
-    return TheListDlg() && IsWindowVisible(TheListDlg()->m_hWnd);
+    return HarnessDialog() && IsWindowVisible(HarnessDialog()->m_hWnd);
 }
 
 bool RecordHelp(HelpViewer viewer, HWND, const std::string& path, UINT command, DWORD_PTR data) {
@@ -34,7 +34,7 @@ UINT WINAPI RecordStart(LPCSTR commandLine, UINT show) {
 
 // The test program stands in for Pelmar.exe in a folder of the test's own.
 class ProgramIn {
-public:
+  public:
     explicit ProgramIn(const TempDir& dir) : m_saved(AfxGetApp()->m_modulePath) {
         AfxGetApp()->m_modulePath = dir.File("Pelmar.exe");
         g_calls.clear();
@@ -48,7 +48,7 @@ public:
         g_engineWorks = true;
     }
 
-private:
+  private:
     std::string m_saved;
 };
 
@@ -62,7 +62,7 @@ std::string StartList(const TempDir& dir, const std::string& name, const std::st
 TEST(HelpContents, HidesFirstThenOpensTheHelpFileThatExists) {
     const struct {
         bool hlp, html, engineWorks;
-        std::vector<std::string> opened;  // file names after the folder
+        std::vector<std::string> opened; // file names after the folder
     } cases[] = {
         {false, true, true, {"browser Pelmar.html 3 0"}},
         {true, true, true, {"engine Pelmar.HLP 3 0"}},
@@ -116,7 +116,7 @@ TEST(HelpContents, F1AndCtrlHAskForHelp) {
         WriteFileBytes(dir.File("Pelmar.html"), "<html></html>");
         RunMainDialog(StartList(dir, "list.txt", "a\r\n"), [&](CListDlg& dlg) {
             SetForegroundWindow(dlg.m_hWnd);
-            SetFocus(dlg.ListBox(IDC_LIST));
+            SetFocus(dlg.GetDlgItem(IDC_LIST));
             if (ctrlH)
                 TapKeyWith(VK_CONTROL, 'H');
             else
@@ -144,7 +144,7 @@ TEST(Notepad, StartsNotepadOnAPlainTextListOnly) {
         CreateDirectoryA(dir.File("my lists").c_str(), nullptr);
         bool visibleAfter = true;
         RunMainDialog(StartList(dir, c.file, "a\r\nb\r\nc\r\n"), [&](CListDlg& dlg) {
-            dlg.State().listKind = c.kind;
+            SetListKind(dlg, c.kind);
             SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_NOTEPAD, 0);
             visibleAfter = IsWindowVisible(dlg.m_hWnd) != FALSE;
         });
@@ -166,9 +166,9 @@ TEST(Notepad, BareDefaultOpensListTxtBesideTheSettingsFile) {
         ProgramIn program(dir);
         std::string ini = StartList(dir, "start.txt", "a\r\n");
         RunMainDialog(ini, [&](CListDlg& dlg) {
-            WritePrivateProfileStringA("pelmar", "list", bare, ini.c_str());  // nullptr removes the key
+            WritePrivateProfileStringA("pelmar", "list", bare, ini.c_str()); // nullptr removes the key
             SetForegroundWindow(dlg.m_hWnd);
-            SetFocus(dlg.ListBox(IDC_LIST));
+            SetFocus(dlg.GetDlgItem(IDC_LIST));
             TapKeyWith(VK_CONTROL, 'T');
             EXPECT_TRUE(PumpUntil([] { return !g_calls.empty(); }));
         });

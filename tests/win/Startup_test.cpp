@@ -239,7 +239,8 @@ TEST(Startup, EscHidesToTheTrayAndTheProgramKeepsRunning) {
     probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
     probe.hWnd = dlg;
     probe.uID = 1;
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe)) << "no tray icon";
+    // The window hides first and the icon follows from the other process: wait for it.
+    EXPECT_TRUE(PumpUntil([&] { return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE; })) << "no tray icon";
     PumpFor(300);
     EXPECT_TRUE(program.Running());
 

@@ -17,7 +17,9 @@ bool TrayIconExists(HWND dlg) {
     return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
 
-bool InTray(HWND dlg) { return !IsWindowVisible(dlg) && TrayIconExists(dlg); }
+bool InTray(HWND dlg) {
+    return !IsWindowVisible(dlg) && TrayIconExists(dlg);
+}
 
 LRESULT TrayCallback(HWND dlg, UINT mouseMessage) {
     return SendMessageA(dlg, kTrayCallbackMessage, 1, mouseMessage);
@@ -43,14 +45,15 @@ TEST(Tray, EachWayOfHidingAddsTheIconAndAClickBringsTheWindowBack) {
         {"Esc key",
          [](CListDlg& d) {
              SetForegroundWindow(d.m_hWnd);
-             SetFocus(d.ListBox(IDC_LIST));
+             SetFocus(d.GetDlgItem(IDC_LIST));
              TapKey(VK_ESCAPE);
          },
          WM_LBUTTONUP},
         {"command 1019", [](CListDlg& d) { PostMessageA(d.m_hWnd, WM_COMMAND, ID_ESCAPE, 0); }, WM_RBUTTONUP},
         {"Tray on the menu bar", [](CListDlg& d) { PostMessageA(d.m_hWnd, WM_COMMAND, ID_TRAY, 0); },
          WM_LBUTTONDBLCLK},
-        {"minimise", [](CListDlg& d) { PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0); }, WM_LBUTTONUP},
+        {"minimise", [](CListDlg& d) { PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0); },
+         WM_LBUTTONUP},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -60,8 +63,8 @@ TEST(Tray, EachWayOfHidingAddsTheIconAndAClickBringsTheWindowBack) {
             c.hide(dlg);
             ASSERT_TRUE(PumpUntil([&] { return InTray(hwnd); }, 5000)) << c.name;
             EXPECT_FALSE(IsIconic(hwnd)) << c.name;
-            EXPECT_TRUE(SameRect(dlg.State().restoreRect, kPlacedRect)) << c.name;
-            EXPECT_EQ(dlg.State().trayIcon.uCallbackMessage, kTrayCallbackMessage);
+            EXPECT_TRUE(SameRect(dlg.Tray().RestoreRect(), kPlacedRect)) << c.name;
+            EXPECT_EQ(dlg.Tray().Icon().uCallbackMessage, kTrayCallbackMessage);
 
             // Presses and moves do nothing; only a release (or a double click) restores.
             for (UINT nothing : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MOUSEMOVE, WM_MBUTTONUP}) {
@@ -82,9 +85,9 @@ TEST(Tray, RestoreRectangleFollowsTheWindowUnlessItsLeftEdgeIsAtZeroOrLess) {
         RECT moveTo;
         RECT restoredAt;
     } steps[] = {
-        {XYWH(250, 150, 260, 280), XYWH(250, 150, 260, 280)},  // moved and resized: comes back there
-        {XYWH(0, 120, 200, 200), XYWH(250, 150, 260, 280)},    // left edge 0: the previous place stays
-        {XYWH(-40, 130, 210, 220), XYWH(250, 150, 260, 280)},  // beyond the left edge likewise
+        {XYWH(250, 150, 260, 280), XYWH(250, 150, 260, 280)}, // moved and resized: comes back there
+        {XYWH(0, 120, 200, 200), XYWH(250, 150, 260, 280)},   // left edge 0: the previous place stays
+        {XYWH(-40, 130, 210, 220), XYWH(250, 150, 260, 280)}, // beyond the left edge likewise
         {XYWH(1, 10, 190, 200), XYWH(1, 10, 190, 200)},
     };
     TempDir dir;
@@ -97,8 +100,8 @@ TEST(Tray, RestoreRectangleFollowsTheWindowUnlessItsLeftEdgeIsAtZeroOrLess) {
             SendMessageA(hwnd, WM_COMMAND, ID_TRAY, 0);
             EXPECT_TRUE(InTray(hwnd)) << Show(r);
             TrayCallback(hwnd, WM_LBUTTONUP);
-            EXPECT_TRUE(SameRect(WindowRect(hwnd), s.restoredAt)) << Show(r) << " came back at "
-                                                                    << Show(WindowRect(hwnd));
+            EXPECT_TRUE(SameRect(WindowRect(hwnd), s.restoredAt))
+                << Show(r) << " came back at " << Show(WindowRect(hwnd));
         }
     });
 }
@@ -108,9 +111,9 @@ TEST(Tray, HidingTwiceStillLeavesOneIconThatRestores) {
     RunMainDialog(WriteSettings(dir, kPlaced), [&](CListDlg& dlg) {
         HWND hwnd = dlg.m_hWnd;
         SendMessageA(hwnd, WM_COMMAND, ID_TRAY, 0);
-        SendMessageA(hwnd, WM_COMMAND, ID_TRAY, 0);  // the hidden window's rectangle must not be kept
+        SendMessageA(hwnd, WM_COMMAND, ID_TRAY, 0); // the hidden window's rectangle must not be kept
         EXPECT_TRUE(InTray(hwnd));
-        EXPECT_TRUE(SameRect(dlg.State().restoreRect, kPlacedRect)) << Show(dlg.State().restoreRect);
+        EXPECT_TRUE(SameRect(dlg.Tray().RestoreRect(), kPlacedRect)) << Show(dlg.Tray().RestoreRect());
         TrayCallback(hwnd, WM_RBUTTONUP);
         EXPECT_TRUE(IsWindowVisible(hwnd));
         EXPECT_FALSE(TrayIconExists(hwnd));
@@ -131,9 +134,9 @@ TEST(Tray, StartInTheTrayHidesAfterSetUpAndRestoresAtTheStartPlace) {
         TempDir dir;
         RunMainDialog(WriteSettings(dir, c.lines), [&](CListDlg& dlg) {
             HWND hwnd = dlg.m_hWnd;
-            EXPECT_EQ(dlg.State().startMode, 1);
+            EXPECT_EQ(dlg.Modes().startMode, 1);
             ASSERT_TRUE(PumpUntil([&] { return InTray(hwnd); }, 5000)) << c.lines;
-            EXPECT_TRUE(SameRect(dlg.State().restoreRect, c.placed)) << c.lines;
+            EXPECT_TRUE(SameRect(dlg.Tray().RestoreRect(), c.placed)) << c.lines;
             TrayCallback(hwnd, WM_LBUTTONUP);
             EXPECT_TRUE(IsWindowVisible(hwnd));
             EXPECT_TRUE(SameRect(WindowRect(hwnd), c.placed)) << c.lines << " " << Show(WindowRect(hwnd));
@@ -145,8 +148,8 @@ TEST(Tray, StartInTheTrayHidesAfterSetUpAndRestoresAtTheStartPlace) {
 TEST(Tray, RegularStartStaysShown) {
     TempDir dir;
     RunMainDialog(WriteSettings(dir, "tray=5\r\n"), [&](CListDlg& dlg) {
-        EXPECT_EQ(dlg.State().startMode, 0);
-        PumpFor(200);  // the tray start would have fired after 20 ms
+        EXPECT_EQ(dlg.Modes().startMode, 0);
+        PumpFor(200); // the tray start would have fired after 20 ms
         EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd));
         EXPECT_FALSE(TrayIconExists(dlg.m_hWnd));
     });
@@ -163,7 +166,7 @@ TEST(Tray, IconComesBackWhenTheShellRestarts) {
 
         SendMessageA(hwnd, WM_COMMAND, ID_TRAY, 0);
         ASSERT_TRUE(InTray(hwnd));
-        Shell_NotifyIconA(NIM_DELETE, &dlg.State().trayIcon);  // what a shell restart does to it
+        NotifyTrayIcon(dlg, NIM_DELETE); // what a shell restart does to it
         ASSERT_FALSE(TrayIconExists(hwnd));
         SendMessageA(hwnd, taskbarCreated, 0, 0);
         EXPECT_TRUE(InTray(hwnd));

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "app/ListDlg.h"
-#include "app/Settings.h"
 #include "framework/WinApp.h"
 #include "list/ItemList.h"
+#include "settings/Settings.h"
 
 namespace {
 int g_tempCounter = 0;
@@ -68,7 +68,7 @@ VOID CALLBACK DialogActionTick(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&state));
     if (!state.found) {
         if (GetTickCount() > g_actions.front().deadline)
-            g_actions.clear();  // the dialog never came; the test's own checks will say so
+            g_actions.clear(); // the dialog never came; the test's own checks will say so
         return;
     }
     DialogAction next = std::move(g_actions.front());
@@ -79,7 +79,8 @@ VOID CALLBACK DialogActionTick(HWND, UINT, UINT_PTR, DWORD) {
 CListDlg* g_harnessDialog = nullptr;
 std::function<void(CListDlg&)> g_body;
 
-// Waits until the dialog's set-up has returned: while a box that set-up shows is open, the dialog is disabled.
+// Waits until the dialog's set-up has returned: while a box that set-up shows is open, the dialog is
+// disabled.
 VOID CALLBACK StartBody(HWND, UINT, UINT_PTR id, DWORD) {
     CListDlg* dlg = g_harnessDialog;
     if (!dlg->m_hWnd || !IsWindowEnabled(dlg->m_hWnd))
@@ -107,10 +108,13 @@ TempDir::TempDir() {
     }
 }
 
-TempDir::~TempDir() { RemoveTree(m_path); }
+TempDir::~TempDir() {
+    RemoveTree(m_path);
+}
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     if (h != INVALID_HANDLE_VALUE) {
         WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
@@ -131,7 +135,9 @@ std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string ReadIni(const std::string& iniPath, const char* key) {
     char value[1024] = {};
@@ -151,12 +157,39 @@ void RunMainDialog(const std::string& iniPath, const std::function<void(CListDlg
         ADD_FAILURE() << "the main dialog could not be created";
     CancelDialogActions();
     // Leave no tray icon or timer message behind for the next test.
-    Shell_NotifyIconA(NIM_DELETE, &dlg.State().trayIcon);
+    NotifyTrayIcon(dlg, NIM_DELETE);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message != WM_TIMER)
             DispatchMessageA(&msg);
     }
+}
+
+CListDlg* HarnessDialog() {
+    return g_harnessDialog;
+}
+
+void SetListKind(CListDlg& dlg, ListKind kind) {
+    ListFileState state = dlg.Files().State();
+    state.kind = kind;
+    dlg.Files().SetState(state);
+}
+
+void SetPassword(CListDlg& dlg, const std::string& password) {
+    ListFileState state = dlg.Files().State();
+    state.password = password;
+    dlg.Files().SetState(state);
+}
+
+void SetListFile(CListDlg& dlg, const std::string& path) {
+    ListFileState state = dlg.Files().State();
+    state.file = path;
+    dlg.Files().SetState(state);
+}
+
+BOOL NotifyTrayIcon(CListDlg& dlg, DWORD message) {
+    NOTIFYICONDATAA icon = dlg.Tray().Icon();
+    return Shell_NotifyIconA(message, &icon);
 }
 
 bool PumpUntil(const std::function<bool()>& cond, int timeoutMs) {
@@ -192,7 +225,9 @@ void WhenDialogAppears(const std::string& title, const std::function<void(HWND)>
         g_actionTimer = SetTimer(nullptr, 0, 20, DialogActionTick);
 }
 
-bool AllDialogActionsRan() { return g_actions.empty(); }
+bool AllDialogActionsRan() {
+    return g_actions.empty();
+}
 
 void CancelDialogActions() {
     g_actions.clear();
@@ -208,13 +243,15 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
-std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+std::string MessageBoxText(HWND box) {
+    return WindowText(GetDlgItem(box, 0xFFFF));
+}
 
 std::vector<std::string> ListBoxItems(HWND box) {
     std::vector<std::string> items;
     int count = int(SendMessageA(box, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i)
-        items.push_back(ListBoxText(box, i));  // the wide read: long entries overrun Wine's ANSI one
+        items.push_back(ListBoxText(box, i)); // the wide read: long entries overrun Wine's ANSI one
     return items;
 }
 

@@ -6,28 +6,41 @@
 #include <string>
 #include <vector>
 
+#include "list/ListText.h"
+
 class CListDlg;
 
 // A fresh folder of the test's own under the temporary folder, removed at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::string& Path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "\\" + name; }
 
-private:
+  private:
     std::string m_path;
 };
 
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
-std::string ReadIni(const std::string& iniPath, const char* key);  // "<absent>" when missing
+std::string ReadIni(const std::string& iniPath, const char* key); // "<absent>" when missing
 
 // Runs the real main dialog modally with the given settings file; body runs inside its message loop once
 // the dialog is up, and the dialog ends when body returns (unless body ended it already).
 void RunMainDialog(const std::string& iniPath, const std::function<void(CListDlg&)>& body);
+
+// The main dialog that RunMainDialog runs, or nullptr.
+CListDlg* HarnessDialog();
+
+// Set up a case: the list kind, the current password or the current list file, as a command would have left
+// them.
+void SetListKind(CListDlg& dlg, ListKind kind);
+void SetPassword(CListDlg& dlg, const std::string& password);
+void SetListFile(CListDlg& dlg, const std::string& path);
+// Shell_NotifyIconA with the dialog's tray icon data.
+BOOL NotifyTrayIcon(CListDlg& dlg, DWORD message);
 
 // Processes messages (through the main dialog's accelerators and dialog keys) until cond holds.
 bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 5000);
@@ -35,7 +48,8 @@ void PumpFor(int ms);
 
 // Acts once on the first visible dialog-class window of this process whose title is title (any title when
 // empty) as soon as it appears, from whatever modal loop is running then. Returns a handle to cancel it.
-void WhenDialogAppears(const std::string& title, const std::function<void(HWND)>& action, int timeoutMs = 10000);
+void WhenDialogAppears(const std::string& title, const std::function<void(HWND)>& action,
+                       int timeoutMs = 10000);
 // True once every WhenDialogAppears action has run.
 bool AllDialogActionsRan();
 void CancelDialogActions();

@@ -25,10 +25,3 @@ int ReadClamped(IntSetting setting, const std::string& value);
 std::string SettingsPathFor(const std::string& modulePath);
 // The login list's own file: the settings path with "plr" for its last three characters.
 std::string LoginFilePathFor(const std::string& settingsPath);
-// path with its last three characters replaced (a shorter path gets the suffix appended).
-std::string WithLastThree(const std::string& path, const char* three);
-// Everything before the last backslash; the whole path when there is none.
-std::string FolderPart(const std::string& path);
-// Everything after the last backslash.
-std::string NamePart(const std::string& path);
-bool IsBareName(const std::string& path);

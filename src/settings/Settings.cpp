@@ -1,5 +1,5 @@
 // Settings access over the application's profile functions; nothing is cached.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include "framework/WinApp.h"
 

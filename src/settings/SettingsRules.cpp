@@ -1,5 +1,7 @@
 // Keys, defaults and clamps of the settings file, and path rules.
-#include "app/SettingsRules.h"
+#include "settings/SettingsRules.h"
+
+#include "common/Paths.h"
 
 #include <climits>
 
@@ -53,22 +55,4 @@ std::string SettingsPathFor(const std::string& modulePath) {
     return modulePath.substr(0, dot + 1) + "ini";
 }
 
-std::string WithLastThree(const std::string& path, const char* three) {
-    if (path.size() < 3)
-        return path + three;
-    return path.substr(0, path.size() - 3) + three;
-}
-
 std::string LoginFilePathFor(const std::string& settingsPath) { return WithLastThree(settingsPath, "plr"); }
-
-std::string FolderPart(const std::string& path) {
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(0, slash);
-}
-
-std::string NamePart(const std::string& path) {
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool IsBareName(const std::string& path) { return path.find_first_of("\\/:") == std::string::npos; }

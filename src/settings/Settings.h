@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "app/SettingsRules.h"
+#include "settings/SettingsRules.h"
 
 void SetSettingsPath(const std::string& path);
 const std::string& SettingsPath();

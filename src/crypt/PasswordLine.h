@@ -1,0 +1,19 @@
+// The password line that starts an encrypted list's text, and how a typed password is matched against it.
+#pragma once
+#include <cstddef>
+#include <string>
+
+// Opening a file asks for its password once; a new password is asked twice.
+enum class PasswordMode { Open, NewPassword };
+
+// The text an encrypted list stores: the password, CR LF, then the list text.
+std::string ComposePasswordLine(const std::string& password, const std::string& listText);
+
+struct PasswordLine {
+    std::string password; // the stored password: the text up to the first CR, LF or NUL
+    size_t entriesOffset; // where the entries start, never past the end of the text
+};
+PasswordLine SplitPasswordLine(const std::string& text);
+
+// Passwords match without regard to case: ASCII letters and the accented letters of Windows-1252.
+bool PasswordsMatch(const std::string& stored, const std::string& typed);

@@ -1,0 +1,67 @@
+// The list files of the main window: which file the list on screen came from, its kind, the start-up guard
+// and an encrypted list's password, and every command that loads or saves them.
+#pragma once
+#include <string>
+
+#include "common/Wipe.h"
+#include "list/ListFileRules.h"
+#include "list/ListWindow.h"
+
+struct ListFileState {
+    ListKind kind = kPlainList;
+    std::string file;         // the list file the list on screen belongs to
+    std::string unloadedFile; // the list file that failed to load at start-up: never replaced in place
+    std::string password;     // the password of an encrypted list
+
+    ListFileState() = default;
+    ListFileState(const ListFileState&) = default;
+    ListFileState& operator=(const ListFileState& other) {
+        if (this != &other) {
+            WipeString(password);
+            kind = other.kind;
+            file = other.file;
+            unloadedFile = other.unloadedFile;
+            password = other.password;
+        }
+        return *this;
+    }
+    ~ListFileState() { WipeString(password); }
+};
+
+// Each command works on a copy of the state and commits it only when it succeeded: a failed, cancelled
+// or throwing command leaves kind, file, guard and password as they were.
+class ListFiles {
+  public:
+    explicit ListFiles(ListWindow& window) : m_window(window) {}
+
+    void LoadStartupList();
+    void New();
+    void Open();
+    void LoadLoginFile();
+    void SaveAs();
+    void EncryptedNew();
+    void EncryptedOpen();
+    void EncryptedSaveAs();
+    // After Add, Modify and Delete.
+    void SaveInPlace() { Save(SaveMode::InPlace); }
+
+    // Loads name (a bare name lies beside the program) as kind, unless its name decides otherwise.
+    bool Load(const std::string& name, ListKind kind);
+    bool Save(SaveMode mode);
+
+    const ListFileState& State() const { return m_state; }
+    ListKind Kind() const { return m_state.kind; }
+    // Replaces the whole state; tests set up their cases with it.
+    void SetState(const ListFileState& state) { m_state = state; }
+
+  private:
+    bool LoadInto(ListFileState& s, const std::string& name);
+    bool ReadListText(ListFileState& s, const std::string& path, std::string& text, size_t& offset);
+    bool CheckPassword(ListFileState& s, const std::string& path, const std::string& stored);
+    bool SaveFrom(ListFileState& s, SaveMode mode);
+    bool WriteList(const ListFileState& s, const std::string& file, const std::string& listText);
+    bool AskNewPassword(ListFileState& s);
+
+    ListWindow& m_window;
+    ListFileState m_state;
+};

@@ -1,0 +1,25 @@
+// What the list files need from the window that shows the list: a message box, a file choice, a password
+// prompt, and the item list itself. The main dialog implements it; tests may stand in for it.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "crypt/PasswordLine.h"
+#include "list/ListText.h"
+
+// Which file dialog: opening or saving, any list or an encrypted list.
+enum class FileChoice { OpenList, SaveList, OpenEncrypted, SaveEncrypted };
+enum class MessageIcon { Error, Warning };
+
+class ListWindow {
+  public:
+    virtual void Tell(const std::string& text, MessageIcon icon) = 0;
+    // name comes in as the proposed name and goes out as the chosen path; false when cancelled.
+    virtual bool ChooseListFile(const char* title, FileChoice choice, std::string& name) = 0;
+    virtual bool AskPassword(PasswordMode mode, std::string& password) = 0;
+    virtual void FillItems(const std::vector<ListEntry>& entries, ListKind kind) = 0;
+    virtual std::vector<ListEntry> ReadItems(ListKind kind) = 0;
+
+  protected:
+    ~ListWindow() = default;
+};

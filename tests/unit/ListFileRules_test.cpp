@@ -1,0 +1,99 @@
+// Where list files live, which kind they are read and saved as, and the password line of encrypted lists.
+#include <gtest/gtest.h>
+
+#include "crypt/PasswordLine.h"
+#include "list/ListFileRules.h"
+
+namespace {
+const char kFolder[] = "C:\\Tools\\";
+const char kLogin[] = "C:\\Tools\\Pelmar.plr";
+
+TEST(ListFileRules, BareNamesLieBesideTheProgram) {
+    const struct {
+        const char *name, *resolved;
+    } cases[] = {
+        {"List.txt", "C:\\Tools\\List.txt"},
+        {"list.TXT", "C:\\Tools\\List.txt"}, // the default in any case is the starter list
+        {"notes.txt", "C:\\Tools\\notes.txt"},
+        {"D:\\x\\notes.txt", "D:\\x\\notes.txt"},
+        {"sub/notes.txt", "sub/notes.txt"},
+        {"C:notes.txt", "C:notes.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ResolveListPath(c.name, kFolder), c.resolved) << c.name;
+}
+
+TEST(ListFileRules, KindComesFromTheNameAndTheProgramsLoginFile) {
+    EXPECT_EQ(KindFromName("C:\\x\\Pelmar.plr"), kLoginList);
+    EXPECT_EQ(KindFromName("C:\\x\\a.PlR"), kLoginList);
+    EXPECT_EQ(KindFromName("C:\\x\\a.PLE"), kEncryptedList);
+    EXPECT_EQ(KindFromName("C:\\x\\aple"), kEncryptedList);
+    EXPECT_EQ(KindFromName("C:\\x\\a.txt"), kPlainList);
+    EXPECT_EQ(KindFromName("le"), kPlainList);
+    EXPECT_EQ(KindFromName(""), kPlainList);
+
+    EXPECT_EQ(KindForLoad("c:\\tools\\PELMAR.PLR", kPlainList, kLogin), kLoginList);
+    EXPECT_EQ(KindForLoad("D:\\a.ple", kPlainList, kLogin), kEncryptedList);
+    EXPECT_EQ(KindForLoad("D:\\a.txt", kEncryptedList, kLogin), kEncryptedList); // as asked
+    EXPECT_EQ(KindForLoad("D:\\a.plr", kPlainList, kLogin), kPlainList);
+
+    EXPECT_EQ(KindOfChosenName("D:\\a.PLE"), kEncryptedList);
+    EXPECT_EQ(KindOfChosenName("D:\\a.plr"), kPlainList);
+}
+
+TEST(ListFileRules, EverySaveModeHasItsTargetAndKind) {
+    const std::string current = "D:\\lists\\work.txt", guard = "D:\\lists\\work.txt";
+    const struct {
+        SaveMode mode;
+        ListKind kind;
+        std::string unloaded;
+        SavePlan plan;
+    } cases[] = {
+        {SaveMode::InPlace, kPlainList, "", {current, kPlainList, false}},
+        {SaveMode::As, kPlainList, "", {current, kPlainList, true}},
+        {SaveMode::EncryptedAs, kPlainList, "", {"D:\\lists\\work.ple", kEncryptedList, true}},
+        {SaveMode::InPlace, kEncryptedList, "", {"D:\\lists\\work.ple", kEncryptedList, false}},
+        // A login list is always saved in place to the login file, never encrypted.
+        {SaveMode::As, kLoginList, "", {kLogin, kLoginList, false}},
+        {SaveMode::EncryptedAs, kLoginList, "", {kLogin, kLoginList, false}},
+        // The file that failed to load at start-up is never replaced in place: the user picks a file.
+        {SaveMode::InPlace, kPlainList, "d:\\LISTS\\work.txt", {"", kPlainList, true}},
+        {SaveMode::InPlace, kPlainList, "D:\\other.txt", {current, kPlainList, false}},
+    };
+    for (const auto& c : cases) {
+        SavePlan plan = PlanSave(c.mode, c.kind, current, kLogin, c.unloaded);
+        EXPECT_EQ(plan.file, c.plan.file) << int(c.mode) << " " << c.kind;
+        EXPECT_EQ(plan.kind, c.plan.kind) << int(c.mode) << " " << c.kind;
+        EXPECT_EQ(plan.chooseName, c.plan.chooseName) << int(c.mode) << " " << c.kind;
+    }
+}
+
+TEST(PasswordLine, ComposedAndSplitBothWays) {
+    EXPECT_EQ(ComposePasswordLine("Key", "a\r\nb\r\n"), "Key\r\na\r\nb\r\n");
+    const struct {
+        std::string text, password;
+        size_t offset;
+    } cases[] = {
+        {"Key\r\na\r\n", "Key", 5},
+        {"\r\na\r\n", "", 2},
+        {std::string("Key\0a", 5), "Key", 5},
+        {"Key", "Key", 3}, // no entries: the offset stays inside the text
+        {"", "", 0},
+    };
+    for (const auto& c : cases) {
+        PasswordLine line = SplitPasswordLine(c.text);
+        EXPECT_EQ(line.password, c.password) << c.text;
+        EXPECT_EQ(line.entriesOffset, c.offset) << c.text;
+    }
+}
+
+TEST(PasswordLine, PasswordsMatchWithoutRegardToCase) {
+    EXPECT_TRUE(PasswordsMatch("Secret", "sECRET"));
+    EXPECT_TRUE(PasswordsMatch("\xC9t\xE9", "\xE9T\xC9")); // Été in Windows-1252
+    EXPECT_TRUE(PasswordsMatch("\x8A\x9F", "\x9A\xFF"));
+    EXPECT_TRUE(PasswordsMatch("", ""));
+    EXPECT_FALSE(PasswordsMatch("Secret", "Secret "));
+    EXPECT_FALSE(PasswordsMatch("\xD7", "\xF7")); // multiplication and division signs are not letters
+    EXPECT_FALSE(PasswordsMatch("a1", "A2"));
+}
+} // namespace
