@@ -1,6 +1,7 @@
 // pelmar-cli: shows, encrypts and decrypts list files and runs the raw LZHUF codec, for scripts and support.
-// Exit 0 success, 1 usage error, 2 bad file, wrong password or I/O error. Outputs are written to a
-// temporary file beside the target and renamed, so a failure leaves no partial file.
+// Exit 0 success, 1 usage error, 2 bad file, wrong password, I/O error or no memory. Outputs are written to
+// a temporary file beside the target and renamed, so a failure leaves no partial file.
+#include "CliIo.h"
 #include "crypt/Container.h"
 #include "crypt/Lzhuf.h"
 #include "crypt/PasswordLine.h"
@@ -9,10 +10,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,11 +25,12 @@ constexpr int kExitUsage = 1;
 constexpr int kExitFailed = 2;
 constexpr size_t kMaxPasswordLength = 10; // what the password dialog admits
 
-const char kUsage[] = "usage: pelmar-cli lzhuf-encode IN OUT\n"
-                      "       pelmar-cli lzhuf-decode IN OUT\n"
-                      "       pelmar-cli show FILE [--password PW]\n"
-                      "       pelmar-cli encrypt IN OUT --password PW\n"
-                      "       pelmar-cli decrypt IN OUT [--password PW]\n";
+const char kUsage[] =
+    "usage: pelmar-cli lzhuf-encode IN OUT\n"
+    "       pelmar-cli lzhuf-decode IN OUT\n"
+    "       pelmar-cli show FILE [--password PW]\n"
+    "       pelmar-cli encrypt IN OUT [--password PW]\n"
+    "       pelmar-cli decrypt IN OUT [--password PW]\n";
 
 struct Args {
     std::string command;
@@ -64,6 +65,7 @@ bool ParseArgs(int argc, char** argv, Args& args) {
                 return false;
             args.hasPassword = true;
             args.password = argv[++i];
+            std::fill(argv[i], argv[i] + args.password.size(), '\0'); // off the process list from now on
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             return false;
         } else {
@@ -73,38 +75,20 @@ bool ParseArgs(int argc, char** argv, Args& args) {
     return true;
 }
 
-bool ReadFile(const std::string& path, Bytes& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+bool ReadFile(const std::string& path, Bytes& bytes) { return ReadWholeRegularFile(path, bytes); }
+
+// A new output that holds a list in the clear is readable by its owner only.
+int WriteOutput(const std::string& path, const void* data, size_t size,
+                Exposure exposure = Exposure::Public) {
+    return ReplaceWholeFile(path, data, size, exposure) ? kExitOk : Fail("cannot write " + path);
 }
 
-bool WriteFileReplacing(const std::string& path, const void* data, size_t size) {
-    std::string temp = path + ".pelmar-tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(static_cast<const char*>(data), std::streamsize(size));
-        out.close();
-        if (!out) {
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temp, path, error);
-    if (error) {
-        std::remove(temp.c_str());
-        return false;
-    }
+// The password for a command: --password, else the first line of standard input.
+bool PasswordFor(const Args& args, std::string& password) {
+    if (!args.hasPassword)
+        return ReadPasswordLine(password);
+    password = args.password;
     return true;
-}
-
-int WriteOutput(const std::string& path, const void* data, size_t size) {
-    return WriteFileReplacing(path, data, size) ? kExitOk : Fail("cannot write " + path);
 }
 
 // The name the program would store: the target after its last backslash, and here also its last '/'.
@@ -153,9 +137,12 @@ int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEnt
     if (!ReadEncryptedFile(file.data(), file.size(), text))
         return Fail("File error! " + path + " is not a valid encrypted list");
     PasswordLine line = SplitPasswordLine(text);
-    if (!line.password.empty() && (!args.hasPassword || !PasswordsMatch(line.password, args.password)))
-        return Fail(args.hasPassword ? "Incorrect Password! File not opened."
-                                     : "password required (--password)");
+    std::string password;
+    WipeOnExit wipeText{text}, wipeStored{line.password}, wipePassword{password};
+    if (!line.password.empty() && !PasswordFor(args, password))
+        return Fail("password required (--password or a line on standard input)");
+    if (!line.password.empty() && !PasswordsMatch(line.password, password))
+        return Fail("Incorrect Password! File not opened.");
     entries = ParseListText(text.data() + line.entriesOffset, text.size() - line.entriesOffset, kPlainList);
     return kExitOk;
 }
@@ -189,10 +176,12 @@ int Show(const Args& args) {
 }
 
 int Encrypt(const Args& args) {
-    if (!args.hasPassword)
-        return UsageError("encrypt needs --password");
-    if (args.password.size() > kMaxPasswordLength ||
-        args.password.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+    std::string password, text;
+    WipeOnExit wipePassword{password}, wipeText{text};
+    if (!PasswordFor(args, password))
+        return UsageError("encrypt needs a password (--password or a line on standard input)");
+    if (password.size() > kMaxPasswordLength ||
+        password.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         return UsageError("a password has at most 10 characters and no line breaks");
     std::string name = CliNameField(args.files[1]);
     if (name.size() > kMaxNameLength)
@@ -200,13 +189,12 @@ int Encrypt(const Args& args) {
     Bytes in;
     if (!ReadFile(args.files[0], in))
         return Fail("cannot read " + args.files[0]);
-    std::vector<ListEntry> entries =
-        ParseListText(reinterpret_cast<const char*>(in.data()), in.size(), kPlainList);
-    std::string text = args.password + "\r\n" + BuildListText(entries, kPlainList);
+    std::vector<ListEntry> entries = ParseListText(reinterpret_cast<const char*>(in.data()), in.size(), kPlainList);
+    text = password + "\r\n" + BuildListText(entries, kPlainList);
     if (!FitsLengthField(text.size()))
         return Fail("list too large");
     Bytes file = EncryptedListBytes(text, name);
-    return WriteOutput(args.files[1], file.data(), file.size());
+    return WriteOutput(args.files[1], file.data(), file.size(), Exposure::OwnerOnly);
 }
 
 int Decrypt(const Args& args) {
@@ -215,7 +203,8 @@ int Decrypt(const Args& args) {
     if (rc != kExitOk)
         return rc;
     std::string text = BuildListText(entries, kPlainList);
-    return WriteOutput(args.files[1], text.data(), text.size());
+    WipeOnExit wipeText{text};
+    return WriteOutput(args.files[1], text.data(), text.size(), Exposure::OwnerOnly);
 }
 
 struct Command {
@@ -232,10 +221,9 @@ const Command kCommands[] = {
     {"decrypt", 2, Decrypt},
 };
 
-} // namespace
-
-int main(int argc, char** argv) {
+int RunCommand(int argc, char** argv) {
     Args args;
+    WipeOnExit wipePassword{args.password};
     if (!ParseArgs(argc, argv, args))
         return UsageError("bad arguments");
     for (const Command& command : kCommands) {
@@ -248,4 +236,19 @@ int main(int argc, char** argv) {
         return command.run(args);
     }
     return UsageError("unknown command '" + args.command + "'");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Whatever goes wrong ends with a message and status 2, never with an abort.
+    try {
+        return RunCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    } catch (const std::length_error&) {
+        return Fail("out of memory");
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    }
 }

@@ -13,6 +13,7 @@ int ClampStartMode(int v) { return (v > 1 || v < 0) ? 0 : v; }
 // A negative send mode can only come from a hand-edited file; treat it as clipboard paste.
 int ClampSendMode(int v) { return v > 2 ? 2 : (v < 0 ? 0 : v); }
 int ClampSeparatorMode(int v) { return v > 2 ? 2 : (v < 1 ? 1 : v); }
+int ClampTo(int v, int low, int high) { return v < low ? low : (v > high ? high : v); }
 
 const IntSettingRule kIntRules[] = {
     {"tray", 0, ClampStartMode}, {"clip", 0, ClampSendMode}, {"cr", 0, ClampSeparatorMode},
@@ -46,6 +47,12 @@ int ParseProfileInt(const std::string& value, int defaultValue) {
 int ReadClamped(IntSetting setting, const std::string& value) {
     const IntSettingRule& rule = RuleOf(setting);
     return rule.clamp(ParseProfileInt(value, rule.defaultValue));
+}
+
+WindowBox ClampWindowBox(const WindowBox& box) {
+    const int k = kMaxWindowCoordinate;
+    return {ClampTo(box.x, -k, k), ClampTo(box.y, -k, k), ClampTo(box.width, 0, k),
+            ClampTo(box.height, 0, k)};
 }
 
 std::string SettingsPathFor(const std::string& modulePath) {

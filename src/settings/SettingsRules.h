@@ -21,6 +21,14 @@ const char* DefaultOf(TextSetting setting);
 int ParseProfileInt(const std::string& value, int defaultValue);
 int ReadClamped(IntSetting setting, const std::string& value);
 
+// The saved window rectangle as a window can take it. A hand-edited file may hold anything: a negative size
+// becomes 0 and each value stays within kMaxWindowCoordinate of 0, so right and bottom fit in an int.
+struct WindowBox {
+    int x, y, width, height;
+};
+constexpr int kMaxWindowCoordinate = 0x3FFFFFFF;
+WindowBox ClampWindowBox(const WindowBox& box);
+
 // The settings file beside the program: everything after the last '.' becomes "ini".
 std::string SettingsPathFor(const std::string& modulePath);
 // The login list's own file: the settings path with "plr" for its last three characters.

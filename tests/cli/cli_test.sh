@@ -8,10 +8,10 @@ failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# expect CODE CMD...: runs the command and checks its exit code.
+# expect CODE CMD...: runs the command, standard input from the file $input (else empty), checks its exit code.
 expect() {
     local want=$1; shift
-    "$@" >"$dir/stdout" 2>"$dir/stderr"
+    "$@" <"${input:-/dev/null}" >"$dir/stdout" 2>"$dir/stderr"
     local got=$?
     [ "$got" -eq "$want" ] || fail "exit $got, wanted $want: $* ($(cat "$dir/stderr"))"
     if [ "$want" -ne 0 ] && [ "$(wc -l <"$dir/stderr")" -lt 1 ]; then fail "no message: $*"; fi
@@ -56,6 +56,15 @@ printf '\xff\xff\xff\x7f\x00' >"$dir/huge.lzh"
 expect 2 "$cli" lzhuf-decode "$dir/huge.lzh" "$dir/huge.out"
 expect 2 "$cli" lzhuf-encode "$dir/missing" "$dir/missing.out"
 expect 2 "$cli" lzhuf-encode "$dir/text.txt" "$dir/no/such/dir/out"
+# What is not a regular file is refused with a message: no abort, no wait for a writer.
+mkfifo "$dir/fifo"
+ln -s "$dir/missing" "$dir/dangling"
+truncate -s 4294967297 "$dir/huge"  # sparse: longer than any 32-bit length
+for bad in "$dir" "$dir/fifo" "$dir/dangling" "$dir/huge"; do
+    expect 2 timeout 20 "$cli" lzhuf-encode "$bad" "$dir/bad.out"
+done
+absent "$dir/bad.out"
+rm "$dir/huge"
 
 # Plain and login lists.
 printf '\nfirst\r\n\r\nsecond\nthird' >"$dir/plain.txt"
@@ -98,6 +107,29 @@ head -c $((size - 1)) "$dir/list.ple" >"$dir/cut.ple"
 expect 2 "$cli" decrypt "$dir/cut.ple" "$dir/cut.txt" --password secret
 absent "$dir/cut.txt"
 expect 2 "$cli" show "$dir/missing.ple"
+
+# Without --password the password is the first line of standard input; an empty input has none.
+printf 'sECRET\r\nnot this\n' >"$dir/typed"
+input="$dir/typed" expect 0 "$cli" show "$dir/list.ple"
+printf ' \nfirst\nsecond\nthird\n' | cmp -s - "$dir/stdout" || fail "show with the typed password"
+printf 'Other\n' >"$dir/typed"
+input="$dir/typed" expect 2 "$cli" decrypt "$dir/list.ple" "$dir/typed.txt"
+input="$dir/typed" expect 0 "$cli" encrypt "$dir/plain.txt" "$dir/typed.ple"
+expect 0 "$cli" show "$dir/typed.ple" --password other
+expect 1 "$cli" encrypt "$dir/plain.txt" "$dir/untyped.ple"
+absent "$dir/untyped.ple"
+
+# The temporary output is created new under an unguessable name, so a link planted at the old fixed name
+# leads nowhere. A new decrypted list is its owner's alone; a replaced file keeps its mode.
+ln -s "$dir/victim" "$dir/clear.txt.pelmar-tmp"
+expect 0 "$cli" decrypt "$dir/list.ple" "$dir/clear.txt" --password secret
+absent "$dir/victim"
+[ -f "$dir/clear.txt" ] && [ ! -L "$dir/clear.txt" ] || fail "the output is the planted link"
+[ "$(stat -c %a "$dir/clear.txt")" = 600 ] || fail "a new decrypted list is readable by others"
+rm "$dir/clear.txt.pelmar-tmp"
+chmod 640 "$dir/clear.txt"
+expect 0 "$cli" lzhuf-encode "$dir/text.txt" "$dir/clear.txt"
+[ "$(stat -c %a "$dir/clear.txt")" = 640 ] || fail "a replaced file lost its mode"
 no_temp_files
 
 [ "$failures" -eq 0 ] && echo "all cli checks passed"

@@ -39,9 +39,35 @@ TEST(SettingsRules, IntegerValuesAreClampedOnRead) {
         {IntSetting::WinMode, "7", 7},
         {IntSetting::Left, "-1200", -1200},
         {IntSetting::Width, "0", 0},
+        // Absurd hand-edited numbers saturate instead of overflowing.
+        {IntSetting::WinMode, "99999999999", 2147483647},
+        {IntSetting::Top, "-99999999999", -2147483647},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReadClamped(c.setting, c.value), c.expected) << RuleOf(c.setting).key << "=" << c.value;
+}
+
+TEST(SettingsRules, SavedWindowBoxKeepsItsEdgesInRange) {
+    const int k = kMaxWindowCoordinate;
+    const struct {
+        WindowBox saved, expected;
+    } cases[] = {
+        {{400, 60, 192, 360}, {400, 60, 192, 360}},
+        {{-1200, -5, 0, 1}, {-1200, -5, 0, 1}},  // a monitor left of the main one
+        {{2147483647, 2147483647, 192, 360}, {k, k, 192, 360}},
+        {{-2147483647, 0, 2147483647, -2147483647}, {-k, 0, k, 0}},  // a negative size is none
+    };
+    for (const auto& c : cases) {
+        WindowBox box = ClampWindowBox(c.saved);
+        EXPECT_EQ(box.x, c.expected.x);
+        EXPECT_EQ(box.y, c.expected.y);
+        EXPECT_EQ(box.width, c.expected.width);
+        EXPECT_EQ(box.height, c.expected.height);
+        // What the window code computes from it must not overflow.
+        EXPECT_LE(int64_t(box.x) + box.width, INT32_MAX);
+        EXPECT_GE(int64_t(box.x) - box.width, INT32_MIN);
+        EXPECT_LE(int64_t(box.y) + box.height, INT32_MAX);
+    }
 }
 
 TEST(SettingsRules, EachIntegerKeyHasItsName) {

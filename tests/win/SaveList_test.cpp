@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ListFileDrivers.h"
+#include "framework/File.h"
 
 namespace {
 using namespace drivers;
@@ -182,6 +183,29 @@ TEST(SaveList, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
             EXPECT_EQ(ReadFileBytes(target), "previous\r\n");
         }
         EXPECT_EQ(ReadFileBytes(dir.File("start.txt")), "old\r\n");
+    }
+}
+
+TEST(SaveList, SafeWriteTakesTheOldFilesPlaceUpToThePathLimit) {
+    // The new file takes over the old one's attributes; a folder that leaves no room for a usual
+    // temporary name under the path limit saves all the same; nothing else stays behind.
+    TempDir dir;
+    std::string longFolder = dir.Path() + "\\" + std::string(249 - dir.Path().size() - 1, 'f');
+    // The A call refuses a folder name this long (it keeps room for an 8.3 name); the wide one makes it.
+    std::wstring wideFolder = L"\\\\?\\" + std::wstring(longFolder.begin(), longFolder.end());
+    ASSERT_TRUE(CreateDirectoryW(wideFolder.c_str(), nullptr));
+    const struct {
+        std::string folder;
+        Items contents;
+    } cases[] = {{dir.Path(), {longFolder.substr(dir.Path().size() + 1), "l.txt"}}, {longFolder, {"l.txt"}}};
+    for (const auto& c : cases) {
+        std::string target = c.folder + "\\l.txt";  // at most 255 characters, as the program's buffers hold
+        ASSERT_TRUE(WriteWholeFileSafely(target.c_str(), "first", 5)) << target.size();
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        ASSERT_TRUE(WriteWholeFileSafely(target.c_str(), "second", 6)) << target.size();
+        EXPECT_EQ(ReadFileBytes(target), "second");
+        EXPECT_EQ(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD(FILE_ATTRIBUTE_HIDDEN));
+        EXPECT_EQ(FolderContents(c.folder), c.contents);
     }
 }
 
