@@ -1,6 +1,8 @@
 // pelmar-cli: shows, encrypts and decrypts list files and runs the raw LZHUF codec, for scripts and support.
 // Exit 0 success, 1 usage error, 2 bad file, wrong password or I/O error. Outputs are written to a
-// temporary file beside the target and renamed, so a failure leaves no partial file.
+// temporary file beside the target and renamed, so a failure leaves no partial file. show prints UTF-8,
+// reading ANSI lists in Windows-1252 or the --codepage given; encrypt and decrypt keep a list's encoding.
+#include "CliCodePage.h"
 #include "crypt/Container.h"
 #include "crypt/Lzhuf.h"
 #include "list/ListText.h"
@@ -27,15 +29,18 @@ constexpr size_t kMaxPasswordLength = 10; // what the password dialog admits
 const char kUsage[] =
     "usage: pelmar-cli lzhuf-encode IN OUT\n"
     "       pelmar-cli lzhuf-decode IN OUT\n"
-    "       pelmar-cli show FILE [--password PW]\n"
-    "       pelmar-cli encrypt IN OUT --password PW\n"
-    "       pelmar-cli decrypt IN OUT [--password PW]\n";
+    "       pelmar-cli show FILE [--password PW] [--codepage N]\n"
+    "       pelmar-cli encrypt IN OUT --password PW [--codepage N]\n"
+    "       pelmar-cli decrypt IN OUT [--password PW] [--codepage N]\n";
 
 struct Args {
     std::string command;
     std::vector<std::string> files;
     bool hasPassword = false;
     std::string password;
+    bool hasCodePage = false;
+    unsigned codePage = kDefaultCliCodePage;
+    const AnsiCodePage* ansi = nullptr; // opened once the command is known
 };
 
 // Lengths are stored in 32 bits. (A plain comparison warns where size_t is itself 32 bits.)
@@ -51,6 +56,13 @@ int UsageError(const std::string& message) {
     return kExitUsage;
 }
 
+bool ParseCodePage(const std::string& text, unsigned& codePage) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    codePage = unsigned(std::stoul(text));
+    return codePage > 0 && codePage <= 65535;
+}
+
 bool ParseArgs(int argc, char** argv, Args& args) {
     if (argc < 2)
         return false;
@@ -62,6 +74,10 @@ bool ParseArgs(int argc, char** argv, Args& args) {
                 return false;
             args.hasPassword = true;
             args.password = argv[++i];
+        } else if (arg == "--codepage") {
+            if (i + 1 >= argc || args.hasCodePage || !ParseCodePage(argv[++i], args.codePage))
+                return false;
+            args.hasCodePage = true;
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             return false;
         } else {
@@ -142,29 +158,62 @@ int LzhufDecodeFile(const Args& args) {
     return WriteOutput(args.files[1], out.data(), out.size());
 }
 
+// The text inside an encrypted list: Unicode as UTF-8, ANSI as its bytes (kept by encrypt and decrypt,
+// converted by show only).
+std::string InnerText(const std::string& bytes, TextEncoding& encoding) {
+    encoding = DetectEncoding(bytes);
+    return encoding == TextEncoding::Ansi ? bytes : DecodeListBytes(bytes, Windows1252()).text;
+}
+
+std::string InnerBytes(const std::string& text, TextEncoding encoding) {
+    return encoding == TextEncoding::Ansi ? text : EncodeListText(text, encoding, Windows1252()).bytes;
+}
+
+// The password as a text in this encoding holds it: the argument is UTF-8, put into the code page
+// for an ANSI text; an argument that is not UTF-8 is taken as the bytes it is (ANSI texts only).
+bool PasswordAsStored(const Args& args, TextEncoding encoding, std::string& stored) {
+    stored = args.password;
+    if (!IsValidUtf8(args.password))
+        return encoding == TextEncoding::Ansi;
+    return encoding != TextEncoding::Ansi || args.ansi->FromUtf8(args.password, stored);
+}
+
 // Reads an encrypted list, checks the stored password and splits the entries after the password line.
-int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEntry>& entries) {
+// The entries come in the text's own form (see InnerText).
+int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEntry>& entries,
+                  TextEncoding& encoding) {
     Bytes file;
     if (!ReadFile(path, file))
         return Fail("cannot read " + path);
     std::string text;
     if (!ReadEncryptedFile(file.data(), file.size(), text))
         return Fail("File error! " + path + " is not a valid encrypted list");
+    text = InnerText(text, encoding);
     std::string stored = text.substr(0, text.find_first_of(std::string("\r\n\0", 3)));
-    if (!stored.empty() && (!args.hasPassword || !EqualsIgnoreCase(args.password, stored)))
+    std::string expected;
+    bool matches =
+        args.hasPassword && PasswordAsStored(args, encoding, expected) && EqualsIgnoreCase(expected, stored);
+    if (!stored.empty() && !matches)
         return Fail(args.hasPassword ? "Incorrect Password! File not opened." : "password required (--password)");
     size_t offset = std::min(stored.size() + 2, text.size());
     entries = ParseListText(text.data() + offset, text.size() - offset, kPlainList);
     return kExitOk;
 }
 
+// Any list read into UTF-8 entries.
 int LoadAnyList(const Args& args, const std::string& path, ListKind kind, std::vector<ListEntry>& entries) {
-    if (kind == kEncryptedList)
-        return LoadEncrypted(args, path, entries);
+    if (kind == kEncryptedList) {
+        TextEncoding encoding;
+        int rc = LoadEncrypted(args, path, entries, encoding);
+        if (rc == kExitOk && encoding == TextEncoding::Ansi)
+            for (ListEntry& e : entries)
+                e.text = args.ansi->ToUtf8(e.text);
+        return rc;
+    }
     Bytes file;
     if (!ReadFile(path, file))
         return Fail("cannot read " + path);
-    entries = ParseListText(reinterpret_cast<const char*>(file.data()), file.size(), kind);
+    entries = ParseListFile(std::string(file.begin(), file.end()), kind, *args.ansi).entries;
     return kExitOk;
 }
 
@@ -198,8 +247,13 @@ int Encrypt(const Args& args) {
     Bytes in;
     if (!ReadFile(args.files[0], in))
         return Fail("cannot read " + args.files[0]);
-    std::vector<ListEntry> entries = ParseListText(reinterpret_cast<const char*>(in.data()), in.size(), kPlainList);
-    std::string text = args.password + "\r\n" + BuildListText(entries, kPlainList);
+    TextEncoding encoding;
+    std::string list = InnerText(std::string(in.begin(), in.end()), encoding);
+    std::string password;
+    if (!PasswordAsStored(args, encoding, password))
+        return UsageError("the password cannot be written in this list's encoding");
+    std::vector<ListEntry> entries = ParseListText(list.data(), list.size(), kPlainList);
+    std::string text = InnerBytes(password + "\r\n" + BuildListText(entries, kPlainList), encoding);
     if (!FitsLengthField(text.size()))
         return Fail("list too large");
     Bytes file = EncryptedListBytes(text, name);
@@ -208,10 +262,11 @@ int Encrypt(const Args& args) {
 
 int Decrypt(const Args& args) {
     std::vector<ListEntry> entries;
-    int rc = LoadEncrypted(args, args.files[0], entries);
+    TextEncoding encoding;
+    int rc = LoadEncrypted(args, args.files[0], entries, encoding);
     if (rc != kExitOk)
         return rc;
-    std::string text = BuildListText(entries, kPlainList);
+    std::string text = InnerBytes(BuildListText(entries, kPlainList), encoding);
     return WriteOutput(args.files[1], text.data(), text.size());
 }
 
@@ -239,6 +294,11 @@ int main(int argc, char** argv) {
             return UsageError(args.command + " takes " + std::to_string(command.files) + " file name(s)");
         if (args.hasPassword && command.run != Show && command.run != Encrypt && command.run != Decrypt)
             return UsageError(args.command + " takes no password");
+        if (args.hasCodePage && command.run != Show && command.run != Encrypt && command.run != Decrypt)
+            return UsageError(args.command + " takes no code page");
+        args.ansi = OpenCodePage(args.codePage);
+        if (!args.ansi)
+            return UsageError("code page " + std::to_string(args.codePage) + " is not known here");
         return command.run(args);
     }
     return UsageError("unknown command '" + args.command + "'");
