@@ -254,6 +254,8 @@ int Encrypt(const Args& args) {
         return UsageError("the password cannot be written in this list's encoding");
     std::vector<ListEntry> entries = ParseListText(list.data(), list.size(), kPlainList);
     std::string text = InnerBytes(password + "\r\n" + BuildListText(entries, kPlainList), encoding);
+    if (DetectEncoding(text) != encoding) // ANSI bytes that would read back as Unicode, as the program saves
+        text = EncodeListText(args.ansi->ToUtf8(text), TextEncoding::Utf8Bom, *args.ansi).bytes;
     if (!FitsLengthField(text.size()))
         return Fail("list too large");
     Bytes file = EncryptedListBytes(text, name);
