@@ -50,6 +50,13 @@ bool DecodeOne(const std::string& s, size_t& pos, char32_t& cp) {
     return true;
 }
 
+// One character, U+FFFD for an invalid part.
+char32_t NextCodePoint(const std::string& utf8, size_t& pos) {
+    char32_t cp;
+    DecodeOne(utf8, pos, cp);
+    return cp;
+}
+
 bool HasNonAscii(const std::string& bytes) {
     for (char c : bytes)
         if ((unsigned char)c >= 0x80)
@@ -160,12 +167,6 @@ EncodedText EncodeListText(const std::string& utf8, TextEncoding encoding, const
     for (char16_t unit : Utf8ToUtf16(utf8))
         AppendUtf16Le(bytes, unit);
     return {bytes, TextEncoding::Utf16Le};
-}
-
-char32_t NextCodePoint(const std::string& utf8, size_t& pos) {
-    char32_t cp;
-    DecodeOne(utf8, pos, cp);
-    return cp;
 }
 
 bool IsValidUtf8(const std::string& text) {

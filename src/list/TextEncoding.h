@@ -47,6 +47,3 @@ std::string ValidUtf8(const std::string& text);
 std::u16string Utf8ToUtf16(const std::string& utf8);
 std::string Utf16ToUtf8(const std::u16string& utf16);
 void AppendUtf8(std::string& out, char32_t codePoint);
-
-// Reads one character at pos and moves pos past it; an invalid part gives U+FFFD.
-char32_t NextCodePoint(const std::string& utf8, size_t& pos);
