@@ -1,6 +1,8 @@
 // pelmar-cli: shows, encrypts and decrypts list files and runs the raw LZHUF codec, for scripts and support.
 // Exit 0 success, 1 usage error, 2 bad file, wrong password, I/O error or no memory. Outputs are written to
-// a temporary file beside the target and renamed, so a failure leaves no partial file.
+// a temporary file beside the target and renamed, so a failure leaves no partial file. show prints UTF-8,
+// reading ANSI lists in Windows-1252 or the --codepage given; encrypt and decrypt keep a list's encoding.
+#include "CliCodePage.h"
 #include "CliIo.h"
 #include "crypt/Container.h"
 #include "crypt/Lzhuf.h"
@@ -28,15 +30,18 @@ constexpr size_t kMaxPasswordLength = 10; // what the password dialog admits
 const char kUsage[] =
     "usage: pelmar-cli lzhuf-encode IN OUT\n"
     "       pelmar-cli lzhuf-decode IN OUT\n"
-    "       pelmar-cli show FILE [--password PW]\n"
-    "       pelmar-cli encrypt IN OUT [--password PW]\n"
-    "       pelmar-cli decrypt IN OUT [--password PW]\n";
+    "       pelmar-cli show FILE [--password PW] [--codepage N]\n"
+    "       pelmar-cli encrypt IN OUT [--password PW] [--codepage N]\n"
+    "       pelmar-cli decrypt IN OUT [--password PW] [--codepage N]\n";
 
 struct Args {
     std::string command;
     std::vector<std::string> files;
     bool hasPassword = false;
     std::string password;
+    bool hasCodePage = false;
+    unsigned codePage = kDefaultCliCodePage;
+    const AnsiCodePage* ansi = nullptr; // opened once the command is known
 };
 
 // Lengths are stored in 32 bits. (A plain comparison warns where size_t is itself 32 bits.)
@@ -54,6 +59,13 @@ int UsageError(const std::string& message) {
     return kExitUsage;
 }
 
+bool ParseCodePage(const std::string& text, unsigned& codePage) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    codePage = unsigned(std::stoul(text));
+    return codePage > 0 && codePage <= 65535;
+}
+
 bool ParseArgs(int argc, char** argv, Args& args) {
     if (argc < 2)
         return false;
@@ -66,6 +78,10 @@ bool ParseArgs(int argc, char** argv, Args& args) {
             args.hasPassword = true;
             args.password = argv[++i];
             std::fill(argv[i], argv[i] + args.password.size(), '\0'); // off the process list from now on
+        } else if (arg == "--codepage") {
+            if (i + 1 >= argc || args.hasCodePage || !ParseCodePage(argv[++i], args.codePage))
+                return false;
+            args.hasCodePage = true;
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             return false;
         } else {
@@ -128,32 +144,63 @@ int LzhufDecodeFile(const Args& args) {
     return WriteOutput(args.files[1], out.data(), out.size());
 }
 
+// The text inside an encrypted list: Unicode as UTF-8, ANSI as its bytes (kept by encrypt and decrypt,
+// converted by show only).
+std::string InnerText(const std::string& bytes, TextEncoding& encoding) {
+    encoding = DetectEncoding(bytes);
+    return encoding == TextEncoding::Ansi ? bytes : DecodeListBytes(bytes, Windows1252()).text;
+}
+
+std::string InnerBytes(const std::string& text, TextEncoding encoding) {
+    return encoding == TextEncoding::Ansi ? text : EncodeListText(text, encoding, Windows1252()).bytes;
+}
+
+// The password as a text in this encoding holds it: the argument is UTF-8, put into the code page
+// for an ANSI text; an argument that is not UTF-8 is taken as the bytes it is (ANSI texts only).
+bool PasswordAsStored(const Args& args, const std::string& typed, TextEncoding encoding, std::string& stored) {
+    stored = typed;
+    if (!IsValidUtf8(typed))
+        return encoding == TextEncoding::Ansi;
+    return encoding != TextEncoding::Ansi || args.ansi->FromUtf8(typed, stored);
+}
+
 // Reads an encrypted list, checks the stored password and splits the entries after the password line.
-int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEntry>& entries) {
+// The entries come in the text's own form (see InnerText).
+int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEntry>& entries,
+                  TextEncoding& encoding) {
     Bytes file;
     if (!ReadFile(path, file))
         return Fail("cannot read " + path);
     std::string text;
     if (!ReadEncryptedFile(file.data(), file.size(), text))
         return Fail("File error! " + path + " is not a valid encrypted list");
+    text = InnerText(text, encoding);
     PasswordLine line = SplitPasswordLine(text);
-    std::string password;
-    WipeOnExit wipeText{text}, wipeStored{line.password}, wipePassword{password};
+    std::string password, expected;
+    WipeOnExit wipeText{text}, wipeStored{line.password}, wipePassword{password}, wipeExpected{expected};
     if (!line.password.empty() && !PasswordFor(args, password))
         return Fail("password required (--password or a line on standard input)");
-    if (!line.password.empty() && !PasswordsMatch(line.password, password))
+    bool matches = PasswordAsStored(args, password, encoding, expected) && PasswordsMatch(line.password, expected);
+    if (!line.password.empty() && !matches)
         return Fail("Incorrect Password! File not opened.");
     entries = ParseListText(text.data() + line.entriesOffset, text.size() - line.entriesOffset, kPlainList);
     return kExitOk;
 }
 
+// Any list read into UTF-8 entries.
 int LoadAnyList(const Args& args, const std::string& path, ListKind kind, std::vector<ListEntry>& entries) {
-    if (kind == kEncryptedList)
-        return LoadEncrypted(args, path, entries);
+    if (kind == kEncryptedList) {
+        TextEncoding encoding;
+        int rc = LoadEncrypted(args, path, entries, encoding);
+        if (rc == kExitOk && encoding == TextEncoding::Ansi)
+            for (ListEntry& e : entries)
+                e.text = args.ansi->ToUtf8(e.text);
+        return rc;
+    }
     Bytes file;
     if (!ReadFile(path, file))
         return Fail("cannot read " + path);
-    entries = ParseListText(reinterpret_cast<const char*>(file.data()), file.size(), kind);
+    entries = ParseListFile(std::string(file.begin(), file.end()), kind, *args.ansi).entries;
     return kExitOk;
 }
 
@@ -189,8 +236,16 @@ int Encrypt(const Args& args) {
     Bytes in;
     if (!ReadFile(args.files[0], in))
         return Fail("cannot read " + args.files[0]);
-    std::vector<ListEntry> entries = ParseListText(reinterpret_cast<const char*>(in.data()), in.size(), kPlainList);
-    text = password + "\r\n" + BuildListText(entries, kPlainList);
+    TextEncoding encoding;
+    std::string list = InnerText(std::string(in.begin(), in.end()), encoding);
+    std::string stored;
+    WipeOnExit wipeList{list}, wipeStored{stored};
+    if (!PasswordAsStored(args, password, encoding, stored))
+        return UsageError("the password cannot be written in this list's encoding");
+    std::vector<ListEntry> entries = ParseListText(list.data(), list.size(), kPlainList);
+    text = InnerBytes(stored + "\r\n" + BuildListText(entries, kPlainList), encoding);
+    if (DetectEncoding(text) != encoding) // ANSI bytes that would read back as Unicode, as the program saves
+        text = EncodeListText(args.ansi->ToUtf8(text), TextEncoding::Utf8Bom, *args.ansi).bytes;
     if (!FitsLengthField(text.size()))
         return Fail("list too large");
     Bytes file = EncryptedListBytes(text, name);
@@ -199,10 +254,11 @@ int Encrypt(const Args& args) {
 
 int Decrypt(const Args& args) {
     std::vector<ListEntry> entries;
-    int rc = LoadEncrypted(args, args.files[0], entries);
+    TextEncoding encoding;
+    int rc = LoadEncrypted(args, args.files[0], entries, encoding);
     if (rc != kExitOk)
         return rc;
-    std::string text = BuildListText(entries, kPlainList);
+    std::string text = InnerBytes(BuildListText(entries, kPlainList), encoding);
     WipeOnExit wipeText{text};
     return WriteOutput(args.files[1], text.data(), text.size(), Exposure::OwnerOnly);
 }
@@ -233,6 +289,11 @@ int RunCommand(int argc, char** argv) {
             return UsageError(args.command + " takes " + std::to_string(command.files) + " file name(s)");
         if (args.hasPassword && command.run != Show && command.run != Encrypt && command.run != Decrypt)
             return UsageError(args.command + " takes no password");
+        if (args.hasCodePage && command.run != Show && command.run != Encrypt && command.run != Decrypt)
+            return UsageError(args.command + " takes no code page");
+        args.ansi = OpenCodePage(args.codePage);
+        if (!args.ansi)
+            return UsageError("code page " + std::to_string(args.codePage) + " is not known here");
         return command.run(args);
     }
     return UsageError("unknown command '" + args.command + "'");

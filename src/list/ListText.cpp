@@ -27,7 +27,66 @@ void AppendField(std::string& out, const std::string& field) {
     out += "\r\n";
 }
 
+// Converts every field of a login list, stopping at the first that does not convert.
+template <typename Convert> bool ConvertFields(std::vector<ListEntry>& entries, Convert convert) {
+    for (ListEntry& e : entries)
+        if (!convert(e.text) || !convert(e.login) || !convert(e.password))
+            return false;
+    return true;
+}
+
+ListFile ParseLoginListFile(const std::string& bytes, const AnsiCodePage& codePage) {
+    bool utf8 = StartsWithUtf8Bom(bytes);
+    size_t start = utf8 ? 3 : 0;
+    ListFile file{ParseListText(bytes.data() + start, bytes.size() - start, kLoginList),
+                  utf8 ? TextEncoding::Utf8Bom : TextEncoding::Ansi};
+    ConvertFields(file.entries, [&](std::string& field) {
+        field = utf8 ? ValidUtf8(field) : codePage.ToUtf8(field);
+        return true;
+    });
+    return file;
+}
+
+EncodedText BuildLoginListFile(const std::vector<ListEntry>& entries, TextEncoding encoding,
+                               const AnsiCodePage& codePage) {
+    if (encoding == TextEncoding::Ansi) {
+        std::vector<ListEntry> ansi = entries;
+        bool fits = ConvertFields(ansi, [&](std::string& field) {
+            std::string bytes;
+            bool ok = codePage.FromUtf8(field, bytes);
+            field.swap(bytes);
+            return ok;
+        });
+        if (fits) {
+            std::string bytes = BuildListText(ansi, kLoginList);
+            if (!StartsWithUtf8Bom(bytes)) // a first label that would read back as the mark
+                return {bytes, TextEncoding::Ansi};
+        }
+    }
+    std::vector<ListEntry> utf8 = entries;
+    ConvertFields(utf8, [](std::string& field) {
+        field = ValidUtf8(field);
+        return true;
+    });
+    return {kUtf8Bom + BuildListText(utf8, kLoginList), TextEncoding::Utf8Bom};
+}
+
 } // namespace
+
+ListFile ParseListFile(const std::string& bytes, ListKind kind, const AnsiCodePage& codePage) {
+    if (kind == kLoginList)
+        return ParseLoginListFile(bytes, codePage);
+    // Decoding first lets the line rule see code units: a UTF-16 unit such as 0x010D holds a CR byte.
+    DecodedText decoded = DecodeListBytes(bytes, codePage);
+    return {ParseListText(decoded.text.data(), decoded.text.size(), kind), decoded.encoding};
+}
+
+EncodedText BuildListFile(const std::vector<ListEntry>& entries, ListKind kind, TextEncoding encoding,
+                          const AnsiCodePage& codePage) {
+    if (kind == kLoginList)
+        return BuildLoginListFile(entries, encoding, codePage);
+    return EncodeListText(BuildListText(entries, kind), encoding, codePage);
+}
 
 std::string ShiftLoginField(const std::string& clear) {
     std::string stored = clear;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "list/TextEncoding.h"
+
 enum ListKind { kPlainList = 0, kLoginList = 1, kEncryptedList = 2 };
 
 struct ListEntry {
@@ -20,6 +22,20 @@ std::vector<ListEntry> ParseListText(const char* data, size_t size, ListKind kin
 // The file text of a list: every field followed by CR LF, an empty field as one space, login and
 // password shifted (login list only).
 std::string BuildListText(const std::vector<ListEntry>& entries, ListKind kind);
+
+// A plain or login list file read into UTF-8 entries, and the encoding to write it back in. A login
+// list is UTF-8 only behind a UTF-8 mark: its shifted fields could pass for UTF-8 by chance, so
+// without the mark it reads as ANSI, as it always has. Its fields are shifted as bytes either way.
+struct ListFile {
+    std::vector<ListEntry> entries;
+    TextEncoding encoding;
+};
+ListFile ParseListFile(const std::string& bytes, ListKind kind, const AnsiCodePage& codePage);
+
+// The file bytes of a plain or login list in the given encoding, or in UTF-8 with its mark where an
+// ANSI file cannot hold the text (a login list is never written as UTF-16 or unmarked UTF-8).
+EncodedText BuildListFile(const std::vector<ListEntry>& entries, ListKind kind, TextEncoding encoding,
+                          const AnsiCodePage& codePage);
 
 // One field line of a login list as stored, and back.
 std::string ShiftLoginField(const std::string& clear);

@@ -130,6 +130,23 @@ rm "$dir/clear.txt.pelmar-tmp"
 chmod 640 "$dir/clear.txt"
 expect 0 "$cli" lzhuf-encode "$dir/text.txt" "$dir/clear.txt"
 [ "$(stat -c %a "$dir/clear.txt")" = 640 ] || fail "a replaced file lost its mode"
+
+# Encodings: show prints UTF-8 (ANSI read as Windows-1252 or --codepage); encrypt and decrypt keep
+# the list's own bytes, UTF-16 included, and take the password as UTF-8.
+printf 'caf\xe9\r\n\x80\r\n' >"$dir/ansi.txt"
+expect 0 "$cli" show "$dir/ansi.txt"
+printf 'caf\xc3\xa9\n\xe2\x82\xac\n' | cmp -s - "$dir/stdout" || fail "show ANSI list"
+expect 0 "$cli" show "$dir/ansi.txt" --codepage 1251
+printf 'caf\xd0\xb9\n\xd0\x82\n' | cmp -s - "$dir/stdout" || fail "show ANSI list in code page 1251"
+expect 1 "$cli" show "$dir/ansi.txt" --codepage 12345
+printf '\xff\xfe\x0d\x01\r\0\n\0' >"$dir/utf16.txt"
+for f in ansi utf16; do
+    expect 0 "$cli" encrypt "$dir/$f.txt" "$dir/$f.ple" --password $'P\xc3\xa4ss'
+    expect 0 "$cli" decrypt "$dir/$f.ple" "$dir/$f.out" --password $'p\xc3\xa4ss'
+    same "$dir/$f.txt" "$dir/$f.out"
+done
+expect 0 "$cli" show "$dir/utf16.ple" --password $'p\xc3\xa4ss'
+printf '\xc4\x8d\n' | cmp -s - "$dir/stdout" || fail "show UTF-16 list"
 no_temp_files
 
 [ "$failures" -eq 0 ] && echo "all cli checks passed"

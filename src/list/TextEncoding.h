@@ -1,0 +1,49 @@
+// The encodings a list file can be in: how they are recognised, read into UTF-8 and written back,
+// the pluggable ANSI code page (Windows-1252 built in) and the UTF-8 / UTF-16 conversions.
+#pragma once
+#include <cstddef>
+#include <string>
+
+enum class TextEncoding { Ansi, Utf8, Utf8Bom, Utf16Le };
+
+// One ANSI code page. The program plugs in the system's (Win32), the tests and the cli Windows-1252.
+class AnsiCodePage {
+  public:
+    virtual ~AnsiCodePage() = default;
+    // Every byte reads as some character; the result is valid UTF-8.
+    virtual std::string ToUtf8(const std::string& ansi) const = 0;
+    // false when some character has no byte form of its own here (no best-fit look-alikes, no '?').
+    virtual bool FromUtf8(const std::string& utf8, std::string& ansi) const = 0;
+};
+
+// Windows-1252 as Windows maps it: the five unassigned bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D stand
+// for the control characters of the same number, so every byte string reads and writes back unchanged.
+const AnsiCodePage& Windows1252();
+
+// A mark (UTF-8 or UTF-16 LE byte-order mark) decides; without one, valid UTF-8 holding at least one
+// non-ASCII character is UTF-8, and anything else is ANSI.
+TextEncoding DetectEncoding(const std::string& bytes);
+
+struct DecodedText {
+    std::string text; // UTF-8, always valid, without the mark
+    TextEncoding encoding;
+};
+DecodedText DecodeListBytes(const std::string& bytes, const AnsiCodePage& codePage);
+
+struct EncodedText {
+    std::string bytes;     // mark included
+    TextEncoding encoding; // the one used: Utf8Bom where ANSI could not hold the text
+};
+// ANSI is kept only while the code page holds every character and the bytes would read back as ANSI.
+EncodedText EncodeListText(const std::string& utf8, TextEncoding encoding, const AnsiCodePage& codePage);
+
+extern const char kUtf8Bom[4]; // "\xEF\xBB\xBF"
+bool StartsWithUtf8Bom(const std::string& bytes);
+
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF). Invalid sequences and
+// unpaired surrogates become U+FFFD, one for each maximal invalid part.
+bool IsValidUtf8(const std::string& text);
+std::string ValidUtf8(const std::string& text);
+std::u16string Utf8ToUtf16(const std::string& utf8);
+std::string Utf16ToUtf8(const std::u16string& utf16);
+void AppendUtf8(std::string& out, char32_t codePoint);
