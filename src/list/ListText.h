@@ -30,3 +30,9 @@ ListKind KindFromName(const std::string& path);
 
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 bool EndsWithIgnoreCase(const std::string& text, const char* suffix3);
+
+// A login list file's text with every login and password line turned to clear bytes, or back to the
+// stored shift. Everything else stays byte for byte: line ends, site labels, and fields stored as the
+// one space of an empty field. The clear form is what a plain list file of the same lines would hold.
+std::string UnshiftLoginText(const std::string& stored);
+std::string ShiftLoginText(const std::string& clear);
