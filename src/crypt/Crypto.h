@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr size_t kAesKeySize = 32;  // AES-256
+constexpr size_t kAesKeySize = 32; // AES-256
 constexpr size_t kGcmNonceSize = 12;
 constexpr size_t kGcmTagSize = 16;
 

@@ -8,17 +8,31 @@
 
 namespace {
 
-bool Succeeded(NTSTATUS status) { return status >= 0; }
+bool Succeeded(NTSTATUS status) {
+    return status >= 0;
+}
 
 // bcrypt counts in ULONG. (A plain comparison warns where size_t is itself 32 bits.)
-bool FitsUlong(uint64_t size) { return size <= 0xFFFFFFFFu; }
+bool FitsUlong(uint64_t size) {
+    return size <= 0xFFFFFFFFu;
+}
 
 // bcrypt takes non-const pointers to inputs it only reads.
-PUCHAR In(const void* p) { return static_cast<PUCHAR>(const_cast<void*>(p)); }
+PUCHAR In(const void* p) {
+    return static_cast<PUCHAR>(const_cast<void*>(p));
+}
+
+// A null output asks BCryptEncrypt / BCryptDecrypt for the size only, which skips the tag: an empty
+// text still gets a real buffer.
+uint8_t* Buffer(uint8_t* p, size_t size, uint8_t& spare) {
+    return size ? p : &spare;
+}
 
 class Algorithm {
 public:
-    Algorithm(LPCWSTR name, ULONG flags) { ok_ = Succeeded(BCryptOpenAlgorithmProvider(&handle_, name, nullptr, flags)); }
+    Algorithm(LPCWSTR name, ULONG flags) {
+        ok_ = Succeeded(BCryptOpenAlgorithmProvider(&handle_, name, nullptr, flags));
+    }
     ~Algorithm() {
         if (ok_)
             BCryptCloseAlgorithmProvider(handle_, 0);
@@ -39,7 +53,8 @@ public:
         ok_ = aes_.Get() &&
               Succeeded(BCryptSetProperty(aes_.Get(), BCRYPT_CHAINING_MODE, In(BCRYPT_CHAIN_MODE_GCM),
                                           sizeof(BCRYPT_CHAIN_MODE_GCM), 0)) &&
-              Succeeded(BCryptGenerateSymmetricKey(aes_.Get(), &handle_, nullptr, 0, In(key), ULONG(kAesKeySize), 0));
+              Succeeded(BCryptGenerateSymmetricKey(aes_.Get(), &handle_, nullptr, 0, In(key),
+                                                   ULONG(kAesKeySize), 0));
     }
     ~GcmKey() {
         if (ok_)
@@ -76,9 +91,9 @@ bool DeriveKeyPbkdf2Sha256(const void* password, size_t passwordSize, const uint
         return false;
     static const uint8_t kNoPassword = 0; // an empty password still gets a valid pointer
     Algorithm hmac(BCRYPT_SHA256_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
-    return hmac.Get() && Succeeded(BCryptDeriveKeyPBKDF2(hmac.Get(), In(passwordSize ? password : &kNoPassword),
-                                                         ULONG(passwordSize), In(salt), ULONG(saltSize), iterations,
-                                                         key, ULONG(keySize), 0));
+    return hmac.Get() && Succeeded(BCryptDeriveKeyPBKDF2(
+                             hmac.Get(), In(passwordSize ? password : &kNoPassword), ULONG(passwordSize),
+                             In(salt), ULONG(saltSize), iterations, key, ULONG(keySize), 0));
 }
 
 bool AesGcmEncrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad, size_t aadSize,
@@ -88,8 +103,10 @@ bool AesGcmEncrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad,
     GcmKey gcm(key);
     BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = GcmInfo(nonce, aad, aadSize, tag);
     ULONG written = 0;
-    return gcm.Get() && Succeeded(BCryptEncrypt(gcm.Get(), size ? In(plain) : nullptr, ULONG(size), &info, nullptr,
-                                                0, size ? cipher : nullptr, ULONG(size), &written, 0));
+    uint8_t spareIn = 0, spareOut = 0;
+    return gcm.Get() && Succeeded(BCryptEncrypt(gcm.Get(), Buffer(const_cast<uint8_t*>(plain), size, spareIn),
+                                                ULONG(size), &info, nullptr, 0,
+                                                Buffer(cipher, size, spareOut), ULONG(size), &written, 0));
 }
 
 bool AesGcmDecrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad, size_t aadSize,
@@ -99,9 +116,12 @@ bool AesGcmDecrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad,
     GcmKey gcm(key);
     BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = GcmInfo(nonce, aad, aadSize, tag);
     ULONG written = 0;
+    uint8_t spareIn = 0, spareOut = 0;
     // A wrong tag (STATUS_AUTH_TAG_MISMATCH) and any other failure alike: nothing is handed out.
-    bool ok = gcm.Get() && Succeeded(BCryptDecrypt(gcm.Get(), size ? In(cipher) : nullptr, ULONG(size), &info,
-                                                   nullptr, 0, size ? plain : nullptr, ULONG(size), &written, 0));
+    bool ok =
+        gcm.Get() &&
+        Succeeded(BCryptDecrypt(gcm.Get(), Buffer(const_cast<uint8_t*>(cipher), size, spareIn), ULONG(size),
+                                &info, nullptr, 0, Buffer(plain, size, spareOut), ULONG(size), &written, 0));
     if (!ok)
         WipeSecret(plain, size);
     return ok;

@@ -56,7 +56,8 @@ bool AesGcmEncrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad,
     CipherContext ctx = StartGcm(true, key, nonce, aad, aadSize);
     uint8_t rest[16]; // GCM is a stream mode: the final step writes nothing
     int written = 0;
-    return ctx && Update(ctx.get(), true, plain, size, cipher) && EVP_EncryptFinal_ex(ctx.get(), rest, &written) == 1 &&
+    return ctx && Update(ctx.get(), true, plain, size, cipher) &&
+           EVP_EncryptFinal_ex(ctx.get(), rest, &written) == 1 &&
            EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_GET_TAG, int(kGcmTagSize), tag) == 1;
 }
 
@@ -67,14 +68,17 @@ bool AesGcmDecrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad,
     int written = 0;
     // The tag is checked only at the end, after the text was already deciphered: wipe it on a mismatch.
     bool ok = ctx && Update(ctx.get(), false, cipher, size, plain) &&
-              EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, int(kGcmTagSize), const_cast<uint8_t*>(tag)) == 1 &&
+              EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, int(kGcmTagSize),
+                                  const_cast<uint8_t*>(tag)) == 1 &&
               EVP_DecryptFinal_ex(ctx.get(), rest, &written) == 1;
     if (!ok)
         WipeSecret(plain, size);
     return ok;
 }
 
-bool RandomBytes(uint8_t* out, size_t size) { return size <= INT_MAX && RAND_bytes(out, int(size)) == 1; }
+bool RandomBytes(uint8_t* out, size_t size) {
+    return size <= INT_MAX && RAND_bytes(out, int(size)) == 1;
+}
 
 void WipeSecret(void* data, size_t size) {
     if (size)

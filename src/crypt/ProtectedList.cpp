@@ -25,7 +25,9 @@ uint32_t GetU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-bool IsStoredKind(int kind) { return kind == kPlainList || kind == kLoginList; }
+bool IsStoredKind(int kind) {
+    return kind == kPlainList || kind == kLoginList;
+}
 
 void WriteHeader(const ProtectionKey& key, ListKind kind, const uint8_t* nonce, uint8_t* out) {
     std::memcpy(out, kMagic, sizeof kMagic);
@@ -59,9 +61,8 @@ ProtectResult ProtectionKey::Derive(const std::string& password, const uint8_t* 
     uint8_t saltCopy[kProtectedSaltSize]; // salt may be this key's own
     std::memcpy(saltCopy, salt, sizeof saltCopy);
     Clear();
-    if (iterations == 0 ||
-        !DeriveKeyPbkdf2Sha256(password.data(), password.size(), saltCopy, sizeof saltCopy, iterations, key_,
-                               sizeof key_)) {
+    if (iterations == 0 || !DeriveKeyPbkdf2Sha256(password.data(), password.size(), saltCopy, sizeof saltCopy,
+                                                  iterations, key_, sizeof key_)) {
         Clear();
         return ProtectResult::SystemError;
     }
@@ -107,16 +108,17 @@ ProtectResult OpenProtectedList(const uint8_t* data, size_t size, const Protecti
     } catch (const std::bad_alloc&) {
         return ProtectResult::NoMemory;
     }
-    if (!AesGcmDecrypt(key.Key(), data + kNonceOffset, data, kProtectedHeaderSize, data + kProtectedHeaderSize, n,
-                       data + kProtectedHeaderSize + n, reinterpret_cast<uint8_t*>(&plain[0])))
+    if (!AesGcmDecrypt(key.Key(), data + kNonceOffset, data, kProtectedHeaderSize,
+                       data + kProtectedHeaderSize, n, data + kProtectedHeaderSize + n,
+                       reinterpret_cast<uint8_t*>(&plain[0])))
         return ProtectResult::WrongPasswordOrDamaged;
     text.swap(plain);
     kind = header.kind;
     return ProtectResult::Ok;
 }
 
-ProtectResult OpenProtectedList(const uint8_t* data, size_t size, const std::string& password, ProtectionKey& key,
-                                ListKind& kind, std::string& text) {
+ProtectResult OpenProtectedList(const uint8_t* data, size_t size, const std::string& password,
+                                ProtectionKey& key, ListKind& kind, std::string& text) {
     key.Clear();
     WipeText(text);
     ProtectedHeader header;
@@ -144,8 +146,9 @@ ProtectResult SealProtectedList(const ProtectionKey& key, ListKind kind, const s
     }
     uint8_t* out = file.data();
     WriteHeader(key, kind, nonce, out);
-    if (!AesGcmEncrypt(key.Key(), nonce, out, kProtectedHeaderSize, reinterpret_cast<const uint8_t*>(text.data()),
-                       text.size(), out + kProtectedHeaderSize, out + kProtectedHeaderSize + text.size())) {
+    if (!AesGcmEncrypt(key.Key(), nonce, out, kProtectedHeaderSize,
+                       reinterpret_cast<const uint8_t*>(text.data()), text.size(), out + kProtectedHeaderSize,
+                       out + kProtectedHeaderSize + text.size())) {
         file.clear();
         return ProtectResult::SystemError;
     }

@@ -64,8 +64,8 @@ ProtectResult ReadProtectedHeader(const uint8_t* data, size_t size, ProtectedHea
 
 // Opens a file with its password. On Ok, key holds the file's key (to keep for saving), kind the list
 // kind and text the list text; on any failure key and text are cleared.
-ProtectResult OpenProtectedList(const uint8_t* data, size_t size, const std::string& password, ProtectionKey& key,
-                                ListKind& kind, std::string& text);
+ProtectResult OpenProtectedList(const uint8_t* data, size_t size, const std::string& password,
+                                ProtectionKey& key, ListKind& kind, std::string& text);
 // Opens a file with a kept key, as long as the file was saved under that key's salt and iteration count;
 // otherwise, or when the file was changed, WrongPasswordOrDamaged (ask for the password then).
 ProtectResult OpenProtectedList(const uint8_t* data, size_t size, const ProtectionKey& key, ListKind& kind,

@@ -42,8 +42,8 @@ TEST(Crypto, Pbkdf2HmacSha256KnownAnswers) {
         Bytes key(64);
         std::string password = c.password, salt = c.salt;
         ASSERT_TRUE(DeriveKeyPbkdf2Sha256(password.data(), password.size(),
-                                          reinterpret_cast<const uint8_t*>(salt.data()), salt.size(), c.iterations,
-                                          key.data(), key.size()));
+                                          reinterpret_cast<const uint8_t*>(salt.data()), salt.size(),
+                                          c.iterations, key.data(), key.size()));
         EXPECT_EQ(key, Hex(c.key)) << c.password;
     }
 }
@@ -62,27 +62,27 @@ TEST(Crypto, AesGcmKnownAnswersBothWays) {
         {zero, zero.substr(0, 24), "", "", "", "530f8afbc74536b9a963b4f1c4cb738b"},
         {zero, zero.substr(0, 24), zero.substr(0, 32), "", "cea7403d4d606b6e074ec5d3baf39d18",
          "d0d1c8a799996bf0265b98b5d48ab919"},
-        {k, "cafebabefacedbaddecaf888", p + "1aafd255", "", c + "898015ad", "b094dac5d93471bdec1a502270e3cc6c"},
+        {k, "cafebabefacedbaddecaf888", p + "1aafd255", "", c + "898015ad",
+         "b094dac5d93471bdec1a502270e3cc6c"},
         {k, "cafebabefacedbaddecaf888", p, "feedfacedeadbeeffeedfacedeadbeefabaddad2", c,
          "76fc6ece0f4e1768cddf8853bb2d551b"},
     };
     for (const Case& t : kCases) {
         Bytes key = Hex(t.key), nonce = Hex(t.nonce), plain = Hex(t.plain), aad = Hex(t.aad);
         Bytes cipher(plain.size()), tag(kGcmTagSize), back(plain.size());
-        ASSERT_TRUE(AesGcmEncrypt(key.data(), nonce.data(), aad.data(), aad.size(), plain.data(), plain.size(),
-                                  cipher.data(), tag.data()));
+        ASSERT_TRUE(AesGcmEncrypt(key.data(), nonce.data(), aad.data(), aad.size(), plain.data(),
+                                  plain.size(), cipher.data(), tag.data()));
         EXPECT_EQ(cipher, Hex(t.cipher)) << t.tag;
         EXPECT_EQ(tag, Hex(t.tag));
-        ASSERT_TRUE(AesGcmDecrypt(key.data(), nonce.data(), aad.data(), aad.size(), cipher.data(), cipher.size(),
-                                  tag.data(), back.data()));
+        ASSERT_TRUE(AesGcmDecrypt(key.data(), nonce.data(), aad.data(), aad.size(), cipher.data(),
+                                  cipher.size(), tag.data(), back.data()));
         EXPECT_EQ(back, plain);
         tag[15] ^= 1;
-        EXPECT_FALSE(AesGcmDecrypt(key.data(), nonce.data(), aad.data(), aad.size(), cipher.data(), cipher.size(),
-                                   tag.data(), back.data()));
+        EXPECT_FALSE(AesGcmDecrypt(key.data(), nonce.data(), aad.data(), aad.size(), cipher.data(),
+                                   cipher.size(), tag.data(), back.data()));
         EXPECT_EQ(back, Bytes(plain.size(), 0)) << "a refused text is not handed out";
     }
 }
-
 
 const std::string kPassword = "correct horse";
 const std::string kLoginText = "mail\r\nme@example.org\r\nhunter2\r\n";
@@ -96,7 +96,10 @@ ProtectionKey FixedKey() {
 
 // One whole file, fixed salt and nonce: both builds must write exactly these bytes and read them back.
 TEST(ProtectedList, ExactFileFromBothImplementations) {
-    const Bytes kFile = Hex("50454c4d4152504c" "01010100" "a0860100" "000102030405060708090a0b0c0d0e0f"
+    const Bytes kFile = Hex("50454c4d4152504c"
+                            "01010100"
+                            "a0860100"
+                            "000102030405060708090a0b0c0d0e0f"
                             "a0a1a2a3a4a5a6a7a8a9aaab"
                             "ef72d0612588afd31683c9c4ed12f6d9aaffe3a0422f0a3f92723997584de886f18499f54ad03e"
                             "a6f78c1b49261563");
@@ -116,7 +119,8 @@ TEST(ProtectedList, RoundTripsUnderANewAndAKeptKey) {
         {kPlainList, "first\r\n \r\nthird\r\n"},
         {kLoginList, kLoginText},
         {kPlainList, ""},
-        {kPlainList, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC 5\r\n\xE6\x97\xA5\xE6\x9C\xAC\r\n"},
+        {kPlainList, "Gr\xC3\xBC\xC3\x9F"
+                     "e \xE2\x82\xAC 5\r\n\xE6\x97\xA5\xE6\x9C\xAC\r\n"},
     };
     ProtectionKey key;
     ASSERT_EQ(key.Create("p\xC3\xA4ss", kMinIterations), ProtectResult::Ok);
@@ -129,7 +133,8 @@ TEST(ProtectedList, RoundTripsUnderANewAndAKeptKey) {
         ProtectionKey opened;
         ListKind kind = kEncryptedList;
         std::string text;
-        ASSERT_EQ(OpenProtectedList(first.data(), first.size(), "p\xC3\xA4ss", opened, kind, text), ProtectResult::Ok);
+        ASSERT_EQ(OpenProtectedList(first.data(), first.size(), "p\xC3\xA4ss", opened, kind, text),
+                  ProtectResult::Ok);
         EXPECT_EQ(kind, c.first);
         EXPECT_EQ(text, c.second);
         ASSERT_EQ(OpenProtectedList(second.data(), second.size(), opened, kind, text), ProtectResult::Ok);
@@ -137,7 +142,8 @@ TEST(ProtectedList, RoundTripsUnderANewAndAKeptKey) {
     }
     ProtectionKey other;
     ASSERT_EQ(other.Create("p\xC3\xA4ss", kMinIterations), ProtectResult::Ok);
-    EXPECT_NE(Bytes(other.Salt(), other.Salt() + kProtectedSaltSize), Bytes(key.Salt(), key.Salt() + kProtectedSaltSize));
+    EXPECT_NE(Bytes(other.Salt(), other.Salt() + kProtectedSaltSize),
+              Bytes(key.Salt(), key.Salt() + kProtectedSaltSize));
 }
 
 TEST(ProtectedList, NeitherPasswordNorEntriesInTheFile) {
@@ -158,21 +164,21 @@ TEST(ProtectedList, ChangedFilesRefused) {
         uint8_t flip;
         ProtectResult result;
     } const kCases[] = {
-        {0, 0x01, ProtectResult::BadFile},                  // magic
-        {7, 0x80, ProtectResult::BadFile},                  // magic
-        {8, 0x02, ProtectResult::BadFile},                  // version
-        {9, 0x01, ProtectResult::WrongPasswordOrDamaged},   // kind: login to plain, still a kind
-        {9, 0x02, ProtectResult::BadFile},                  // kind: no such kind
-        {10, 0x01, ProtectResult::BadFile},                 // derivation
-        {11, 0x01, ProtectResult::WrongPasswordOrDamaged},  // reserved
-        {12, 0x01, ProtectResult::WrongPasswordOrDamaged},  // iterations 100,001
-        {14, 0x01, ProtectResult::BadFile},                 // iterations 34,464: too few
-        {15, 0x80, ProtectResult::BadFile},                 // iterations: too many
-        {16, 0x01, ProtectResult::WrongPasswordOrDamaged},  // salt
-        {31, 0x80, ProtectResult::WrongPasswordOrDamaged},  // salt
-        {32, 0x01, ProtectResult::WrongPasswordOrDamaged},  // nonce
-        {43, 0x80, ProtectResult::WrongPasswordOrDamaged},  // nonce
-        {44, 0x01, ProtectResult::WrongPasswordOrDamaged},  // ciphertext
+        {0, 0x01, ProtectResult::BadFile},                 // magic
+        {7, 0x80, ProtectResult::BadFile},                 // magic
+        {8, 0x02, ProtectResult::BadFile},                 // version
+        {9, 0x01, ProtectResult::WrongPasswordOrDamaged},  // kind: login to plain, still a kind
+        {9, 0x02, ProtectResult::BadFile},                 // kind: no such kind
+        {10, 0x01, ProtectResult::BadFile},                // derivation
+        {11, 0x01, ProtectResult::WrongPasswordOrDamaged}, // reserved
+        {12, 0x01, ProtectResult::WrongPasswordOrDamaged}, // iterations 100,001
+        {14, 0x01, ProtectResult::BadFile},                // iterations 34,464: too few
+        {15, 0x80, ProtectResult::BadFile},                // iterations: too many
+        {16, 0x01, ProtectResult::WrongPasswordOrDamaged}, // salt
+        {31, 0x80, ProtectResult::WrongPasswordOrDamaged}, // salt
+        {32, 0x01, ProtectResult::WrongPasswordOrDamaged}, // nonce
+        {43, 0x80, ProtectResult::WrongPasswordOrDamaged}, // nonce
+        {44, 0x01, ProtectResult::WrongPasswordOrDamaged}, // ciphertext
         {kTag - 1, 0x80, ProtectResult::WrongPasswordOrDamaged},
         {kTag, 0x01, ProtectResult::WrongPasswordOrDamaged}, // tag
         {kTag + 15, 0x80, ProtectResult::WrongPasswordOrDamaged},
