@@ -8,25 +8,13 @@
 
 namespace {
 
-bool Succeeded(NTSTATUS status) {
-    return status >= 0;
-}
+bool Succeeded(NTSTATUS status) { return status >= 0; }
 
 // bcrypt counts in ULONG. (A plain comparison warns where size_t is itself 32 bits.)
-bool FitsUlong(uint64_t size) {
-    return size <= 0xFFFFFFFFu;
-}
+bool FitsUlong(uint64_t size) { return size <= 0xFFFFFFFFu; }
 
 // bcrypt takes non-const pointers to inputs it only reads.
-PUCHAR In(const void* p) {
-    return static_cast<PUCHAR>(const_cast<void*>(p));
-}
-
-// A null output asks BCryptEncrypt / BCryptDecrypt for the size only, which skips the tag: an empty
-// text still gets a real buffer.
-uint8_t* Buffer(uint8_t* p, size_t size, uint8_t& spare) {
-    return size ? p : &spare;
-}
+PUCHAR In(const void* p) { return static_cast<PUCHAR>(const_cast<void*>(p)); }
 
 class Algorithm {
 public:
@@ -70,8 +58,14 @@ private:
     bool ok_ = false;
 };
 
-BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO GcmInfo(const uint8_t* nonce, const uint8_t* aad, size_t aadSize,
-                                              const uint8_t* tag) {
+// One GCM pass over size bytes: encrypting writes the tag, decrypting checks it.
+bool RunGcm(bool encrypt, const uint8_t* key, const uint8_t* nonce, const uint8_t* aad, size_t aadSize,
+            const uint8_t* in, size_t size, uint8_t* out, const uint8_t* tag) {
+    if (!FitsUlong(size) || !FitsUlong(aadSize))
+        return false;
+    GcmKey gcm(key);
+    if (!gcm.Get())
+        return false;
     BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info;
     BCRYPT_INIT_AUTH_MODE_INFO(info);
     info.pbNonce = In(nonce);
@@ -80,7 +74,15 @@ BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO GcmInfo(const uint8_t* nonce, const uint8_
     info.cbAuthData = ULONG(aadSize);
     info.pbTag = In(tag);
     info.cbTag = ULONG(kGcmTagSize);
-    return info;
+    // A null output only asks for the size and skips the tag: an empty text still gets real buffers.
+    uint8_t spareIn = 0, spareOut = 0;
+    PUCHAR input = size ? In(in) : &spareIn;
+    PUCHAR output = size ? out : &spareOut;
+    ULONG written = 0;
+    NTSTATUS status =
+        encrypt ? BCryptEncrypt(gcm.Get(), input, ULONG(size), &info, nullptr, 0, output, ULONG(size), &written, 0)
+                : BCryptDecrypt(gcm.Get(), input, ULONG(size), &info, nullptr, 0, output, ULONG(size), &written, 0);
+    return Succeeded(status);
 }
 
 } // namespace
@@ -91,37 +93,20 @@ bool DeriveKeyPbkdf2Sha256(const void* password, size_t passwordSize, const uint
         return false;
     static const uint8_t kNoPassword = 0; // an empty password still gets a valid pointer
     Algorithm hmac(BCRYPT_SHA256_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
-    return hmac.Get() && Succeeded(BCryptDeriveKeyPBKDF2(
-                             hmac.Get(), In(passwordSize ? password : &kNoPassword), ULONG(passwordSize),
-                             In(salt), ULONG(saltSize), iterations, key, ULONG(keySize), 0));
+    PUCHAR input = In(passwordSize ? password : &kNoPassword);
+    return hmac.Get() && Succeeded(BCryptDeriveKeyPBKDF2(hmac.Get(), input, ULONG(passwordSize), In(salt),
+                                                         ULONG(saltSize), iterations, key, ULONG(keySize), 0));
 }
 
 bool AesGcmEncrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad, size_t aadSize,
                    const uint8_t* plain, size_t size, uint8_t* cipher, uint8_t* tag) {
-    if (!FitsUlong(size) || !FitsUlong(aadSize))
-        return false;
-    GcmKey gcm(key);
-    BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = GcmInfo(nonce, aad, aadSize, tag);
-    ULONG written = 0;
-    uint8_t spareIn = 0, spareOut = 0;
-    return gcm.Get() && Succeeded(BCryptEncrypt(gcm.Get(), Buffer(const_cast<uint8_t*>(plain), size, spareIn),
-                                                ULONG(size), &info, nullptr, 0,
-                                                Buffer(cipher, size, spareOut), ULONG(size), &written, 0));
+    return RunGcm(true, key, nonce, aad, aadSize, plain, size, cipher, tag);
 }
 
 bool AesGcmDecrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad, size_t aadSize,
                    const uint8_t* cipher, size_t size, const uint8_t* tag, uint8_t* plain) {
-    if (!FitsUlong(size) || !FitsUlong(aadSize))
-        return false;
-    GcmKey gcm(key);
-    BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = GcmInfo(nonce, aad, aadSize, tag);
-    ULONG written = 0;
-    uint8_t spareIn = 0, spareOut = 0;
     // A wrong tag (STATUS_AUTH_TAG_MISMATCH) and any other failure alike: nothing is handed out.
-    bool ok =
-        gcm.Get() &&
-        Succeeded(BCryptDecrypt(gcm.Get(), Buffer(const_cast<uint8_t*>(cipher), size, spareIn), ULONG(size),
-                                &info, nullptr, 0, Buffer(plain, size, spareOut), ULONG(size), &written, 0));
+    bool ok = RunGcm(false, key, nonce, aad, aadSize, cipher, size, plain, tag);
     if (!ok)
         WipeSecret(plain, size);
     return ok;

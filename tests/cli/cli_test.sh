@@ -121,6 +121,10 @@ absent "$dir/damaged.txt"
 cp "$dir/plain.txt" "$dir/fake.plk"
 expect 2 "$cli" show "$dir/fake.plk" --password pw
 grep -q "File error" "$dir/stderr" || fail "File error message for .plk"
+# A login line whose clear form would end the line could not come back byte for byte.
+printf 'site\r\n\x03\r\npw\r\n' >"$dir/odd.plr"
+expect 2 "$cli" protect "$dir/odd.plr" "$dir/odd.plk" --password pw
+absent "$dir/odd.plk"
 expect 1 "$cli" protect "$dir/raw.txt" "$dir/nopw.plk"
 expect 1 "$cli" protect "$dir/list.ple" "$dir/ple.plk" --password pw
 absent "$dir/nopw.plk"
