@@ -6,7 +6,7 @@
 #include "framework/Wnd.h"
 
 class CPasswordDlg : public CDialog {
-public:
+  public:
     CPasswordDlg();
     ~CPasswordDlg() override;
 
@@ -16,7 +16,7 @@ public:
     int m_singleEntry = 0;  // 1: one box, for opening; 0: two boxes that must agree
     std::string m_password; // the first box's text once the dialog ended with OK
 
-private:
+  private:
     void Wipe();
 };
 
