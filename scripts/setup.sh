@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev python3
+  cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev libssl-dev python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 xvfb x11-utils xdotool fonts-wine imagemagick
 )

@@ -1,12 +1,15 @@
-// pelmar-cli: shows, encrypts and decrypts list files and runs the raw LZHUF codec, for scripts and support.
+// pelmar-cli: shows, encrypts, decrypts, protects and unprotects list files and runs the raw LZHUF
+// codec, for scripts and support.
 // Exit 0 success, 1 usage error, 2 bad file, wrong password, I/O error or no memory. Outputs are written to
 // a temporary file beside the target and renamed, so a failure leaves no partial file. show prints UTF-8,
 // reading ANSI lists in Windows-1252 or the --codepage given; encrypt and decrypt keep a list's encoding.
 #include "CliCodePage.h"
 #include "CliIo.h"
+#include "common/Text.h"
 #include "crypt/Container.h"
 #include "crypt/Lzhuf.h"
 #include "crypt/PasswordLine.h"
+#include "crypt/ProtectedList.h"
 #include "list/ListFileRules.h"
 
 #include <algorithm>
@@ -17,6 +20,10 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -32,7 +39,9 @@ const char kUsage[] =
     "       pelmar-cli lzhuf-decode IN OUT\n"
     "       pelmar-cli show FILE [--password PW] [--codepage N]\n"
     "       pelmar-cli encrypt IN OUT [--password PW] [--codepage N]\n"
-    "       pelmar-cli decrypt IN OUT [--password PW] [--codepage N]\n";
+    "       pelmar-cli decrypt IN OUT [--password PW] [--codepage N]\n"
+    "       pelmar-cli protect IN OUT [--password PW]\n"
+    "       pelmar-cli unprotect IN OUT [--password PW]\n";
 
 struct Args {
     std::string command;
@@ -187,8 +196,64 @@ int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEnt
     return kExitOk;
 }
 
-// Any list read into UTF-8 entries.
-int LoadAnyList(const Args& args, const std::string& path, ListKind kind, std::vector<ListEntry>& entries) {
+// A protected list's password is UTF-8; a Windows program gets its command line in the ANSI code page.
+std::string PasswordUtf8(const std::string& password) {
+#ifdef _WIN32
+    int wide = MultiByteToWideChar(CP_ACP, 0, password.data(), int(password.size()), nullptr, 0);
+    std::wstring text(size_t(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, password.data(), int(password.size()), &text[0], wide);
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, &utf8[0], size, nullptr, nullptr);
+    return utf8;
+#else
+    return password;
+#endif
+}
+
+int ProtectFailure(ProtectResult result, const std::string& path) {
+    switch (result) {
+    case ProtectResult::BadFile: return Fail("File error! " + path + " is not a valid protected list");
+    case ProtectResult::WrongPasswordOrDamaged:
+        return Fail("Incorrect password, or the file is damaged! File not opened.");
+    case ProtectResult::NoMemory: return Fail("not enough memory for " + path);
+    default: return Fail("the system's cryptography failed");
+    }
+}
+
+// The bytes of the list file that a protected list's text stands for.
+std::string ListFileText(ListKind kind, const std::string& text) {
+    return kind == kLoginList ? ShiftLoginText(text) : text;
+}
+
+// Reads a protected list: its kind and its text, a login list's fields in clear.
+int LoadProtected(const Args& args, const std::string& path, ListKind& kind, std::string& text) {
+    Bytes file;
+    if (!ReadFile(path, file))
+        return Fail("cannot read " + path);
+    ProtectedHeader header;
+    ProtectResult result = ReadProtectedHeader(file.data(), file.size(), header);
+    std::string password;
+    WipeOnExit wipePassword{password};
+    if (result == ProtectResult::Ok && !PasswordFor(args, password))
+        return Fail("password required (--password or a line on standard input)");
+    ProtectionKey key;
+    if (result == ProtectResult::Ok)
+        result = OpenProtectedList(file.data(), file.size(), PasswordUtf8(password), key, kind, text);
+    return result == ProtectResult::Ok ? kExitOk : ProtectFailure(result, path);
+}
+
+int LoadAnyList(const Args& args, const std::string& path, ListKind& kind, std::vector<ListEntry>& entries) {
+    if (EndsWithIgnoreCase(path, "plk")) {
+        std::string text;
+        int rc = LoadProtected(args, path, kind, text);
+        if (rc == kExitOk) {
+            std::string file = ListFileText(kind, text);
+            WipeOnExit wipeText{text}, wipeFile{file};
+            entries = ParseListFile(file, kind, *args.ansi).entries;
+        }
+        return rc;
+    }
     if (kind == kEncryptedList) {
         TextEncoding encoding;
         int rc = LoadEncrypted(args, path, entries, encoding);
@@ -263,6 +328,43 @@ int Decrypt(const Args& args) {
     return WriteOutput(args.files[1], text.data(), text.size(), Exposure::OwnerOnly);
 }
 
+int Protect(const Args& args) {
+    std::string password;
+    WipeOnExit wipePassword{password};
+    if (!PasswordFor(args, password) || password.empty())
+        return UsageError("protect needs a password (--password or a line on standard input)");
+    const std::string& path = args.files[0];
+    ListKind kind = KindFromName(path);
+    if (kind == kEncryptedList)
+        return UsageError("protect takes a plain list or a login list (.plr)");
+    Bytes in;
+    if (!ReadFile(path, in))
+        return Fail("cannot read " + path);
+    std::string file(in.begin(), in.end());
+    std::string text = kind == kLoginList ? UnshiftLoginText(file) : file;
+    if (ListFileText(kind, text) != file)
+        return Fail(path + ": a login or password line would not come back byte for byte");
+    ProtectionKey key;
+    Bytes out;
+    ProtectResult result = key.Create(PasswordUtf8(password));
+    if (result == ProtectResult::Ok)
+        result = SealProtectedList(key, kind, text, out);
+    return result == ProtectResult::Ok ? WriteOutput(args.files[1], out.data(), out.size())
+                                       : ProtectFailure(result, path);
+}
+
+// Writes the list file the protected list was made from: a login list with its fields shifted again.
+int Unprotect(const Args& args) {
+    ListKind kind = kPlainList;
+    std::string text;
+    int rc = LoadProtected(args, args.files[0], kind, text);
+    if (rc != kExitOk)
+        return rc;
+    std::string file = ListFileText(kind, text);
+    WipeOnExit wipeText{text}, wipeFile{file};
+    return WriteOutput(args.files[1], file.data(), file.size(), Exposure::OwnerOnly);
+}
+
 struct Command {
     const char* name;
     size_t files;
@@ -275,6 +377,8 @@ const Command kCommands[] = {
     {"show", 1, Show},
     {"encrypt", 2, Encrypt},
     {"decrypt", 2, Decrypt},
+    {"protect", 2, Protect},
+    {"unprotect", 2, Unprotect},
 };
 
 int RunCommand(int argc, char** argv) {
@@ -287,7 +391,8 @@ int RunCommand(int argc, char** argv) {
             continue;
         if (args.files.size() != command.files)
             return UsageError(args.command + " takes " + std::to_string(command.files) + " file name(s)");
-        if (args.hasPassword && command.run != Show && command.run != Encrypt && command.run != Decrypt)
+        if (args.hasPassword && command.run != Show && command.run != Encrypt && command.run != Decrypt &&
+            command.run != Protect && command.run != Unprotect)
             return UsageError(args.command + " takes no password");
         if (args.hasCodePage && command.run != Show && command.run != Encrypt && command.run != Decrypt)
             return UsageError(args.command + " takes no code page");

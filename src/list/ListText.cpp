@@ -136,3 +136,29 @@ std::string BuildListText(const std::vector<ListEntry>& entries, ListKind kind) 
     }
     return out;
 }
+
+namespace {
+
+// Shifts the login and password lines of a login list text in place, found by the same line rule that
+// ParseListText reads them with.
+std::string ShiftLoginLines(std::string text, int delta) {
+    size_t pos = 0;
+    for (size_t line = 0; pos < text.size(); ++line) {
+        size_t start = pos;
+        while (pos < text.size() && !IsLineEnd(text[pos]))
+            ++pos;
+        bool field = line % 3 != 0;
+        if (field && !(pos - start == 1 && text[start] == ' '))
+            for (size_t i = start; i < pos; ++i)
+                text[i] = char((unsigned char)text[i] + delta);
+        while (pos < text.size() && IsLineEnd(text[pos]))
+            ++pos;
+    }
+    return text;
+}
+
+} // namespace
+
+std::string UnshiftLoginText(const std::string& stored) { return ShiftLoginLines(stored, kFieldShift); }
+
+std::string ShiftLoginText(const std::string& clear) { return ShiftLoginLines(clear, -int(kFieldShift)); }

@@ -40,3 +40,9 @@ EncodedText BuildListFile(const std::vector<ListEntry>& entries, ListKind kind, 
 // One field line of a login list as stored, and back.
 std::string ShiftLoginField(const std::string& clear);
 std::string UnshiftLoginField(const std::string& stored);
+
+// A login list file's text with every login and password line turned to clear bytes, or back to the
+// stored shift. Everything else stays byte for byte: line ends, site labels, and fields stored as the
+// one space of an empty field. The clear form is what a plain list file of the same lines would hold.
+std::string UnshiftLoginText(const std::string& stored);
+std::string ShiftLoginText(const std::string& clear);

@@ -147,6 +147,37 @@ for f in ansi utf16; do
 done
 expect 0 "$cli" show "$dir/utf16.ple" --password $'p\xc3\xa4ss'
 printf '\xc4\x8d\n' | cmp -s - "$dir/stdout" || fail "show UTF-16 list"
+
+# Protected lists: a plain and a login list come back byte for byte; a wrong password or a changed
+# byte fails with exit 2 and writes nothing.
+printf 'one\r\ntwo\n\nthree' >"$dir/raw.txt"
+expect 0 "$cli" protect "$dir/raw.txt" "$dir/raw.plk" --password 'p ss'
+[ "$(head -c 12 "$dir/raw.plk" | od -An -c | tr -s ' ')" = " P E L M A R P L 001 \0 001 \0" ] || fail "plk header"
+[ "$(od -An -tu4 -j12 -N4 "$dir/raw.plk" | tr -d ' ')" = 600000 ] || fail "iterations"
+expect 0 "$cli" unprotect "$dir/raw.plk" "$dir/raw.back" --password 'p ss'
+same "$dir/raw.txt" "$dir/raw.back"
+expect 0 "$cli" protect "$dir/logins.PLR" "$dir/logins.plk" --password pw
+expect 0 "$cli" show "$dir/logins.plk" --password pw
+printf 'site\tab\tc1\nother\t\t\n' | cmp -s - "$dir/stdout" || fail "show protected login list"
+expect 0 "$cli" unprotect "$dir/logins.plk" "$dir/logins.back" --password pw
+same "$dir/logins.PLR" "$dir/logins.back"
+expect 2 "$cli" unprotect "$dir/logins.plk" "$dir/wrong.txt" --password Pw
+grep -q "Incorrect password, or the file is damaged! File not opened." "$dir/stderr" || fail "wrong password message"
+byte=$(od -An -tu1 -j50 -N1 "$dir/raw.plk")
+printf "\\x$(printf %02x $((byte ^ 1)))" | dd of="$dir/raw.plk" bs=1 seek=50 conv=notrunc 2>/dev/null
+expect 2 "$cli" unprotect "$dir/raw.plk" "$dir/damaged.txt" --password 'p ss'
+absent "$dir/wrong.txt"
+absent "$dir/damaged.txt"
+cp "$dir/plain.txt" "$dir/fake.plk"
+expect 2 "$cli" show "$dir/fake.plk" --password pw
+grep -q "File error" "$dir/stderr" || fail "File error message for .plk"
+# A login line whose clear form would end the line could not come back byte for byte.
+printf 'site\r\n\x03\r\npw\r\n' >"$dir/odd.plr"
+expect 2 "$cli" protect "$dir/odd.plr" "$dir/odd.plk" --password pw
+absent "$dir/odd.plk"
+expect 1 "$cli" protect "$dir/raw.txt" "$dir/nopw.plk"
+expect 1 "$cli" protect "$dir/list.ple" "$dir/ple.plk" --password pw
+absent "$dir/nopw.plk"
 no_temp_files
 
 [ "$failures" -eq 0 ] && echo "all cli checks passed"
