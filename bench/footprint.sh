@@ -9,13 +9,13 @@ root=$PWD
 build=build/footprint
 cmake -S . -B $build --toolchain cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
   "-DCMAKE_CXX_FLAGS_RELEASE=-Os -DNDEBUG" -DPELMAR_TESTS=OFF -DPELMAR_BENCH=ON >/dev/null || exit 1
-cmake --build $build -j2 --target Pelmar minimal_dialog start_probe >/dev/null || exit 1
+cmake --build $build -j2 --target Pelmar minimal_dialog minimal_dialog_dlls start_probe >/dev/null || exit 1
 
 work=$(mktemp -d /tmp/pelmar-footprint-XXXXXX)
 source scripts/wine-env.sh
 trap 'wine_env_stop; rm -rf "$work"' EXIT
 wine_env_start "$root/build/wine-footprint" || exit 1
-for program in Pelmar minimal_dialog; do
+for program in Pelmar minimal_dialog minimal_dialog_dlls; do
   x86_64-w64-mingw32-strip -o "$work/$program.exe" $build/$program.exe
 done
 cp res/List.txt "$work/"
@@ -24,7 +24,7 @@ median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 cd "$work"
 echo "| Program (x86_64, stripped) | Size | Window shown | Working set | Peak working set | Private |"
 echo "|---|---:|---:|---:|---:|---:|"
-for program in minimal_dialog Pelmar; do
+for program in minimal_dialog minimal_dialog_dlls Pelmar; do
   rm -f results
   for run in 0 1 2 3 4 5 6 7; do
     rm -f Pelmar.ini

@@ -2,6 +2,7 @@
 // (GetProcessMemoryInfo) once it has settled. Then ends it. Prints one line of key=value pairs.
 // Usage: start_probe PROGRAM [SETTLE_MS]
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <cstdio>
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
     Search search = {process.dwProcessId, false};
     for (int i = 0; i < 20000 && !search.found; ++i) {
         EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(1);
+        if (!search.found)
+            Sleep(1);
     }
     QueryPerformanceCounter(&shown);
     Sleep(settle);
