@@ -19,6 +19,15 @@
 #define IDB_DRAG_STRIP 146
 #define IDS_ABOUTBOX 101
 
+// The handle and the drag cursor drawn for 125, 150 and 200 % (100 % is the
+// pair above); each set runs in that order.
+#define IDB_DRAG_HANDLE_125 150
+#define IDB_DRAG_HANDLE_150 151
+#define IDB_DRAG_HANDLE_200 152
+#define IDC_DRAG_CURSOR_125 153
+#define IDC_DRAG_CURSOR_150 154
+#define IDC_DRAG_CURSOR_200 155
+
 // Controls of the main dialog
 #define IDC_LIST 1001
 #define IDC_DRAG_HANDLE 1002

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev libssl-dev python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine64 xvfb x11-utils xdotool fonts-wine imagemagick
+  wine wine64 xvfb x11-utils xdotool fonts-wine imagemagick zip
 )
 # Never wine32: this kernel cannot run 32-bit programs, and it breaks wine for 64-bit ones.
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The one test command: installs what is missing, builds every preset, runs the native tests, the fuzz
-# targets for a short while, and the Windows tests under Wine on a virtual X server.
+# The one test command: installs what is missing, builds every preset and the release package, runs the
+# native tests, the fuzz targets for a short while, and the Windows tests under Wine on a virtual X server.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,6 +18,13 @@ for preset in native win64 win32 fuzz; do
 done
 
 status=0
+echo "== package"
+if package=$(scripts/package.sh) && python3 tests/package/check_package.py "$package"; then
+  echo "$package: complete"
+else
+  status=1
+fi
+
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure -j"$jobs" || status=1
 

@@ -9,6 +9,7 @@
 #include "WindowGeometry.h"
 #include "app/ListDlg.h"
 #include "resource.h"
+#include "version.h"
 
 namespace {
 
@@ -353,7 +354,7 @@ TEST(MainWindow, AboutBoxOpensModallyFromEachSource) {
                 EXPECT_TRUE(about && !IsWindow(about)) << c.name << ": the box was not modal";
             }
             ASSERT_TRUE(PumpUntil([&] { return about && !IsWindow(about); }, 10000)) << c.name;
-            EXPECT_NE(std::find(texts.begin(), texts.end(), "Pelmar  Version 4.7"), texts.end()) << c.name;
+            EXPECT_NE(std::find(texts.begin(), texts.end(), PELMAR_ABOUT_TEXT), texts.end()) << c.name;
             EXPECT_NE(std::find(texts.begin(), texts.end(), "OK"), texts.end()) << c.name;
             EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd)) << c.name;
         }
