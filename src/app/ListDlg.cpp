@@ -7,6 +7,7 @@
 #include "app/SmallCommands.h"
 #include "crypt/PasswordDlg.h"
 #include "deliver/Copy.h"
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "list/FileDialog.h"
 #include "list/ItemEditing.h"
@@ -21,9 +22,12 @@ struct Placement {
 };
 
 Placement PlacementForMode(int windowMode) {
-    if (windowMode == 3)
-        return {ReadSetting(IntSetting::Left), ReadSetting(IntSetting::Top), ReadSetting(IntSetting::Width),
-                ReadSetting(IntSetting::Height)};
+    if (windowMode == 3) {
+        // Hand-edited values may be anything: clamped, right and bottom can't overflow.
+        WindowBox box = ClampWindowBox({ReadSetting(IntSetting::Left), ReadSetting(IntSetting::Top),
+                                        ReadSetting(IntSetting::Width), ReadSetting(IntSetting::Height)});
+        return {box.x, box.y, box.width, box.height};
+    }
     if (windowMode == 1)
         return {400, 60, 192, 369};
     return {57, 50, 526, 162};
@@ -101,7 +105,7 @@ void CListDlg::PlaceWindow() {
 BOOL CListDlg::PreTranslateMessage(MSG* msg) {
     if (!m_accelerators)
         m_accelerators = LoadAcceleratorsA(AfxGetApp()->m_hInstance, MAKEINTRESOURCEA(IDR_ACCELERATOR));
-    if (m_accelerators && TranslateAcceleratorA(m_hWnd, m_accelerators, msg))
+    if (m_accelerators && TranslateAcceleratorW(m_hWnd, m_accelerators, msg))
         return TRUE;
     return CDialog::PreTranslateMessage(msg);
 }
@@ -209,8 +213,8 @@ void CListDlg::OnOptions() {
 }
 
 void CListDlg::Tell(const std::string& text, MessageIcon icon) {
-    MessageBoxA(m_hWnd, text.c_str(), "Pelmar",
-                MB_OK | (icon == MessageIcon::Error ? MB_ICONHAND : MB_ICONEXCLAMATION));
+    UINT type = MB_OK | (icon == MessageIcon::Error ? MB_ICONHAND : MB_ICONEXCLAMATION);
+    MessageBoxW(m_hWnd, Widen(text).c_str(), L"Pelmar", type);
 }
 
 bool CListDlg::ChooseListFile(const char* title, FileChoice choice, std::string& name) {

@@ -6,8 +6,11 @@
 #include "app/Tray.h"
 #include "list/ListText.h"
 
-using ProgramStarter = UINT(WINAPI*)(LPCSTR commandLine, UINT show);
-// nullptr puts back WinExec.
+#include <string>
+
+// Starts application (a full path) with the whole command line; false when it could not start.
+using ProgramStarter = bool (*)(const std::string& application, const std::string& commandLine);
+// nullptr puts back the system's.
 void SetProgramStarter(ProgramStarter starter);
 
 void ShowAboutBox();

@@ -1,16 +1,20 @@
 // The password dialog on template 148: confirm mode (two boxes) and single-entry mode (one box).
 #include "crypt/PasswordDlg.h"
 
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 
 namespace {
 constexpr int kMaxPasswordLength = 10;
 
-// The box's text, at most 10 characters, in a buffer the caller wipes.
-void ReadBox(HWND dialog, int id, char (&text)[kMaxPasswordLength + 1]) {
-    text[0] = '\0';
-    GetDlgItemTextA(dialog, id, text, sizeof text);
+// The box's text, at most 10 characters.
+std::string ReadBox(HWND dialog, int id) {
+    wchar_t text[kMaxPasswordLength + 1] = {};
+    int n = GetDlgItemTextW(dialog, id, text, kMaxPasswordLength + 1);
+    std::string utf8 = Narrow(text, n > 0 ? size_t(n) : 0);
+    WipeMemory(text, sizeof text);
+    return utf8;
 }
 } // namespace
 
@@ -29,8 +33,8 @@ BOOL CPasswordDlg::OnInitDialog() {
     SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_SECOND, EM_LIMITTEXT, kMaxPasswordLength, 0);
     if (m_mode == PasswordMode::Open) {
         ShowWindow(GetDlgItem(IDC_PASSWORD_SECOND), SW_HIDE);
-        SetDlgItemTextA(m_hWnd, IDC_PASSWORD_PROMPT, "Enter your Password:");
-        SetWindowTextA(m_hWnd, "Enter your Password");
+        SetDlgItemTextW(m_hWnd, IDC_PASSWORD_PROMPT, L"Enter your Password:");
+        SetWindowTextW(m_hWnd, L"Enter your Password");
         ShowWindow(GetDlgItem(IDC_PASSWORD_AGAIN_LABEL), SW_HIDE);
     }
     SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_FIRST, EM_LIMITTEXT, kMaxPasswordLength, 0);
@@ -39,24 +43,22 @@ BOOL CPasswordDlg::OnInitDialog() {
 }
 
 void CPasswordDlg::OnOK() {
-    char first[kMaxPasswordLength + 1], second[kMaxPasswordLength + 1];
-    ReadBox(m_hWnd, IDC_PASSWORD_FIRST, first);
-    ReadBox(m_hWnd, IDC_PASSWORD_SECOND, second);
+    std::string first = ReadBox(m_hWnd, IDC_PASSWORD_FIRST), second = ReadBox(m_hWnd, IDC_PASSWORD_SECOND);
     bool mismatch = m_mode == PasswordMode::NewPassword && !PasswordsMatch(first, second);
     if (!mismatch) {
         Wipe();
         m_password = first;
     }
-    WipeMemory(first, sizeof first);
-    WipeMemory(second, sizeof second);
+    WipeString(first);
+    WipeString(second);
     if (!mismatch) {
         EndDialog(IDOK);
         return;
     }
     AfxMessageBox("The passwords do not match!\n\rPlease enter your password again.",
                   MB_OK | MB_ICONEXCLAMATION);
-    SetDlgItemTextA(m_hWnd, IDC_PASSWORD_FIRST, "");
-    SetDlgItemTextA(m_hWnd, IDC_PASSWORD_SECOND, "");
+    SetDlgItemTextW(m_hWnd, IDC_PASSWORD_FIRST, L"");
+    SetDlgItemTextW(m_hWnd, IDC_PASSWORD_SECOND, L"");
     SetFocus(GetDlgItem(IDC_PASSWORD_FIRST));
 }
 

@@ -3,7 +3,7 @@
 
 namespace {
 // Lower case of a Windows-1252 letter, as the system's case-insensitive comparison folds it.
-unsigned char FoldCase(unsigned char c) {
+unsigned char FoldAnsiCase(unsigned char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
         return static_cast<unsigned char>(c + 0x20);
     switch (c) {
@@ -13,6 +13,56 @@ unsigned char FoldCase(unsigned char c) {
     case 0x9F: return 0xFF; // Y with diaeresis
     default: return c;
     }
+}
+
+// Lower case of a letter of the Latin, Greek and Cyrillic alphabets.
+char32_t FoldCase(char32_t c) {
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
+        return c + 0x20;
+    if (c == 0x178)
+        return 0xFF;
+    bool evenUpper = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+    bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if ((evenUpper && c % 2 == 0) || (oddUpper && c % 2 == 1))
+        return c + 1;
+    if ((c >= 0x391 && c <= 0x3A9 && c != 0x3A2) || (c >= 0x410 && c <= 0x42F))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 0x50;
+    return c;
+}
+
+// The code points of valid UTF-8; false for anything else.
+bool DecodeUtf8(const std::string& text, std::u32string& out) {
+    for (size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 9;
+        if (extra > 3 || i + extra >= text.size() + (extra ? 0 : 1))
+            return false;
+        char32_t c = extra ? lead & (0x3F >> extra) : lead;
+        for (size_t k = 1; k <= extra; ++k) {
+            unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (next & 0x3F);
+        }
+        if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
+            return false;
+        out.push_back(c);
+        i += extra + 1;
+    }
+    return true;
+}
+
+bool SameBytesIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAnsiCase(static_cast<unsigned char>(a[i])) != FoldAnsiCase(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }
 } // namespace
 
@@ -28,15 +78,19 @@ PasswordLine SplitPasswordLine(const std::string& text) {
     size_t end = text.find_first_of(std::string("\r\n\0", 3));
     if (end == std::string::npos)
         end = text.size();
-    size_t offset = end + 2;
+    // One line end, as the line rule reads it: CR LF, or a CR, LF or NUL alone.
+    size_t offset = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     return {text.substr(0, end), offset < text.size() ? offset : text.size()};
 }
 
 bool PasswordsMatch(const std::string& stored, const std::string& typed) {
-    if (stored.size() != typed.size())
+    std::u32string a, b;
+    if (!DecodeUtf8(stored, a) || !DecodeUtf8(typed, b))
+        return SameBytesIgnoringCase(stored, typed); // bytes of an ANSI code page
+    if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < stored.size(); ++i)
-        if (FoldCase(static_cast<unsigned char>(stored[i])) != FoldCase(static_cast<unsigned char>(typed[i])))
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i]))
             return false;
     return true;
 }

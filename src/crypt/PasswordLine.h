@@ -15,5 +15,6 @@ struct PasswordLine {
 };
 PasswordLine SplitPasswordLine(const std::string& text);
 
-// Passwords match without regard to case: ASCII letters and the accented letters of Windows-1252.
+// Passwords match without regard to case: in UTF-8 the letters of the Latin, Greek and Cyrillic alphabets,
+// in any other bytes (an old list's ANSI text) ASCII and the accented letters of Windows-1252.
 bool PasswordsMatch(const std::string& stored, const std::string& typed);

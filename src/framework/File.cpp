@@ -1,12 +1,21 @@
 // CFile over the Win32 file API, and the safe whole-file write used by every save.
 #include "framework/File.h"
 
+#include "framework/WideText.h"
+
+namespace {
+std::wstring LongPathOf(const char* path);
+} // namespace
+
 BOOL CFile::Open(const char* path, UINT flags) {
     Close();
     DWORD access = (flags & modeWrite) ? GENERIC_WRITE : GENERIC_READ;
     DWORD disposition = (flags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
     DWORD share = (flags & modeWrite) ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
-    m_handle = CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring wide = LongPathOf(path);
+    m_handle = wide.empty() ? INVALID_HANDLE_VALUE
+                            : CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                                          nullptr);
     return IsOpen();
 }
 
@@ -52,13 +61,11 @@ void CFile::Close() {
 }
 
 namespace {
-// Paths arrive in the code page of the A functions. The wide calls get the "\\?\" form of the full path,
-// so that a temporary name beside a target near the 260-character limit still fits.
+// Paths arrive as UTF-8. The wide calls get the "\\?\" form of the full path, so that paths beyond 260
+// characters, and a temporary name beside a target near that limit, still work.
 std::wstring LongPathOf(const char* path) {
-    UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-    int n = MultiByteToWideChar(codePage, 0, path, -1, nullptr, 0);
-    std::wstring wide(size_t(n > 0 ? n : 1), L'\0');
-    if (n <= 0 || !MultiByteToWideChar(codePage, 0, path, -1, &wide[0], n))
+    std::wstring wide = Widen(path);
+    if (wide.empty())
         return std::wstring();
     DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     std::wstring full(length, L'\0');

@@ -4,20 +4,57 @@
 #include <shellapi.h>
 
 #include "common/Paths.h"
+#include "framework/File.h"
+#include "framework/WideText.h"
 
 namespace {
 CWinApp* g_app = nullptr;
 
 std::string ModulePath(HINSTANCE instance) {
-    char path[MAX_PATH + 1] = {};
-    DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
-    return std::string(path, n < MAX_PATH ? n : MAX_PATH);
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(instance, &path[0], DWORD(path.size()));
+        if (n < path.size() || path.size() >= 32768)
+            return Narrow(path.data(), n < path.size() ? n : path.size());
+        path.resize(path.size() * 2);
+    }
 }
 
 bool OpenHelpFile(HelpViewer viewer, HWND owner, const std::string& path, UINT command, DWORD_PTR data) {
     if (viewer == HelpViewer::Engine)
-        return ::WinHelpA(owner, path.c_str(), command, data) != FALSE;
-    return INT_PTR(ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+        return ::WinHelpW(owner, Widen(path).c_str(), command, data) != FALSE;
+    return INT_PTR(ShellExecuteW(nullptr, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+// Whether the system's ANSI code page holds the text exactly (no look-alikes, no '?').
+bool FitsAnsiCodePage(const std::wstring& text) {
+    BOOL usedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), nullptr, 0, nullptr,
+                                &usedDefault);
+    return text.empty() || (n > 0 && !usedDefault);
+}
+
+// The profile functions write a file that starts with the UTF-16 mark in UTF-16 and any other in the ANSI
+// code page. A file stays ANSI, as every earlier version read it, until a value needs more.
+bool MakeProfileUnicode(const std::wstring& path) {
+    std::string bytes;
+    CFile file;
+    if (file.Open(Narrow(path).c_str(), CFile::modeRead)) {
+        uint64_t length = file.GetLength();
+        if (length > (1u << 24))
+            return false;
+        bytes.resize(size_t(length));
+        if (length && file.Read(&bytes[0], UINT(length)) != length)
+            return false;
+        file.Close();
+    }
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
+        return true;
+    int n = bytes.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring wide(size_t(n) + 1, L'\xFEFF');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), &wide[1], n);
+    return WriteWholeFileSafely(Narrow(path).c_str(), wide.data(), wide.size() * sizeof(wchar_t));
 }
 
 HelpFileOpener g_openHelpFile = OpenHelpFile;
@@ -47,22 +84,21 @@ int CWinApp::Main(HINSTANCE instance) {
 
 int CWinApp::Run() {
     MSG msg = {}; // a failing GetMessage leaves it unfilled
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return msg.message == WM_QUIT ? int(msg.wParam) : 0;
 }
 
 std::string CWinApp::GetProfileString(const char* section, const char* key, const char* defaultValue) const {
-    std::string buffer(1024, '\0');
+    std::wstring wideSection = Widen(section), wideKey = Widen(key), wideDefault = Widen(defaultValue ? defaultValue : "");
+    std::wstring file = Widen(m_profileName), buffer(1024, L'\0');
     for (;;) {
-        DWORD n = GetPrivateProfileStringA(section, key, defaultValue, &buffer[0], DWORD(buffer.size()),
-                                           m_profileName.c_str());
-        if (n + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
-            buffer.resize(n);
-            return buffer;
-        }
+        DWORD n = GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideDefault.c_str(), &buffer[0],
+                                           DWORD(buffer.size()), file.c_str());
+        if (n + 1 < buffer.size() || buffer.size() >= (1u << 20))
+            return Narrow(buffer.data(), n);
         buffer.resize(buffer.size() * 4);
     }
 }
@@ -72,17 +108,21 @@ BOOL CWinApp::WriteProfileInt(const char* section, const char* key, int value) c
 }
 
 BOOL CWinApp::WriteProfileString(const char* section, const char* key, const char* value) const {
-    return WritePrivateProfileStringA(section, key, value, m_profileName.c_str());
+    std::wstring file = Widen(m_profileName), wideValue = value ? Widen(value) : std::wstring();
+    if (value && !FitsAnsiCodePage(wideValue) && !MakeProfileUnicode(file))
+        return FALSE;
+    return WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), value ? wideValue.c_str() : nullptr,
+                                      file.c_str());
 }
 
 void CWinApp::WinHelp(DWORD_PTR data, UINT command) {
     // The old help engine is gone from current Windows; fall back to the HTML page beside the program.
     std::string hlp = WithExtension(m_modulePath, "HLP");
-    if (GetFileAttributesA(hlp.c_str()) != INVALID_FILE_ATTRIBUTES &&
+    if (GetFileAttributesW(Widen(hlp).c_str()) != INVALID_FILE_ATTRIBUTES &&
         g_openHelpFile(HelpViewer::Engine, m_hMainWnd, hlp, command, data))
         return;
     std::string html = WithExtension(m_modulePath, "html");
-    if (GetFileAttributesA(html.c_str()) != INVALID_FILE_ATTRIBUTES &&
+    if (GetFileAttributesW(Widen(html).c_str()) != INVALID_FILE_ATTRIBUTES &&
         g_openHelpFile(HelpViewer::Browser, m_hMainWnd, html, command, data))
         return;
     AfxMessageBox("Unable to open the help file.", MB_OK | MB_ICONHAND);
@@ -104,6 +144,6 @@ HWND AfxGetSafeOwner() {
 }
 
 int AfxMessageBox(const char* text, UINT type) {
-    const char* title = g_app ? g_app->m_appName.c_str() : "Pelmar";
-    return MessageBoxA(AfxGetSafeOwner(), text, title, type);
+    std::string title = g_app ? g_app->m_appName : "Pelmar";
+    return MessageBoxW(AfxGetSafeOwner(), Widen(text).c_str(), Widen(title).c_str(), type);
 }

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "framework/WinApp.h"
+#include "framework/WideText.h"
 
 namespace {
 const char kDefaultFrameClass[] = "PelmarFrameWindow";
@@ -46,10 +47,11 @@ void ReportUnexpectedException(const char* what) {
 }
 
 std::string GetWindowTextString(HWND hwnd) {
-    int length = GetWindowTextLengthA(hwnd);
-    std::string text(size_t(length) + 1, '\0');
-    int n = GetWindowTextA(hwnd, &text[0], length + 1);
-    text.resize(n > 0 ? size_t(n) : 0);
+    int length = GetWindowTextLengthW(hwnd);
+    std::wstring wide(size_t(length) + 1, L'\0');
+    int n = GetWindowTextW(hwnd, &wide[0], length + 1);
+    std::string text = Narrow(wide.data(), n > 0 ? size_t(n) : 0);
+    WipeWide(wide); // the text of a password box
     return text;
 }
 
@@ -136,7 +138,7 @@ INT_PTR CDialog::DoModal() {
     m_ending = false;
     m_result = IDCANCEL;
     HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleA(nullptr);
-    HWND hwnd = CreateDialogParamA(instance, MAKEINTRESOURCEA(m_templateId), owner, DialogProc,
+    HWND hwnd = CreateDialogParamW(instance, MAKEINTRESOURCEW(m_templateId), owner, DialogProc,
                                    reinterpret_cast<LPARAM>(this));
     if (hwnd) {
         if (!m_ending && !IsWindowVisible(hwnd))
@@ -160,7 +162,8 @@ INT_PTR CDialog::DoModal() {
 void CDialog::RunModalLoop() {
     MSG msg;
     while (!m_ending) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        // The wide loop: the ANSI one would turn typed characters outside the code page into '?'.
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) {
             // Keep the quit message for the outer loop.
             PostQuitMessage(got == 0 ? int(msg.wParam) : 0);
@@ -169,7 +172,7 @@ void CDialog::RunModalLoop() {
         }
         if (!PreTranslateMessage(&msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
 }
@@ -179,10 +182,10 @@ void CDialog::EndDialog(INT_PTR result) {
     m_ending = true;
     // Wake the loop in case no other message is pending.
     if (m_hWnd)
-        PostMessageA(m_hWnd, WM_NULL, 0, 0);
+        PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
-BOOL CDialog::PreTranslateMessage(MSG* msg) { return m_hWnd && IsDialogMessageA(m_hWnd, msg); }
+BOOL CDialog::PreTranslateMessage(MSG* msg) { return m_hWnd && IsDialogMessageW(m_hWnd, msg); }
 
 std::string CDialog::GetDlgItemText(int id) const { return GetWindowTextString(GetDlgItem(id)); }
 
@@ -209,7 +212,7 @@ INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     if (ReturnsValueDirectly(msg))
         return INT_PTR(result);
-    SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
@@ -217,13 +220,13 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     if (msg == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<CDialog*>(lParam);
         dialog->m_hWnd = hwnd;
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     }
-    auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!dialog)
         return FALSE;
     if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         // Destroyed from outside (its owner went first): the modal loop must not wait for it forever.
         dialog->m_hWnd = nullptr;
         dialog->m_ending = true;

@@ -4,24 +4,27 @@
 #include <commdlg.h>
 
 #include <cstddef>
-#include <cstring>
+#include <cwchar>
 
+#include "framework/WideText.h"
 #include "settings/Settings.h"
 
 // The record without the members Windows 2000 added, so older systems accept it too.
 // (OPENFILENAME_SIZE_VERSION_400A is not a constant expression, so check its definition's offsetof.)
 #ifndef _WIN64
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+static_assert(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR) == 76,
               "the 4.00 open-file record is 76 bytes");
 #endif
 
 namespace {
 // Each text ends in a NUL and the literal adds the second one that ends the list.
-const char kTextFilters[] =
-    "Text Files (*.txt)\0 *.txt\0 Encrypted Files (*.ple)\0 *.ple\0 All Files(*.*)\0 *.*\0";
-const char kEncryptedFilter[] = "Encrypted Files (*.ple)\0 *.ple\0";
+const wchar_t kTextFilters[] =
+    L"Text Files (*.txt)\0 *.txt\0 Encrypted Files (*.ple)\0 *.ple\0 All Files(*.*)\0 *.*\0";
+const wchar_t kEncryptedFilter[] = L"Encrypted Files (*.ple)\0 *.ple\0";
+// Room for the longest path Windows knows; the dialog refuses a longer name instead of cutting it.
+constexpr size_t kFileBufferLength = 32768;
 
-const char* FilterFor(FileChoice choice) {
+const wchar_t* FilterFor(FileChoice choice) {
     switch (choice) {
     case FileChoice::OpenList: return kTextFilters;
     case FileChoice::SaveList: return nullptr;
@@ -35,23 +38,23 @@ bool IsSaving(FileChoice choice) {
 } // namespace
 
 bool ChooseListFile(HWND owner, const char* title, FileChoice choice, std::string& name) {
-    char file[256] = {};
-    strncpy(file, name.c_str(), sizeof file - 1);
-    std::string lastDir = ReadSetting(TextSetting::LastDir, "");
+    std::wstring file = Widen(name), wideTitle = Widen(title);
+    file.resize(kFileBufferLength, L'\0');
+    std::wstring lastDir = Widen(ReadSetting(TextSetting::LastDir, ""));
 
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = FilterFor(choice);
     ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
+    ofn.lpstrFile = &file[0];
+    ofn.nMaxFile = DWORD(file.size());
     ofn.lpstrInitialDir = lastDir.empty() ? nullptr : lastDir.c_str();
-    ofn.lpstrTitle = title;
+    ofn.lpstrTitle = wideTitle.c_str();
     ofn.Flags = IsSaving(choice) ? OFN_HIDEREADONLY : OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    ofn.lpstrDefExt = "";
-    BOOL chosen = IsSaving(choice) ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    ofn.lpstrDefExt = L"";
+    BOOL chosen = IsSaving(choice) ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     if (chosen)
-        name = file;
+        name = Narrow(file.c_str(), wcslen(file.c_str()));
     return chosen != FALSE;
 }

@@ -2,7 +2,20 @@
 #include "list/ItemDlg.h"
 
 #include "common/Wipe.h"
+#include "framework/WideText.h"
+#include "framework/WinApp.h"
 #include "resource.h"
+
+namespace {
+const char kLoneStarRefused[] =
+    "A login or password that is a single * can't be kept in a login list.\nPlease enter another.";
+
+void SetText(HWND control, const std::string& text) {
+    std::wstring wide = Widen(text);
+    SetWindowTextW(control, wide.c_str());
+    WipeWide(wide);
+}
+} // namespace
 
 CItemDlg::CItemDlg(Mode mode, bool loginFields, const ListEntry& entry)
     : CDialog(IDD_ITEM), m_mode(mode), m_loginFields(loginFields), m_entry(entry) {}
@@ -15,10 +28,10 @@ CItemDlg::~CItemDlg() {
 BOOL CItemDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (m_mode == kModify)
-        SetWindowTextA(m_hWnd, "Modify this Listbox item");
+        SetWindowTextW(m_hWnd, L"Modify this Listbox item");
     else if (m_mode == kDelete)
-        SetWindowTextA(m_hWnd, "Delete this Listbox item?");
-    SetWindowTextA(GetDlgItem(IDC_ITEM_TEXT), m_entry.text.c_str());
+        SetWindowTextW(m_hWnd, L"Delete this Listbox item?");
+    SetText(GetDlgItem(IDC_ITEM_TEXT), m_entry.text);
     SetFocus(GetDlgItem(IDC_ITEM_TEXT));
     if (m_loginFields)
         ShowLoginFields();
@@ -26,23 +39,33 @@ BOOL CItemDlg::OnInitDialog() {
 }
 
 void CItemDlg::ShowLoginFields() {
-    SetWindowTextA(GetDlgItem(IDC_ITEM_LOGIN), m_entry.login.c_str());
-    SetWindowTextA(GetDlgItem(IDC_ITEM_PASSWORD), m_entry.password.c_str());
+    SetText(GetDlgItem(IDC_ITEM_LOGIN), m_entry.login);
+    SetText(GetDlgItem(IDC_ITEM_PASSWORD), m_entry.password);
     for (int id : {IDC_ITEM_LOGIN, IDC_ITEM_PASSWORD, IDC_ITEM_SITE_LABEL, IDC_ITEM_LOGIN_LABEL,
                    IDC_ITEM_PASSWORD_LABEL})
         ShowWindow(GetDlgItem(id), SW_SHOWNORMAL);
 }
 
 std::string CItemDlg::ReadField(int id) const {
-    std::string text = GetDlgItemText(id);
-    if (text.size() > kMaxItemText)
-        text.resize(kMaxItemText);
+    HWND box = GetDlgItem(id);
+    std::wstring wide(size_t(GetWindowTextLengthW(box)) + 1, L'\0');
+    size_t length = size_t(GetWindowTextW(box, &wide[0], int(wide.size())));
+    // At most kMaxItemText characters, never half of a surrogate pair.
+    if (length > kMaxItemText)
+        length = IS_HIGH_SURROGATE(wide[kMaxItemText - 1]) ? kMaxItemText - 1 : kMaxItemText;
+    std::string text = Narrow(wide.data(), length);
+    WipeWide(wide);
     return text;
 }
 
 void CItemDlg::OnOK() {
     // Delete only shows the entry: whatever was typed there is not taken.
     if (m_mode != kDelete) {
+        // A lone "*" is stored shifted as one space, which reads back as an empty field: it would be lost.
+        if (m_loginFields && (ReadField(IDC_ITEM_LOGIN) == "*" || ReadField(IDC_ITEM_PASSWORD) == "*")) {
+            AfxMessageBox(kLoneStarRefused, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
         m_entry.text = ReadField(IDC_ITEM_TEXT);
         if (m_loginFields) {
             m_entry.login = ReadField(IDC_ITEM_LOGIN);

@@ -1,13 +1,16 @@
 // Reading and changing the item list through its three list boxes.
 #include "list/ItemList.h"
 
+#include "framework/WideText.h"
 #include "resource.h"
 
 namespace {
 const int kBoxes[3] = {IDC_LIST, IDC_LOGIN_LIST, IDC_PASSWORD_LIST};
 
 void AddString(HWND box, const std::string& text) {
-    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    std::wstring wide = Widen(text);
+    SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    WipeWide(wide);
 }
 
 void ReserveStorage(HWND box, size_t count, size_t bytes) {
@@ -32,11 +35,8 @@ std::string ListBoxText(HWND box, int index) {
     LRESULT got = SendMessageW(box, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(&wide[0]));
     if (got == LB_ERR || got <= 0)
         return std::string();
-    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(got), nullptr, 0, nullptr, nullptr);
-    std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(got), &text[0], bytes, nullptr, nullptr);
-    SecureZeroMemory(&wide[0], wide.size() * sizeof(wchar_t));  // the text may be a password
+    std::string text = Narrow(wide.data(), size_t(got));
+    WipeWide(wide); // the text may be a password
     return text;
 }
 
@@ -117,14 +117,17 @@ std::vector<ListEntry> ReadItemList(HWND dialog, ListKind kind) {
     return entries;
 }
 
+void InsertString(HWND box, int index, const std::string& text) {
+    std::wstring wide = Widen(text);
+    SendMessageW(box, LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(wide.c_str()));
+    WipeWide(wide);
+}
+
 void InsertEntry(HWND dialog, int index, const ListEntry& entry, ListKind kind) {
-    auto insert = [&](int id, const std::string& text) {
-        SendMessageA(GetDlgItem(dialog, id), LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(text.c_str()));
-    };
-    insert(IDC_LIST, entry.text);
+    InsertString(GetDlgItem(dialog, IDC_LIST), index, entry.text);
     if (kind == kLoginList) {
-        insert(IDC_LOGIN_LIST, entry.login);
-        insert(IDC_PASSWORD_LIST, entry.password);
+        InsertString(GetDlgItem(dialog, IDC_LOGIN_LIST), index, entry.login);
+        InsertString(GetDlgItem(dialog, IDC_PASSWORD_LIST), index, entry.password);
     }
 }
 

@@ -7,10 +7,11 @@
 
 #include "list/ListText.h"
 
-// A list box entry's text, sized by its length; empty for an index that names no entry.
+// A list box entry's text in UTF-8, sized by its length; empty for an index that names no entry.
 std::string ListBoxText(HWND box, int index);
 bool ListBoxHasEntry(HWND box, int index);
 int ListBoxCount(HWND box);
+void InsertString(HWND box, int index, const std::string& text);
 // The lowest selected index, or -1 when nothing is selected.
 int LowestSelectedIndex(HWND box);
 // Up to maxCount selected indices, ascending.

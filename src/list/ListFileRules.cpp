@@ -18,10 +18,13 @@ ListKind KindFromName(const std::string& path) {
     return kPlainList;
 }
 
-ListKind KindForLoad(const std::string& path, ListKind requested, const std::string& programLoginFile) {
-    if (EqualsIgnoreCase(path, programLoginFile))
+ListKind KindForLoad(const std::string& path, ListKind requested, const std::string& loginFile) {
+    if (EqualsIgnoreCase(path, loginFile))
         return kLoginList;
-    return EndsWithIgnoreCase(path, "ple") ? kEncryptedList : requested;
+    if (EndsWithIgnoreCase(path, "ple"))
+        return kEncryptedList;
+    // Every save of a login list goes to the login file: another file read as one would overwrite it.
+    return requested == kLoginList ? kPlainList : requested;
 }
 
 SavePlan PlanSave(SaveMode mode, ListKind kind, const std::string& currentFile, const std::string& loginFile,

@@ -14,8 +14,8 @@ std::string ResolveListPath(const std::string& name, const std::string& programF
 ListKind KindFromName(const std::string& path);
 
 // The kind a file is loaded as: the program's own login file is a login list and a "ple" name an
-// encrypted list, whatever was asked; any other file keeps the requested kind.
-ListKind KindForLoad(const std::string& path, ListKind requested, const std::string& programLoginFile);
+// encrypted list, whatever was asked; no other file is a login list; the rest keep the requested kind.
+ListKind KindForLoad(const std::string& path, ListKind requested, const std::string& loginFile);
 
 // Where a save goes: the file (the proposed name when the user chooses), its kind, and whether the user
 // chooses the name.

@@ -5,19 +5,23 @@
 #include <windows.h>
 
 #include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "common/Paths.h"
 #include "crypt/Container.h"
 #include "framework/File.h"
+#include "framework/WideText.h"
+#include "list/AnsiCodePageWin.h"
 #include "settings/Settings.h"
 
 namespace {
 const char kPlaceholderEntry[] = "Modify this first item";
 const char kPasswordNotice[] =
     "is a Pelmar encrypted file.\r\nYou will need to enter its password to open it.";
+const char kEncryptedNotReplaced[] = "is a Pelmar encrypted file. Choose another name for the new list.";
 const char kNoMemory[] = "Can't get memory!\nCan't fill List Box!";
-constexpr size_t kMaxListPath = 255; // file names live in 256-byte buffers
+constexpr size_t kMaxListPath = 32767; // the longest path Windows knows
 
 enum class ReadResult { Ok, CantOpen, NoMemory, BadFile };
 
@@ -64,8 +68,31 @@ void SetPassword(ListFileState& s, const std::string& password) {
     s.password = password;
 }
 
-std::string ProgramLoginFile() {
-    return ProgramFolder() + "Pelmar.plr";
+const AnsiCodePage& SystemCodePage() {
+    static const WinAnsiCodePage codePage;
+    return codePage;
+}
+
+void WipeEntries(std::vector<ListEntry>& entries) {
+    for (ListEntry& e : entries) {
+        WipeString(e.login);
+        WipeString(e.password);
+        WipeString(e.text);
+    }
+}
+
+// An encrypted list under another name: its first bytes are the container's header.
+bool HoldsEncryptedList(const std::string& path) {
+    CFile file;
+    uint8_t head[64] = {};
+    if (!file.Open(path.c_str(), CFile::modeRead))
+        return false;
+    UINT got = file.Read(head, sizeof head);
+    return HasContainerHeader(head, got);
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 } // namespace
 
@@ -79,15 +106,16 @@ template <typename Command> static bool Commit(ListFileState& state, Command com
 
 void ListFiles::LoadStartupList() {
     std::string name = ReadSetting(TextSetting::List);
-    // Paths are at most 255 characters; a longer value is cut and then fails to open like any bad name.
+    // A longer value than any path is cut and then fails to open like any bad name.
     if (name.size() > kMaxListPath)
         name.resize(kMaxListPath);
     if (Load(name, KindFromName(name)))
         return;
-    // The file still holds the user's entries: keep the next in-place save from replacing it.
+    // A file that is there but could not be read still holds the user's entries: keep the next in-place
+    // save from replacing it. A file that does not exist yet is simply created by the first save.
     m_state.kind = kPlainList;
     m_state.file = ResolveListPath(name, ProgramFolder());
-    m_state.unloadedFile = m_state.file;
+    m_state.unloadedFile = FileExists(m_state.file) ? m_state.file : std::string();
 }
 
 bool ListFiles::Load(const std::string& name, ListKind kind) {
@@ -100,42 +128,59 @@ bool ListFiles::Load(const std::string& name, ListKind kind) {
 bool ListFiles::LoadInto(ListFileState& s, const std::string& name) {
     std::string path = ResolveListPath(name, ProgramFolder());
     WriteSetting(TextSetting::LastDir, FolderPart(path));
-    s.kind = KindForLoad(path, s.kind, ProgramLoginFile());
-    std::string text;
-    size_t offset = 0;
-    if (!ReadListText(s, path, text, offset))
-        return false;
-    m_window.FillItems(ParseListText(text.data() + offset, text.size() - offset, s.kind), s.kind);
-    WipeString(text); // an encrypted list's text holds its password
+    s.kind = KindForLoad(path, s.kind, LoginFilePath());
+    std::vector<ListEntry> entries;
+    try {
+        if (!ReadEntries(s, path, entries))
+            return false;
+    } catch (const std::bad_alloc&) {
+        return Refuse(kNoMemory);
+    } catch (const std::length_error&) {
+        return Refuse(kNoMemory);
+    }
+    // Only a complete list replaces the one on screen.
+    m_window.FillItems(entries, s.kind);
+    WipeEntries(entries);
     s.file = path;
     s.unloadedFile.clear();
     WriteSetting(TextSetting::List, path);
     return true;
 }
 
-bool ListFiles::ReadListText(ListFileState& s, const std::string& path, std::string& text, size_t& offset) {
+bool ListFiles::ReadEntries(ListFileState& s, const std::string& path, std::vector<ListEntry>& entries) {
     std::string bytes;
     ReadResult read = ReadListFile(path, bytes);
-    if (read == ReadResult::Ok && s.kind == kEncryptedList) {
-        read = DecodeFile(bytes, text);
+    if (read != ReadResult::Ok)
+        return Refuse(ReadFailureText(read));
+    if (s.kind != kEncryptedList) {
+        ListFile file = ParseListFile(bytes, s.kind, SystemCodePage());
         WipeString(bytes);
-    } else {
-        text.swap(bytes);
-    }
-    if (read != ReadResult::Ok) {
-        m_window.Tell(ReadFailureText(read), MessageIcon::Error);
-        return false;
-    }
-    offset = 0;
-    if (s.kind != kEncryptedList)
+        s.encoding = file.encoding;
+        entries.swap(file.entries);
         return true;
-    PasswordLine line = SplitPasswordLine(text);
+    }
+    std::string inner;
+    read = DecodeFile(bytes, inner);
+    WipeString(bytes);
+    if (read != ReadResult::Ok)
+        return Refuse(ReadFailureText(read));
+    DecodedText decoded = DecodeListBytes(inner, SystemCodePage());
+    WipeString(inner);
+    PasswordLine line = SplitPasswordLine(decoded.text);
     bool matched = CheckPassword(s, path, line.password);
     WipeString(line.password);
-    if (!matched)
-        WipeString(text);
-    offset = line.entriesOffset;
+    if (matched) {
+        entries = ParseListText(decoded.text.data() + line.entriesOffset,
+                                decoded.text.size() - line.entriesOffset, kPlainList);
+        s.encoding = decoded.encoding;
+    }
+    WipeString(decoded.text); // it holds the password
     return matched;
+}
+
+bool ListFiles::Refuse(const char* message) {
+    m_window.Tell(message, MessageIcon::Error);
+    return false;
 }
 
 bool ListFiles::CheckPassword(ListFileState& s, const std::string& path, const std::string& stored) {
@@ -167,9 +212,9 @@ bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
         if (s.kind == kEncryptedList && !AskNewPassword(s))
             return false;
     }
-    std::string text = BuildListText(m_window.ReadItems(s.kind), s.kind);
-    bool written = WriteList(s, plan.file, text);
-    WipeString(text); // a login or encrypted list's text holds passwords
+    std::vector<ListEntry> entries = m_window.ReadItems(s.kind);
+    bool written = WriteList(s, plan.file, entries);
+    WipeEntries(entries);
     if (!written)
         return false;
     s.file = plan.file;
@@ -178,22 +223,37 @@ bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
     return true;
 }
 
-bool ListFiles::WriteList(const ListFileState& s, const std::string& file, const std::string& listText) {
-    bool written = false;
-    if (s.kind == kEncryptedList) {
-        // The container bytes are only compressed, not hidden: wipe them once written.
-        std::string plainText = ComposePasswordLine(s.password, listText);
-        std::vector<uint8_t> bytes = EncryptedListBytes(plainText, NameField(file));
-        WipeString(plainText);
-        written = WriteWholeFileSafely(file.c_str(), bytes.data(), bytes.size());
-        WipeBytes(bytes);
-    } else {
-        // Temporary file, flush, then replace: a failed save leaves the old file as it was.
-        written = WriteWholeFileSafely(file.c_str(), listText.data(), listText.size());
+bool ListFiles::WriteList(ListFileState& s, const std::string& file, const std::vector<ListEntry>& entries) {
+    EncodedText encoded;
+    try {
+        encoded = ListFileBytes(s, file, entries);
+    } catch (const std::bad_alloc&) {
+        return Refuse("Can't save List Box data!");
     }
+    // Temporary file, flush, then replace: a failed save leaves the old file as it was.
+    bool written = WriteWholeFileSafely(file.c_str(), encoded.bytes.data(), encoded.bytes.size());
+    WipeString(encoded.bytes); // a login or encrypted list's bytes hold passwords
     if (!written)
-        m_window.Tell("Can't save List Box data!", MessageIcon::Error);
-    return written;
+        return Refuse("Can't save List Box data!");
+    s.encoding = encoded.encoding; // an ANSI file that needed more is UTF-8 now
+    return true;
+}
+
+EncodedText ListFiles::ListFileBytes(const ListFileState& s, const std::string& file,
+                                     const std::vector<ListEntry>& entries) {
+    if (s.kind != kEncryptedList)
+        return BuildListFile(entries, s.kind, s.encoding, SystemCodePage());
+    std::string listText = BuildListText(entries, kPlainList);
+    std::string plainText = ComposePasswordLine(s.password, listText);
+    EncodedText inner = EncodeListText(plainText, s.encoding, SystemCodePage());
+    WipeString(listText);
+    WipeString(plainText);
+    // The container bytes are only compressed, not hidden: they are wiped once written.
+    std::vector<uint8_t> bytes = EncryptedListBytes(inner.bytes, NameField(file));
+    WipeString(inner.bytes);
+    EncodedText encoded = {std::string(bytes.begin(), bytes.end()), inner.encoding};
+    WipeBytes(bytes);
+    return encoded;
 }
 
 bool ListFiles::AskNewPassword(ListFileState& s) {
@@ -210,11 +270,15 @@ void ListFiles::New() {
         std::string file = "NewList.txt";
         if (!m_window.ChooseListFile("Open a new Listbox File", FileChoice::SaveList, file))
             return false;
-        // Through the safe write, so a file that can't be written keeps what it held.
-        if (!WriteWholeFileSafely(file.c_str(), kPlaceholderEntry, sizeof kPlaceholderEntry - 1))
-            return false;
+        // A plain placeholder under an encrypted list's name could never be opened again, and over an
+        // encrypted list it would destroy it: such a name makes a new encrypted list, behind a password.
+        if (KindOfChosenName(file) == kEncryptedList)
+            return NewEncryptedList(s, file);
+        if (HoldsEncryptedList(file))
+            return Refuse((file + "\r\n" + kEncryptedNotReplaced).c_str());
         s.kind = kPlainList;
-        return LoadInto(s, file);
+        s.encoding = TextEncoding::Ansi;
+        return WriteList(s, file, {ListEntry{kPlaceholderEntry, "", ""}}) && LoadInto(s, file);
     });
 }
 
@@ -244,14 +308,17 @@ void ListFiles::SaveAs() {
 void ListFiles::EncryptedNew() {
     Commit(m_state, [&](ListFileState& s) {
         std::string file = "NewList.ple";
-        if (!m_window.ChooseListFile("Open a new Listbox File", FileChoice::SaveEncrypted, file))
-            return false;
-        if (!AskNewPassword(s))
-            return false;
-        s.kind = kEncryptedList;
-        std::string placeholder = std::string(kPlaceholderEntry) + "\r\n";
-        return WriteList(s, file, placeholder) && LoadInto(s, file);
+        return m_window.ChooseListFile("Open a new Listbox File", FileChoice::SaveEncrypted, file) &&
+               NewEncryptedList(s, file);
     });
+}
+
+bool ListFiles::NewEncryptedList(ListFileState& s, const std::string& file) {
+    if (!AskNewPassword(s))
+        return false;
+    s.kind = kEncryptedList;
+    s.encoding = TextEncoding::Ansi;
+    return WriteList(s, file, {ListEntry{kPlaceholderEntry, "", ""}}) && LoadInto(s, file);
 }
 
 void ListFiles::EncryptedOpen() {

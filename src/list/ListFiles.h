@@ -5,6 +5,7 @@
 
 #include "common/Wipe.h"
 #include "list/ListFileRules.h"
+#include "list/TextEncoding.h"
 #include "list/ListWindow.h"
 
 struct ListFileState {
@@ -12,6 +13,7 @@ struct ListFileState {
     std::string file;         // the list file the list on screen belongs to
     std::string unloadedFile; // the list file that failed to load at start-up: never replaced in place
     std::string password;     // the password of an encrypted list
+    TextEncoding encoding = TextEncoding::Ansi; // the file's encoding, kept when it is saved
 
     ListFileState() = default;
     ListFileState(const ListFileState&) = default;
@@ -22,6 +24,7 @@ struct ListFileState {
             file = other.file;
             unloadedFile = other.unloadedFile;
             password = other.password;
+            encoding = other.encoding;
         }
         return *this;
     }
@@ -56,11 +59,15 @@ class ListFiles {
 
   private:
     bool LoadInto(ListFileState& s, const std::string& name);
-    bool ReadListText(ListFileState& s, const std::string& path, std::string& text, size_t& offset);
+    bool ReadEntries(ListFileState& s, const std::string& path, std::vector<ListEntry>& entries);
+    bool Refuse(const char* message);
     bool CheckPassword(ListFileState& s, const std::string& path, const std::string& stored);
     bool SaveFrom(ListFileState& s, SaveMode mode);
-    bool WriteList(const ListFileState& s, const std::string& file, const std::string& listText);
+    bool WriteList(ListFileState& s, const std::string& file, const std::vector<ListEntry>& entries);
+    static EncodedText ListFileBytes(const ListFileState& s, const std::string& file,
+                                     const std::vector<ListEntry>& entries);
     bool AskNewPassword(ListFileState& s);
+    bool NewEncryptedList(ListFileState& s, const std::string& file);
 
     ListWindow& m_window;
     ListFileState m_state;

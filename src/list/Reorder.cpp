@@ -17,7 +17,7 @@ bool SwapWithNeighbour(HWND list, int direction) {
         return false;
     std::string text = ListBoxText(list, neighbour);
     SendMessageA(list, LB_DELETESTRING, WPARAM(neighbour), 0);
-    SendMessageA(list, LB_INSERTSTRING, WPARAM(selected), reinterpret_cast<LPARAM>(text.c_str()));
+    InsertString(list, selected, text);
     return true;
 }
 

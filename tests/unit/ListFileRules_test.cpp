@@ -36,6 +36,9 @@ TEST(ListFileRules, KindComesFromTheNameAndTheProgramsLoginFile) {
     EXPECT_EQ(KindForLoad("D:\\a.ple", kPlainList, kLogin), kEncryptedList);
     EXPECT_EQ(KindForLoad("D:\\a.txt", kEncryptedList, kLogin), kEncryptedList); // as asked
     EXPECT_EQ(KindForLoad("D:\\a.plr", kPlainList, kLogin), kPlainList);
+    // Only the program's own login file is a login list, whatever the start-up setting's name says.
+    EXPECT_EQ(KindForLoad("D:\\bak\\Pelmar.plr", kLoginList, kLogin), kPlainList);
+    EXPECT_EQ(KindForLoad("C:\\Tools\\notes.plr", kLoginList, kLogin), kPlainList);
 
     EXPECT_EQ(KindOfChosenName("D:\\a.PLE"), kEncryptedList);
     EXPECT_EQ(KindOfChosenName("D:\\a.plr"), kPlainList);
@@ -76,7 +79,9 @@ TEST(PasswordLine, ComposedAndSplitBothWays) {
     } cases[] = {
         {"Key\r\na\r\n", "Key", 5},
         {"\r\na\r\n", "", 2},
-        {std::string("Key\0a", 5), "Key", 5},
+        {std::string("Key\0a", 5), "Key", 4},
+        {"Key\na\r\n", "Key", 4}, // a lone line end is one line end
+        {"Key\r\r\na", "Key", 4},
         {"Key", "Key", 3}, // no entries: the offset stays inside the text
         {"", "", 0},
     };
@@ -95,5 +100,8 @@ TEST(PasswordLine, PasswordsMatchWithoutRegardToCase) {
     EXPECT_FALSE(PasswordsMatch("Secret", "Secret "));
     EXPECT_FALSE(PasswordsMatch("\xD7", "\xF7")); // multiplication and division signs are not letters
     EXPECT_FALSE(PasswordsMatch("a1", "A2"));
+    EXPECT_TRUE(PasswordsMatch("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"));             // Été in UTF-8
+    EXPECT_TRUE(PasswordsMatch("\xD0\x9F\xD0\xB0\xD1\x80", "\xD0\xBF\xD0\x90\xD0\xA0")); // Пар / пАР
+    EXPECT_FALSE(PasswordsMatch("\xC3\x89", "\xC3\xAA"));
 }
 } // namespace

@@ -27,9 +27,12 @@ bool RecordHelp(HelpViewer viewer, HWND, const std::string& path, UINT command, 
     return viewer == HelpViewer::Browser || g_engineWorks;
 }
 
-UINT WINAPI RecordStart(LPCSTR commandLine, UINT show) {
-    g_calls.push_back({std::string(commandLine) + " " + std::to_string(show), MainWindowVisible()});
-    return 33;
+std::string g_application;
+
+bool RecordStart(const std::string& application, const std::string& commandLine) {
+    g_application = application;
+    g_calls.push_back({commandLine + " 1", MainWindowVisible()});
+    return true;
 }
 
 // The test program stands in for Pelmar.exe in a folder of the test's own.
@@ -155,6 +158,9 @@ TEST(Notepad, StartsNotepadOnAPlainTextListOnly) {
         }
         ASSERT_EQ(g_calls.size(), 1u) << c.file;
         EXPECT_EQ(g_calls[0].what, "Notepad.exe " + dir.File(c.file) + " " + std::to_string(SW_SHOWNORMAL));
+        char windows[MAX_PATH] = {};
+        GetSystemWindowsDirectoryA(windows, MAX_PATH);
+        EXPECT_EQ(g_application, std::string(windows) + "\\notepad.exe") << "the system's notepad, by its full path";
         EXPECT_FALSE(g_calls[0].windowVisible) << "hidden before the editor starts";
         EXPECT_FALSE(visibleAfter);
     }
