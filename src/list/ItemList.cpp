@@ -7,15 +7,7 @@
 namespace {
 const int kBoxes[3] = {IDC_LIST, IDC_LOGIN_LIST, IDC_PASSWORD_LIST};
 
-void AddString(HWND box, const std::string& text) {
-    std::wstring wide = Widen(text);
-    SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-    WipeWide(wide);
-}
 
-void ReserveStorage(HWND box, size_t count, size_t bytes) {
-    SendMessageA(box, LB_INITSTORAGE, WPARAM(count), LPARAM(bytes));
-}
 } // namespace
 
 int ListBoxCount(HWND box) {
@@ -57,33 +49,29 @@ std::vector<int> SelectedIndices(HWND box, int maxCount) {
 }
 
 void FillItemList(HWND dialog, const std::vector<ListEntry>& entries, ListKind kind) {
-    size_t bytes[3] = {0, 0, 0};
-    for (const ListEntry& e : entries) {
-        bytes[0] += e.text.size() + 1;
-        bytes[1] += e.login.size() + 1;
-        bytes[2] += e.password.size() + 1;
-    }
+    // Every text is converted before the boxes are touched: running out of memory then leaves the list
+    // on screen as it was instead of half replaced.
     int boxCount = kind == kLoginList ? 3 : 1;
+    std::vector<std::wstring> columns[3];
+    for (int b = 0; b < boxCount; ++b) {
+        columns[b].reserve(entries.size());
+        for (const ListEntry& e : entries)
+            columns[b].push_back(Widen(b == 0 ? e.text : b == 1 ? e.login : e.password));
+    }
     for (int b = 0; b < 3; ++b) {
         HWND box = GetDlgItem(dialog, kBoxes[b]);
-        SendMessageA(box, WM_SETREDRAW, FALSE, 0);
-        SendMessageA(box, LB_RESETCONTENT, 0, 0);
+        SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(box, LB_RESETCONTENT, 0, 0);
+        size_t chars = 0;
+        for (const std::wstring& text : columns[b])
+            chars += text.size() + 1;
         if (b < boxCount)
-            ReserveStorage(box, entries.size(), bytes[b]);
-    }
-    HWND entryBox = GetDlgItem(dialog, IDC_LIST);
-    HWND loginBox = GetDlgItem(dialog, IDC_LOGIN_LIST);
-    HWND passwordBox = GetDlgItem(dialog, IDC_PASSWORD_LIST);
-    for (const ListEntry& e : entries) {
-        AddString(entryBox, e.text);
-        if (kind == kLoginList) {
-            AddString(loginBox, e.login);
-            AddString(passwordBox, e.password);
+            SendMessageW(box, LB_INITSTORAGE, WPARAM(entries.size()), LPARAM(chars * sizeof(wchar_t)));
+        for (std::wstring& text : columns[b]) {
+            SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            WipeWide(text);
         }
-    }
-    for (int id : kBoxes) {
-        HWND box = GetDlgItem(dialog, id);
-        SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+        SendMessageW(box, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(box, nullptr, TRUE);
     }
 }

@@ -20,6 +20,7 @@ const char kPlaceholderEntry[] = "Modify this first item";
 const char kPasswordNotice[] =
     "is a Pelmar encrypted file.\r\nYou will need to enter its password to open it.";
 const char kEncryptedNotReplaced[] = "is a Pelmar encrypted file. Choose another name for the new list.";
+const char kCantSave[] = "Can't save List Box data!";
 const char kNoMemory[] = "Can't get memory!\nCan't fill List Box!";
 constexpr size_t kMaxListPath = 32767; // the longest path Windows knows
 
@@ -96,12 +97,19 @@ bool FileExists(const std::string& path) {
 }
 } // namespace
 
-template <typename Command> static bool Commit(ListFileState& state, Command command) {
-    ListFileState next = state;
-    if (!command(next))
-        return false;
-    state = next;
-    return true;
+// Runs a command on a copy of the state and commits the copy only when the command succeeded. Running out
+// of memory anywhere in it (a large or crafted file) is reported like any failure and changes nothing.
+template <typename Command> bool ListFiles::Commit(const char* noMemory, Command command) {
+    try {
+        ListFileState next = m_state;
+        if (!command(next))
+            return false;
+        m_state.Swap(next);
+        return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    return Refuse(noMemory);
 }
 
 void ListFiles::LoadStartupList() {
@@ -119,7 +127,7 @@ void ListFiles::LoadStartupList() {
 }
 
 bool ListFiles::Load(const std::string& name, ListKind kind) {
-    return Commit(m_state, [&](ListFileState& s) {
+    return Commit(kNoMemory, [&](ListFileState& s) {
         s.kind = kind;
         return LoadInto(s, name);
     });
@@ -130,20 +138,14 @@ bool ListFiles::LoadInto(ListFileState& s, const std::string& name) {
     WriteSetting(TextSetting::LastDir, FolderPart(path));
     s.kind = KindForLoad(path, s.kind, LoginFilePath());
     std::vector<ListEntry> entries;
-    try {
-        if (!ReadEntries(s, path, entries))
-            return false;
-    } catch (const std::bad_alloc&) {
-        return Refuse(kNoMemory);
-    } catch (const std::length_error&) {
-        return Refuse(kNoMemory);
-    }
-    // Only a complete list replaces the one on screen.
+    if (!ReadEntries(s, path, entries))
+        return false;
+    WriteSetting(TextSetting::List, path);
+    // Only a complete list replaces the one on screen; filling the boxes no longer fails.
     m_window.FillItems(entries, s.kind);
     WipeEntries(entries);
     s.file = path;
     s.unloadedFile.clear();
-    WriteSetting(TextSetting::List, path);
     return true;
 }
 
@@ -199,7 +201,7 @@ bool ListFiles::CheckPassword(ListFileState& s, const std::string& path, const s
 }
 
 bool ListFiles::Save(SaveMode mode) {
-    return Commit(m_state, [&](ListFileState& s) { return SaveFrom(s, mode); });
+    return Commit(kCantSave, [&](ListFileState& s) { return SaveFrom(s, mode); });
 }
 
 bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
@@ -224,17 +226,12 @@ bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
 }
 
 bool ListFiles::WriteList(ListFileState& s, const std::string& file, const std::vector<ListEntry>& entries) {
-    EncodedText encoded;
-    try {
-        encoded = ListFileBytes(s, file, entries);
-    } catch (const std::bad_alloc&) {
-        return Refuse("Can't save List Box data!");
-    }
+    EncodedText encoded = ListFileBytes(s, file, entries);
     // Temporary file, flush, then replace: a failed save leaves the old file as it was.
     bool written = WriteWholeFileSafely(file.c_str(), encoded.bytes.data(), encoded.bytes.size());
     WipeString(encoded.bytes); // a login or encrypted list's bytes hold passwords
     if (!written)
-        return Refuse("Can't save List Box data!");
+        return Refuse(kCantSave);
     s.encoding = encoded.encoding; // an ANSI file that needed more is UTF-8 now
     return true;
 }
@@ -266,7 +263,7 @@ bool ListFiles::AskNewPassword(ListFileState& s) {
 }
 
 void ListFiles::New() {
-    Commit(m_state, [&](ListFileState& s) {
+    Commit(kNoMemory, [&](ListFileState& s) {
         std::string file = "NewList.txt";
         if (!m_window.ChooseListFile("Open a new Listbox File", FileChoice::SaveList, file))
             return false;
@@ -276,14 +273,16 @@ void ListFiles::New() {
             return NewEncryptedList(s, file);
         if (HoldsEncryptedList(file))
             return Refuse((file + "\r\n" + kEncryptedNotReplaced).c_str());
+        // Through the safe write, so a file that can't be written keeps what it held.
+        if (!WriteWholeFileSafely(file.c_str(), kPlaceholderEntry, sizeof kPlaceholderEntry - 1))
+            return Refuse(kCantSave);
         s.kind = kPlainList;
-        s.encoding = TextEncoding::Ansi;
-        return WriteList(s, file, {ListEntry{kPlaceholderEntry, "", ""}}) && LoadInto(s, file);
+        return LoadInto(s, file);
     });
 }
 
 void ListFiles::Open() {
-    Commit(m_state, [&](ListFileState& s) {
+    Commit(kNoMemory, [&](ListFileState& s) {
         std::string file;
         if (!m_window.ChooseListFile("Open a Listbox File", FileChoice::OpenList, file))
             return false;
@@ -306,7 +305,7 @@ void ListFiles::SaveAs() {
 }
 
 void ListFiles::EncryptedNew() {
-    Commit(m_state, [&](ListFileState& s) {
+    Commit(kNoMemory, [&](ListFileState& s) {
         std::string file = "NewList.ple";
         return m_window.ChooseListFile("Open a new Listbox File", FileChoice::SaveEncrypted, file) &&
                NewEncryptedList(s, file);
@@ -322,7 +321,7 @@ bool ListFiles::NewEncryptedList(ListFileState& s, const std::string& file) {
 }
 
 void ListFiles::EncryptedOpen() {
-    Commit(m_state, [&](ListFileState& s) {
+    Commit(kNoMemory, [&](ListFileState& s) {
         std::string file;
         if (!m_window.ChooseListFile("Open an encrypted Listbox File", FileChoice::OpenEncrypted, file))
             return false;

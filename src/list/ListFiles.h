@@ -2,6 +2,7 @@
 // and an encrypted list's password, and every command that loads or saves them.
 #pragma once
 #include <string>
+#include <utility>
 
 #include "common/Wipe.h"
 #include "list/ListFileRules.h"
@@ -29,6 +30,13 @@ struct ListFileState {
         return *this;
     }
     ~ListFileState() { WipeString(password); }
+    void Swap(ListFileState& other) noexcept {
+        std::swap(kind, other.kind);
+        file.swap(other.file);
+        unloadedFile.swap(other.unloadedFile);
+        password.swap(other.password);
+        std::swap(encoding, other.encoding);
+    }
 };
 
 // Each command works on a copy of the state and commits it only when it succeeded: a failed, cancelled
@@ -58,6 +66,7 @@ class ListFiles {
     void SetState(const ListFileState& state) { m_state = state; }
 
   private:
+    template <typename Command> bool Commit(const char* noMemory, Command command);
     bool LoadInto(ListFileState& s, const std::string& name);
     bool ReadEntries(ListFileState& s, const std::string& path, std::vector<ListEntry>& entries);
     bool Refuse(const char* message);

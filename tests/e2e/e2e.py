@@ -103,7 +103,7 @@ class Session:
         exe = os.path.join(self.dir, "Pelmar.exe")
         shutil.copy(os.path.join(BUILD, "Pelmar.exe"), exe)
         if logins is not None:
-            list_file = os.path.join(self.dir, "logins.plr")
+            list_file = os.path.join(self.dir, "Pelmar.plr")
             data = b"".join(site.encode("cp1252") + b"\r\n" + shifted(login) + b"\r\n" + shifted(pw) + b"\r\n"
                             for site, login, pw in logins)
         else:

@@ -90,7 +90,7 @@ TEST(Copy, TakesTheFirst128Of150Selected) {
 TEST(Copy, LoginListCopiesSiteLabelsOnly) {
     // Logins and passwords are stored with every byte less 10: "W" is 'a'.
     std::string file = "bank\r\nWW\r\nXX\r\nmail\r\nYY\r\nZZ\r\n";
-    EXPECT_EQ(CopyFrom("logins.plr", file, 1, {0, 1}), "bank\r\nmail");
+    EXPECT_EQ(CopyFrom("Pelmar.plr", file, 1, {0, 1}), "bank\r\nmail");
 }
 
 TEST(Copy, NothingSelectedLeavesTheClipboardAlone) {

@@ -47,9 +47,9 @@ TEST(Drag, PressInTheDragAreaCapturesAndChoosesTheField) {
     } cases[] = {
         {"list.txt", "a\r\n", {12, 3}, 0, true},
         {"list.txt", "a\r\n", {20, 200}, 0, false},
-        {"logins.plr", "site\r\nlogin\r\npw\r\n", {12, 3}, 1, true},
-        {"logins.plr", "site\r\nlogin\r\npw\r\n", {12, 20}, 1, false},
-        {"logins.plr", "site\r\nlogin\r\npw\r\n", {12, 300}, 2, false},
+        {"Pelmar.plr", "site\r\nlogin\r\npw\r\n", {12, 3}, 1, true},
+        {"Pelmar.plr", "site\r\nlogin\r\npw\r\n", {12, 20}, 1, false},
+        {"Pelmar.plr", "site\r\nlogin\r\npw\r\n", {12, 300}, 2, false},
     };
     for (const auto& c : cases) {
         WithDialog(c.listText, c.listName, [&](CListDlg& dlg) {

@@ -111,7 +111,7 @@ TEST(EncryptedNew, WritesAContainerThatOpensWithoutAPromptAndAfterARename) {
 
 TEST(EncryptedNew, CancellingThePasswordLeavesNoFileAndNoChange) {
     TempDir dir;
-    std::string ini = StartOn(dir, "start.plr", "site\r\nW\r\nW\r\n");
+    std::string ini = StartOn(dir, "Pelmar.plr", "site\r\nW\r\nW\r\n");
     std::string file = dir.File("new.ple");
     RunMainDialog(ini, [&](CListDlg& dlg) {
         ChooseFile("Open a new Listbox File", file);
@@ -121,7 +121,7 @@ TEST(EncryptedNew, CancellingThePasswordLeavesNoFileAndNoChange) {
         EXPECT_EQ(dlg.Files().Kind(), kLoginList);
     });
     EXPECT_FALSE(FileExists(file));
-    EXPECT_EQ(ReadIni(ini, "list"), dir.File("start.plr"));
+    EXPECT_EQ(ReadIni(ini, "list"), dir.File("Pelmar.plr"));
 }
 
 TEST(EncryptedSave, SaveAsToAPleNameAsksForANewPassword) {

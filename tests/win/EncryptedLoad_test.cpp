@@ -33,7 +33,7 @@ struct Opened {
 // Starts on a login list holding "site", then runs Encrypted Open on file through the real dialogs.
 // typed: what to type when the password dialog comes (nullptr: press Cancel).
 Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed) {
-    std::string ini = dir.File("Pelmar.ini"), start = dir.File("start.plr");
+    std::string ini = dir.File("Pelmar.ini"), start = dir.File("Pelmar.plr");
     WriteFileBytes(start, "site\r\nW\r\nW\r\n");
     WritePrivateProfileStringA("pelmar", "list", start.c_str(), ini.c_str());
     Opened out;
@@ -91,7 +91,7 @@ TEST(EncryptedLoad, PasswordPromptDecidesWhetherTheFileOpens) {
         EXPECT_EQ(out.entries, c.opens ? Items({"alpha", "beta"}) : Items({"site"}));
         EXPECT_EQ(out.kind, c.opens ? kEncryptedList : kLoginList);
         EXPECT_EQ(out.password, c.passwordAfter);
-        EXPECT_EQ(ReadIni(dir.File("Pelmar.ini"), "list"), c.opens ? file : dir.File("start.plr"));
+        EXPECT_EQ(ReadIni(dir.File("Pelmar.ini"), "list"), c.opens ? file : dir.File("Pelmar.plr"));
     }
 }
 

@@ -40,7 +40,7 @@ TEST(FileCommands, OpenLoadsEachKindOfList) {
         Items entries, logins;
     } cases[] = {
         {"", "plain.txt", "one\r\ntwo\r\n", kPlainList, {"one", "two"}, {}},
-        {TestProgramFolder(), "Pelmar.plr", "site\r\n\x57\r\n\x57\r\n", kLoginList, {"site"}, {"a"}},
+        {"", "PELMAR.plr", "site\r\n\x57\r\n\x57\r\n", kLoginList, {"site"}, {"a"}},
         {"", "secret.ple", "not a container", kLoginList, {"login site"}, {"login name"}},
     };
     for (const auto& c : cases) {

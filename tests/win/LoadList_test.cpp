@@ -62,7 +62,7 @@ TEST(LoadList, FillsTheEntryListBoxByTheLineRule) {
 
 TEST(LoadList, KeepsTheLoginListBoxesAligned) {
     TempDir dir;
-    std::string start = dir.File("start.txt"), file = dir.File("logins.plr");
+    std::string start = dir.File("start.txt"), file = dir.File("Pelmar.plr");
     WriteFileBytes(start, "old\r\n");
     WriteFileBytes(file, "bank\r\n\x57\x57\r\n\xF8\r\nmail");
     Loaded out = LoadInDialog(dir, start, file, kLoginList);
@@ -88,19 +88,18 @@ TEST(LoadList, MissingFileIsReportedAndTheListStays) {
 }
 
 TEST(LoadList, ProgramLoginFileNameMakesALoginList) {
-    // Pelmar.plr in the program's folder, in any letter case, is read as a login list.
-    std::string file = TestProgramFolder() + "PELMAR.plr";
-    WriteFileBytes(file, "site\r\n\x57\r\n\x57\r\n");
+    // The login file (beside the settings file), in any letter case, is read as a login list.
     TempDir dir;
+    std::string file = dir.File("PELMAR.plr");
+    WriteFileBytes(file, "site\r\n\x57\r\n\x57\r\n");
     std::string start = dir.File("start.txt");
     WriteFileBytes(start, "x\r\n");
     Loaded out = LoadInDialog(dir, start, file, kPlainList);
-    DeleteFileA(file.c_str());
     EXPECT_EQ(out.kind, kLoginList);
     EXPECT_EQ(out.logins, (Items{"a"}));
 }
 
-TEST(LoadList, StartupLoadsTheListSettingAndFailureIsRemembered) {
+TEST(LoadList, StartupLoadsTheListSettingAndAMissingFileIsNotGuarded) {
     TempDir dir;
     std::string ini = dir.File("Pelmar.ini");
     std::string missing = dir.File("gone.txt");
@@ -112,7 +111,8 @@ TEST(LoadList, StartupLoadsTheListSettingAndFailureIsRemembered) {
     });
     RunMainDialog(ini, [&](CListDlg& dlg) {
         EXPECT_TRUE(ListBoxItems(dlg.GetDlgItem(IDC_LIST)).empty());
-        EXPECT_EQ(dlg.Files().State().unloadedFile, missing);
+        EXPECT_EQ(dlg.Files().State().file, missing);
+        EXPECT_EQ(dlg.Files().State().unloadedFile, "") << "a file that is not there holds nothing to keep";
     });
     EXPECT_EQ(message, "Can't open List Box file!");
 }

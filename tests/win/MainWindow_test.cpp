@@ -103,7 +103,7 @@ TEST(MainWindow, FirstStartWithoutSettingsFile) {
 
 TEST(MainWindow, LoginListIsKnownByItsNameIgnoringCase) {
     TempDir dir;
-    std::string list = dir.File("logins.PlR");
+    std::string list = dir.File("PELMAR.pLr"); // the login file beside the settings file
     WriteFileBytes(list, "bank\r\n\x57\x57\r\n\x58\r\n");
     std::string ini = dir.File("Pelmar.ini");
     WritePrivateProfileStringA("pelmar", "list", list.c_str(), ini.c_str());
@@ -117,24 +117,26 @@ TEST(MainWindow, LoginListIsKnownByItsNameIgnoringCase) {
     EXPECT_EQ(logins, std::vector<std::string>{"aa"});
 }
 
-TEST(MainWindow, OverlongListPathIsCutToTheBufferSize) {
+TEST(MainWindow, ALongListPathIsTakenWhole) {
     TempDir dir;
     std::string ini = dir.File("Pelmar.ini");
-    std::string longPath = dir.Path() + "\\" + std::string(300, 'a') + ".txt";
+    std::string longPath = dir.Path() + "\\" + std::string(400, 'a') + ".txt";
     WritePrivateProfileStringA("pelmar", "list", longPath.c_str(), ini.c_str());
     std::string message;
     WhenDialogAppears("Pelmar", [&](HWND box) {
         message = MessageBoxText(box);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
-    std::string unloaded;
+    std::string unloaded, file;
     std::vector<std::string> entries{"<not run>"};
     RunMainDialog(ini, [&](CListDlg& dlg) {
         unloaded = dlg.Files().State().unloadedFile;
+        file = dlg.Files().State().file;
         entries = ListBoxItems(dlg.GetDlgItem(IDC_LIST));
     });
     EXPECT_EQ(message, "Can't open List Box file!");
-    EXPECT_EQ(unloaded, longPath.substr(0, 255));
+    EXPECT_EQ(file, longPath) << "no longer cut at 255 characters";
+    EXPECT_EQ(unloaded, "") << "no file of that name exists";
     EXPECT_TRUE(entries.empty());
     EXPECT_EQ(ReadIni(ini, "list"), longPath) << "a failed load leaves the setting alone";
 }

@@ -185,7 +185,7 @@ TEST(Reorder, DoubleClickOffersTheMenuForPlainAndEncryptedListsOnly) {
 
 TEST(Reorder, LoginListIsNotReordered) {
     std::string file = "bank\r\nWW\r\nXX\r\nmail\r\nYY\r\nZZ\r\n";
-    Outcome out = Reorder("logins.plr", file, {1}, kDoubleClick, "");
+    Outcome out = Reorder("Pelmar.plr", file, {1}, kDoubleClick, "");
     EXPECT_EQ(out.menus, 0);
     EXPECT_EQ(out.items, (Items{"bank", "mail"}));
 }

@@ -139,7 +139,7 @@ TEST(Notepad, StartsNotepadOnAPlainTextListOnly) {
     } cases[] = {
         {"list.txt", kPlainList, true},          {"LIST.TXT", kPlainList, true},
         {"my lists\\a b.txt", kPlainList, true}, {"plain.dat", kPlainList, false},
-        {"logins.plr", kLoginList, false},       {"list.txt", kEncryptedList, false},
+        {"Pelmar.plr", kLoginList, false},       {"list.txt", kEncryptedList, false},
     };
     for (const auto& c : cases) {
         TempDir dir;

@@ -46,8 +46,13 @@ struct FindState {
     HWND found;
 };
 
+CListDlg* g_harnessDialog = nullptr;
+
+// Actions are for the dialogs that commands open, never the main dialog itself (also titled "Pelmar").
 BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
     auto* state = reinterpret_cast<FindState*>(lParam);
+    if (g_harnessDialog && hwnd == g_harnessDialog->m_hWnd)
+        return TRUE;
     char cls[64] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
     if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd))
@@ -76,7 +81,6 @@ VOID CALLBACK DialogActionTick(HWND, UINT, UINT_PTR, DWORD) {
     next.action(state.found);
 }
 
-CListDlg* g_harnessDialog = nullptr;
 std::function<void(CListDlg&)> g_body;
 
 // Waits until the dialog's set-up has returned: while a box that set-up shows is open, the dialog is
