@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/MainLayout.h"
 #include "app/Tray.h"
 #include "app/WindowDpi.h"
 #include "deliver/Delivery.h"
@@ -65,7 +66,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     TrayIcon m_tray;
     HICON m_bigIcon = nullptr;
     DragPictures m_pictures;
-    int m_dpi = 96;
+    int m_dpi = kBaseDpi;
     HACCEL m_accelerators = nullptr;
     WindowModes m_modes;
 };

@@ -33,5 +33,6 @@ MainLayout LayOutMainWindow(int w, int h, int dpi) {
 
 Placement FixedModePlacement(int windowMode, int dpi) {
     Placement p = windowMode == 1 ? Placement{400, 60, 192, 369} : Placement{57, 50, 526, 162};
-    return {ScaleForDpi(p.x, dpi), ScaleForDpi(p.y, dpi), ScaleForDpi(p.width, dpi), ScaleForDpi(p.height, dpi)};
+    return {ScaleForDpi(p.x, dpi), ScaleForDpi(p.y, dpi), ScaleForDpi(p.width, dpi),
+            ScaleForDpi(p.height, dpi)};
 }

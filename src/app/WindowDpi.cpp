@@ -9,8 +9,7 @@
 
 namespace {
 // Functions that Windows 7 lacks are looked up when needed; nullptr where there is none.
-template <typename Function>
-Function User32Function(const char* name) {
+template <typename Function> Function User32Function(const char* name) {
     FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), name);
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
 }
@@ -43,8 +42,9 @@ void ShowBitmap(HWND dialog, int id, HBITMAP bitmap) {
 
 int WindowDpi(HWND window) {
     static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    if (getDpiForWindow && getDpiForWindow(window))
-        return int(getDpiForWindow(window));
+    const UINT own = getDpiForWindow ? getDpiForWindow(window) : 0;
+    if (own)
+        return int(own);
     HDC screen = GetDC(nullptr);
     int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     if (screen)
@@ -72,6 +72,7 @@ DragPictures::~DragPictures() {
 void DragPictures::Show(HWND dialog, int pictureScale, int stripWidth) {
     const ScaledPictures& pictures = PicturesFor(pictureScale);
     const int cursorSize = 2 * HandlePictureSize(pictures.scale);
+    // The pictures shown so far go once the new ones are in place.
     DragPictures previous;
     std::swap(previous.m_handle, m_handle);
     std::swap(previous.m_strip, m_strip);
