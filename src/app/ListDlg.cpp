@@ -3,8 +3,10 @@
 
 #include <algorithm>
 
+#include "app/MainLayout.h"
 #include "app/OptionsDlg.h"
 #include "app/SmallCommands.h"
+#include "app/WindowDpi.h"
 #include "crypt/PasswordDlg.h"
 #include "deliver/Copy.h"
 #include "framework/WideText.h"
@@ -17,20 +19,15 @@
 #include "settings/Settings.h"
 
 namespace {
-struct Placement {
-    int x, y, width, height;
-};
-
-Placement PlacementForMode(int windowMode) {
+// The saved rectangle is in the screen's own pixels: only the fixed places scale with the DPI.
+Placement PlacementForMode(int windowMode, int dpi) {
     if (windowMode == 3) {
         // Hand-edited values may be anything: clamped, right and bottom can't overflow.
         WindowBox box = ClampWindowBox({ReadSetting(IntSetting::Left), ReadSetting(IntSetting::Top),
                                         ReadSetting(IntSetting::Width), ReadSetting(IntSetting::Height)});
         return {box.x, box.y, box.width, box.height};
     }
-    if (windowMode == 1)
-        return {400, 60, 192, 369};
-    return {57, 50, 526, 162};
+    return FixedModePlacement(windowMode, dpi);
 }
 
 // A saved rectangle that no monitor shows would put the window where nobody can reach it:
@@ -73,6 +70,10 @@ void SaveWindowPosition(HWND window) {
 HINSTANCE Instance() {
     return AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleA(nullptr);
 }
+
+void MoveControl(HWND dialog, int id, const IntRect& r) {
+    MoveWindow(GetDlgItem(dialog, id), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
 } // namespace
 
 CListDlg::CListDlg() : CDialog(IDD_PELMAR_DIALOG) {
@@ -84,7 +85,9 @@ BOOL CListDlg::OnInitDialog() {
     AddAboutToSystemMenu(m_hWnd);
     m_tray.SetUpIcons(m_hWnd, m_bigIcon);
     m_files.LoadStartupList();
-    m_delivery.SetDragCursor(LoadCursorA(Instance(), MAKEINTRESOURCEA(IDC_DRAG_CURSOR)));
+    m_dpi = WindowDpi(m_hWnd);
+    KeepDialogLayoutOnDpiChange(m_hWnd);
+    ShowDragPictures();
     m_delivery.SetModes(ReadSetting(IntSetting::Clip), ReadSetting(IntSetting::Cr));
     m_modes.startMode = ReadSetting(IntSetting::Tray);
     if (m_modes.startMode > 0)
@@ -95,7 +98,7 @@ BOOL CListDlg::OnInitDialog() {
 
 void CListDlg::PlaceWindow() {
     m_modes.windowMode = ReadSetting(IntSetting::WinMode);
-    Placement p = PlacementForMode(m_modes.windowMode);
+    Placement p = PlacementForMode(m_modes.windowMode, m_dpi);
     if (m_modes.windowMode == 3)
         p = KeepOnScreen(p);
     SetWindowPos(m_hWnd, HWND_TOPMOST, p.x, p.y, p.width, p.height, SWP_SHOWWINDOW);
@@ -119,6 +122,8 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     case WM_TIMER: OnTimer(wParam); return false;
     case WM_SIZE: OnSize(UINT(wParam)); return wParam == SIZE_MINIMIZED;
     case WM_SYSCOMMAND: return OnSysCommand(wParam);
+    // Not handled: the dialog manager still scales the fonts.
+    case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return false;
     case kTrayCallbackMessage: result = m_tray.OnNotify(m_hWnd, lParam); return true;
     default: break;
     }
@@ -181,11 +186,28 @@ void CListDlg::OnTimer(UINT_PTR id) {
 void CListDlg::LayOutControls() {
     RECT client;
     GetClientRect(m_hWnd, &client);
-    int w = client.right - client.left, h = client.bottom - client.top;
-    MoveWindow(GetDlgItem(IDC_LIST), 28, 0, w - 38, h - 10, TRUE);
-    MoveWindow(GetDlgItem(IDC_DRAG_HANDLE), 10, 0, 16, 16, TRUE);
-    MoveWindow(GetDlgItem(IDC_DRAG_STRIP), 10, 16, 16, h - 26, TRUE);
-    m_delivery.SetDragArea({10, 0, 26, h - 10});
+    MainLayout layout = LayOutMainWindow(client.right - client.left, client.bottom - client.top, m_dpi);
+    MoveControl(m_hWnd, IDC_LIST, layout.list);
+    MoveControl(m_hWnd, IDC_DRAG_HANDLE, layout.handle);
+    MoveControl(m_hWnd, IDC_DRAG_STRIP, layout.strip);
+    const IntRect& area = layout.dragArea;
+    m_delivery.SetDragArea({area.left, area.top, area.right, area.bottom}, layout.grab);
+}
+
+// Setting a picture resizes its static: a layout must follow.
+void CListDlg::ShowDragPictures() {
+    MainLayout layout = LayOutMainWindow(0, 0, m_dpi);
+    m_pictures.Show(m_hWnd, layout.pictureScale, layout.strip.right - layout.strip.left);
+    m_delivery.SetDragCursor(m_pictures.Cursor());
+}
+
+// The window moved to a monitor of another scale, or the scale changed: take the suggested place.
+void CListDlg::OnDpiChanged(int dpi, const RECT& suggested) {
+    m_dpi = dpi;
+    ShowDragPictures();
+    SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOutControls();
 }
 
 bool CListDlg::OnSysCommand(WPARAM command) {

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/MainLayout.h"
 #include "app/Tray.h"
+#include "app/WindowDpi.h"
 #include "deliver/Delivery.h"
 #include "framework/Wnd.h"
 #include "list/ListFiles.h"
@@ -51,6 +53,8 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
   private:
     void PlaceWindow();
     void LayOutControls();
+    void ShowDragPictures();
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void OnSize(UINT type);
     void OnTimer(UINT_PTR id);
     bool OnSysCommand(WPARAM command);
@@ -61,6 +65,8 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     Delivery m_delivery{*this};
     TrayIcon m_tray;
     HICON m_bigIcon = nullptr;
+    DragPictures m_pictures;
+    int m_dpi = kBaseDpi;
     HACCEL m_accelerators = nullptr;
     WindowModes m_modes;
 };

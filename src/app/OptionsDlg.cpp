@@ -1,7 +1,9 @@
 // The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons.
 #include "app/OptionsDlg.h"
 
+#include "app/MainLayout.h"
 #include "app/OptionsRules.h"
+#include "app/WindowDpi.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 #include "resource.h"
@@ -84,8 +86,12 @@ void ApplyWindowMode(HWND window, int windowMode) {
         WriteSetting(IntSetting::Top, rect.top);
         WriteSetting(IntSetting::Height, rect.bottom - rect.top);
         break;
-    case 1: MoveWindow(window, 400, 60, 192, 369, TRUE); break;
-    case 2: MoveWindow(window, 57, 50, 526, 162, TRUE); break;
+    case 1:
+    case 2: {
+        Placement p = FixedModePlacement(windowMode, WindowDpi(window));
+        MoveWindow(window, p.x, p.y, p.width, p.height, TRUE);
+        break;
+    }
     default: break;
     }
 }

@@ -1,6 +1,8 @@
 // Tray hiding and restore: the window never minimises, it hides behind an icon in the notification area.
 #include "app/Tray.h"
 
+#include <commctrl.h>
+
 #include "framework/WinApp.h"
 #include "resource.h"
 
@@ -13,8 +15,9 @@ void TrayIcon::SetUpIcons(HWND window, HICON bigIcon) {
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     if (m_smallIcon)
         DestroyIcon(m_smallIcon);
-    m_smallIcon = static_cast<HICON>(LoadImageA(AfxGetApp()->m_hInstance, MAKEINTRESOURCEA(IDI_PELMAR),
-                                                IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    // The small-icon size of the system's DPI, drawn for it rather than stretched: the tray shows it too.
+    m_smallIcon = nullptr;
+    LoadIconMetric(AfxGetApp()->m_hInstance, MAKEINTRESOURCEW(IDI_PELMAR), LIM_SMALL, &m_smallIcon);
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
 }
 

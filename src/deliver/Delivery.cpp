@@ -32,7 +32,7 @@ void Delivery::OnButtonDown(POINT p, bool loginList) {
     m_drop.fieldSelector = FieldForPress(ToIntRect(m_dragArea), p.x, p.y, loginList);
     POINT cursor;
     GetCursorPos(&cursor);
-    Offset shift = PointerShiftForPress(p.x, p.y);
+    Offset shift = PointerShiftForPress(p.x, p.y, m_grab);
     m_savedCursor = SetCursor(m_dragCursor);
     // Warp only when the pointer is not there yet: under Wine a warp while the button is held ends X's
     // implicit grab, and the release over another program would never reach us.

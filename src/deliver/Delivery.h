@@ -32,8 +32,12 @@ class Delivery {
     Delivery& operator=(const Delivery&) = delete;
 
     void SetDragCursor(HCURSOR cursor) { m_dragCursor = cursor; }
-    // The handle and the strip, in client coordinates; set by every layout.
-    void SetDragArea(const RECT& area) { m_dragArea = area; }
+    // The handle and the strip, in client coordinates, and where a press on the handle puts the pointer;
+    // set by every layout.
+    void SetDragArea(const RECT& area, const HandleGrab& grab = HandleGrab()) {
+        m_dragArea = area;
+        m_grab = grab;
+    }
     const RECT& DragArea() const { return m_dragArea; }
     void SetModes(int sendMode, int separatorMode);
     int SendMode() const { return m_job.sendMode; }
@@ -57,6 +61,7 @@ class Delivery {
     DropHandOver m_drop;
     DeliveryJob m_job;
     RECT m_dragArea = {0, 0, 0, 0};
+    HandleGrab m_grab;
     bool m_dragging = false;
     bool m_loginList = false;
     HCURSOR m_dragCursor = nullptr;

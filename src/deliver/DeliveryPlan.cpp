@@ -15,9 +15,9 @@ int FieldForPress(const IntRect& dragArea, int x, int y, bool loginList) {
     return Contains(upper, x, y) ? kLoginField : kPasswordField;
 }
 
-Offset PointerShiftForPress(int x, int y) {
-    if (y < 16)
-        return {17 - x, 7 - y};
+Offset PointerShiftForPress(int x, int y, const HandleGrab& grab) {
+    if (y < grab.rowBottom)
+        return {grab.x - x, grab.y - y};
     return {0, 0};
 }
 

@@ -48,9 +48,14 @@ int FieldForPress(const IntRect& dragArea, int x, int y, bool loginList);
 struct Offset {
     int dx, dy;
 };
-// A press on the handle row moves the pointer to client (17, 7), where the drag cursor's picture covers the
-// handle; a press on the strip leaves it.
-Offset PointerShiftForPress(int x, int y);
+// The handle's row (client y below rowBottom) and the client point a press there moves the pointer to, where
+// the drag cursor's picture covers the handle; these are the values at 96 DPI.
+struct HandleGrab {
+    int rowBottom = 16;
+    int x = 17, y = 7;
+};
+// A press on the handle row moves the pointer to the grab point; a press on the strip leaves it.
+Offset PointerShiftForPress(int x, int y, const HandleGrab& grab = HandleGrab());
 
 // -1 for ordinary text; for "|" followed by a digit, the number the leading digits form, bounded.
 int ArrowCount(const std::string& text);

@@ -26,11 +26,7 @@ bool IsTopmost(HWND hwnd) {
 
 // A settings file naming an existing list, plus the given lines of section "pelmar".
 std::string WriteSettings(TempDir& dir, const std::string& lines) {
-    std::string list = dir.File("list.txt");
-    WriteFileBytes(list, "one\r\ntwo\r\n");
-    std::string ini = dir.File("Pelmar.ini");
-    WriteFileBytes(ini, "[pelmar]\r\nlist=" + list + "\r\n" + lines);
-    return ini;
+    return WriteSettingsWithList(dir, "one\r\ntwo\r\n", lines);
 }
 
 RECT WorkArea() {

@@ -26,11 +26,7 @@ LRESULT TrayCallback(HWND dlg, UINT mouseMessage) {
 }
 
 std::string WriteSettings(TempDir& dir, const std::string& lines) {
-    std::string list = dir.File("list.txt");
-    WriteFileBytes(list, "one\r\n");
-    std::string ini = dir.File("Pelmar.ini");
-    WriteFileBytes(ini, "[pelmar]\r\nlist=" + list + "\r\n" + lines);
-    return ini;
+    return WriteSettingsWithList(dir, "one\r\n", lines);
 }
 
 const char kPlaced[] = "left=300\r\ntop=100\r\nwidth=200\r\nheight=300\r\n";

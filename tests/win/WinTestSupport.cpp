@@ -149,6 +149,14 @@ std::string ReadIni(const std::string& iniPath, const char* key) {
     return value;
 }
 
+std::string WriteSettingsWithList(const TempDir& dir, const std::string& listText, const std::string& lines) {
+    std::string list = dir.File("list.txt");
+    WriteFileBytes(list, listText);
+    std::string ini = dir.File("Pelmar.ini");
+    WriteFileBytes(ini, "[pelmar]\r\nlist=" + list + "\r\n" + lines);
+    return ini;
+}
+
 void RunMainDialog(const std::string& iniPath, const std::function<void(CListDlg&)>& body) {
     SetSettingsPath(iniPath);
     CListDlg dlg;

@@ -26,6 +26,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 std::string ReadIni(const std::string& iniPath, const char* key); // "<absent>" when missing
+// A settings file in dir naming its list.txt, which holds listText, plus the given lines of section "pelmar";
+// its path.
+std::string WriteSettingsWithList(const TempDir& dir, const std::string& listText, const std::string& lines);
 
 // Runs the real main dialog modally with the given settings file; body runs inside its message loop once
 // the dialog is up, and the dialog ends when body returns (unless body ended it already).
