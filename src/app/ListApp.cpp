@@ -1,20 +1,17 @@
 // Start-up, single instance and shutdown.
 #include "app/ListApp.h"
 
-#include <cstdio>
 
+#include "common/Text.h"
 #include "resource.h"
 #include "settings/Settings.h"
 
 std::string FormatInstanceName(const std::string& appName, HINSTANCE instance, HCURSOR cursor, HICON icon) {
-    char tail[96];
-    auto hex = [](const void* p) { return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(p)); };
-    if (!cursor && !icon)
-        std::snprintf(tail, sizeof tail, ":%llx:%x", hex(instance), unsigned(CS_DBLCLKS));
-    else
-        std::snprintf(tail, sizeof tail, ":%llx:%x:%llx:%x", hex(instance), unsigned(CS_DBLCLKS), hex(cursor),
-                      0u);
-    return appName + tail;
+    auto hex = [](const void* p) { return HexText(reinterpret_cast<UINT_PTR>(p)); };
+    std::string name = appName + ":" + hex(instance) + ":" + HexText(CS_DBLCLKS);
+    if (cursor || icon)
+        name += ":" + hex(cursor) + ":0";
+    return name;
 }
 
 CSingleInstanceApp::~CSingleInstanceApp() {

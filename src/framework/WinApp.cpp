@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "common/Paths.h"
+#include "common/Text.h"
 #include "framework/File.h"
 #include "framework/WideText.h"
 
@@ -104,7 +105,7 @@ std::string CWinApp::GetProfileString(const char* section, const char* key, cons
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* key, int value) const {
-    return WriteProfileString(section, key, std::to_string(value).c_str());
+    return WriteProfileString(section, key, DecimalText(value).c_str());
 }
 
 BOOL CWinApp::WriteProfileString(const char* section, const char* key, const char* value) const {
