@@ -44,10 +44,17 @@ done
 
 echo "== Windows tests under Wine"
 source scripts/wine-env.sh
-trap wine_env_stop EXIT
+# A small file system that a test fills up, to see a save fail on a full disk (needs root; skipped without).
+full_disk="$root/build/full-disk"
+full_disk_stop() { mountpoint -q "$full_disk" && umount "$full_disk"; }
+mkdir -p "$full_disk"
+full_disk_stop 2>/dev/null
+if mount -t tmpfs -o size=256k tmpfs "$full_disk" 2>/dev/null; then export PELMAR_FULL_DISK="$full_disk"; fi
+trap 'wine_env_stop; full_disk_stop' EXIT
 wine_env_start "$root/build/wine" || fail "could not start Xvfb and Wine"
 ctest --test-dir build/win64 --output-on-failure --timeout 300 || status=1
 wine_env_stop
+full_disk_stop
 trap - EXIT
 
 if [[ $status -eq 0 ]]; then echo "test.sh: all tests passed"; else echo "test.sh: FAILED"; fi

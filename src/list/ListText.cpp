@@ -1,6 +1,8 @@
 // The list file formats: the line rule, login field shift, and the text built for saving.
 #include "list/ListText.h"
 
+#include "common/Wipe.h"
+
 #include <cstring>
 
 namespace {
@@ -23,8 +25,25 @@ std::string TakeLine(const char* data, size_t size, size_t& pos) {
 }
 
 void AppendField(std::string& out, const std::string& field) {
-    out += field.empty() ? std::string(" ") : field;
+    if (field.empty())
+        out += ' ';
+    else
+        out += field; // appended in place: a temporary copy of a password would be freed unwiped
     out += "\r\n";
+}
+
+// Replaces a field, wiping what it held (fields are passwords too).
+void ReplaceField(std::string& field, std::string value) {
+    WipeString(field);
+    field.swap(value);
+}
+
+void WipeFields(std::vector<ListEntry>& entries) {
+    for (ListEntry& e : entries) {
+        WipeString(e.text);
+        WipeString(e.login);
+        WipeString(e.password);
+    }
 }
 
 // Converts every field of a login list, stopping at the first that does not convert.
@@ -41,7 +60,7 @@ ListFile ParseLoginListFile(const std::string& bytes, const AnsiCodePage& codePa
     ListFile file{ParseListText(bytes.data() + start, bytes.size() - start, kLoginList),
                   utf8 ? TextEncoding::Utf8Bom : TextEncoding::Ansi};
     ConvertFields(file.entries, [&](std::string& field) {
-        field = utf8 ? ValidUtf8(field) : codePage.ToUtf8(field);
+        ReplaceField(field, utf8 ? ValidUtf8(field) : codePage.ToUtf8(field));
         return true;
     });
     return file;
@@ -54,21 +73,26 @@ EncodedText BuildLoginListFile(const std::vector<ListEntry>& entries, TextEncodi
         bool fits = ConvertFields(ansi, [&](std::string& field) {
             std::string bytes;
             bool ok = codePage.FromUtf8(field, bytes);
-            field.swap(bytes);
+            ReplaceField(field, std::move(bytes));
             return ok;
         });
-        if (fits) {
-            std::string bytes = BuildListText(ansi, kLoginList);
-            if (!StartsWithUtf8Bom(bytes)) // a first label that would read back as the mark
-                return {bytes, TextEncoding::Ansi};
-        }
+        std::string bytes = fits ? BuildListText(ansi, kLoginList) : std::string();
+        WipeFields(ansi);
+        if (fits && !StartsWithUtf8Bom(bytes)) // a first label that would read back as the mark
+            return {std::move(bytes), TextEncoding::Ansi};
+        WipeString(bytes);
     }
     std::vector<ListEntry> utf8 = entries;
     ConvertFields(utf8, [](std::string& field) {
-        field = ValidUtf8(field);
+        ReplaceField(field, ValidUtf8(field));
         return true;
     });
-    return {kUtf8Bom + BuildListText(utf8, kLoginList), TextEncoding::Utf8Bom};
+    EncodedText file = {kUtf8Bom, TextEncoding::Utf8Bom};
+    std::string text = BuildListText(utf8, kLoginList);
+    WipeFields(utf8);
+    file.bytes += text;
+    WipeString(text);
+    return file;
 }
 
 } // namespace

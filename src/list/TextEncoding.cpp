@@ -1,6 +1,8 @@
 // List file encodings: detection, reading into UTF-8, writing back, Windows-1252 and UTF-8 / UTF-16.
 #include "list/TextEncoding.h"
 
+#include "common/Wipe.h"
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -150,23 +152,39 @@ DecodedText DecodeListBytes(const std::string& bytes, const AnsiCodePage& codePa
     return {codePage.ToUtf8(bytes), TextEncoding::Ansi};
 }
 
+namespace {
+// The UTF-8 mark and the text; lists hold passwords, so the copy made on the way is wiped.
+EncodedText WithMark(const std::string& utf8, TextEncoding encoding) {
+    std::string valid = ValidUtf8(utf8);
+    EncodedText out = {std::string(), encoding};
+    out.bytes.reserve(3 + valid.size());
+    out.bytes.append(kUtf8Bom).append(valid);
+    WipeString(valid);
+    return out;
+}
+} // namespace
+
 EncodedText EncodeListText(const std::string& utf8, TextEncoding encoding, const AnsiCodePage& codePage) {
     switch (encoding) {
     case TextEncoding::Ansi: {
         // Bytes that would read back as Unicode (valid UTF-8, or a mark) would change the text.
         std::string ansi;
         if (codePage.FromUtf8(utf8, ansi) && DetectEncoding(ansi) == TextEncoding::Ansi)
-            return {ansi, TextEncoding::Ansi};
-        return {kUtf8Bom + ValidUtf8(utf8), TextEncoding::Utf8Bom};
+            return {std::move(ansi), TextEncoding::Ansi};
+        WipeString(ansi);
+        return WithMark(utf8, TextEncoding::Utf8Bom);
     }
     case TextEncoding::Utf8: return {ValidUtf8(utf8), encoding};
-    case TextEncoding::Utf8Bom: return {kUtf8Bom + ValidUtf8(utf8), encoding};
+    case TextEncoding::Utf8Bom: return WithMark(utf8, encoding);
     case TextEncoding::Utf16Le: break;
     }
     std::string bytes = "\xFF\xFE";
-    for (char16_t unit : Utf8ToUtf16(utf8))
+    std::u16string units = Utf8ToUtf16(utf8);
+    bytes.reserve(2 + units.size() * 2);
+    for (char16_t unit : units)
         AppendUtf16Le(bytes, unit);
-    return {bytes, TextEncoding::Utf16Le};
+    WipeMemory(&units[0], units.size() * sizeof(char16_t));
+    return {std::move(bytes), TextEncoding::Utf16Le};
 }
 
 bool IsValidUtf8(const std::string& text) {

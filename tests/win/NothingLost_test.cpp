@@ -222,3 +222,39 @@ TEST(NothingLost, ALoneStarLoginIsRefusedAndThePasswordLineEndsAtOneLineEnd) {
     EXPECT_EQ(entries, Items{"abc"});
 }
 } // namespace
+
+namespace {
+TEST(NothingLost, AFullDiskKeepsTheOldFile) {
+    // scripts/test.sh mounts a small file system for this and names it in PELMAR_FULL_DISK.
+    const char* mount = getenv("PELMAR_FULL_DISK");
+    if (!mount || !*mount)
+        GTEST_SKIP() << "no small file system to fill (PELMAR_FULL_DISK)";
+    std::string folder = std::string("Z:") + mount;
+    for (char& c : folder)
+        c = c == '/' ? '\\' : c;
+    std::string list = folder + "\\list.txt", filler = folder + "\\filler.bin";
+    WriteFileBytes(list, "old\r\n");
+    HANDLE fill = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(fill, INVALID_HANDLE_VALUE);
+    std::string chunk(4096, 'x');
+    DWORD written = 0;
+    while (WriteFile(fill, chunk.data(), DWORD(chunk.size()), &written, nullptr) && written == chunk.size()) {
+    }
+    CloseHandle(fill);
+    TempDir dir;
+    std::string ini = dir.File("Pelmar.ini");
+    WritePrivateProfileStringA("pelmar", "list", list.c_str(), ini.c_str());
+    std::string message;
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        SetEntries(dlg, std::vector<std::string>(2000, std::string(60, 'n')));
+        AnswerMessageBox(&message);
+        dlg.Files().Save(SaveMode::InPlace);
+        CancelDialogActions();
+    });
+    DeleteFileA(filler.c_str());
+    EXPECT_EQ(message, "Can't save List Box data!");
+    EXPECT_EQ(ReadFileBytes(list), "old\r\n");
+    EXPECT_EQ(FolderContents(folder), (Items{"list.txt"})) << "no temporary file is left";
+    DeleteFileA(list.c_str());
+}
+} // namespace

@@ -1,0 +1,72 @@
+// Loading and saving a list leave no password and no entry in memory that is given back: every block is
+// searched when it is freed.
+#include <gtest/gtest.h>
+
+#include "TestAllocator.h"
+#include "common/Wipe.h"
+#include "crypt/Container.h"
+#include "crypt/PasswordLine.h"
+#include "list/ListText.h"
+#include "list/TextEncoding.h"
+
+namespace {
+void WipeEntries(std::vector<ListEntry>& entries) {
+    for (ListEntry& e : entries) {
+        WipeString(e.text);
+        WipeString(e.login);
+        WipeString(e.password);
+    }
+}
+
+// An encrypted list written and read back, as the program does it, with every copy the caller holds wiped.
+void EncryptedRoundTrip(const std::string& password, const std::vector<ListEntry>& list) {
+    std::string listText = BuildListText(list, kPlainList);
+    std::string plain = ComposePasswordLine(password, listText);
+    EncodedText inner = EncodeListText(plain, TextEncoding::Ansi, Windows1252());
+    std::vector<uint8_t> file = EncryptedListBytes(inner.bytes, "list.ple");
+    std::string decoded;
+    ASSERT_TRUE(ReadEncryptedFile(file.data(), file.size(), decoded));
+    DecodedText text = DecodeListBytes(decoded, Windows1252());
+    PasswordLine line = SplitPasswordLine(text.text);
+    EXPECT_TRUE(PasswordsMatch(line.password, password));
+    std::vector<ListEntry> entries =
+        ParseListText(text.text.data() + line.entriesOffset, text.text.size() - line.entriesOffset, kPlainList);
+    EXPECT_EQ(entries.size(), list.size());
+    WipeEntries(entries);
+    for (std::string* s : {&listText, &plain, &inner.bytes, &decoded, &text.text, &line.password})
+        WipeString(*s);
+    WipeBytes(file);
+}
+
+// A login list file built and parsed back.
+void LoginRoundTrip(const std::vector<ListEntry>& list) {
+    EncodedText file = BuildListFile(list, kLoginList, TextEncoding::Ansi, Windows1252());
+    ListFile parsed = ParseListFile(file.bytes, kLoginList, Windows1252());
+    EXPECT_EQ(parsed.entries.size(), list.size());
+    WipeEntries(parsed.entries);
+    WipeString(file.bytes);
+}
+
+TEST(Secrets, LoadAndSaveLeaveNoSecretInFreedMemory) {
+    // Short secrets live inside the entries themselves, long ones in blocks of their own: both are tried.
+    for (std::string secret : {std::string("Pw0rd9"), std::string("A much longer passphrase 42!")}) {
+        std::vector<ListEntry> list;
+        for (int i = 0; i < 40; ++i)
+            list.push_back({"site " + std::to_string(i), "login", i == 17 ? secret : "other"});
+        std::vector<ListEntry> encrypted;
+        for (int i = 0; i < 40; ++i)
+            encrypted.push_back({i == 17 ? secret : "entry " + std::to_string(i), "", ""});
+        std::string password = secret.substr(0, 6);
+        test_allocator::WatchForSecret(secret);
+        LoginRoundTrip(list);
+        EncryptedRoundTrip(password, encrypted);
+        EXPECT_EQ(test_allocator::FreedBlocksHoldingSecret(), 0u) << secret;
+        test_allocator::WatchForSecret(password);
+        EncryptedRoundTrip(password, {{"a", "", ""}});
+        EXPECT_EQ(test_allocator::FreedBlocksHoldingSecret(), 0u) << "password " << password;
+        test_allocator::WatchForSecret("");
+        WipeEntries(list);
+        WipeEntries(encrypted);
+    }
+}
+} // namespace
