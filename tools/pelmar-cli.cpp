@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -71,12 +70,16 @@ bool ParseArgs(int argc, char** argv, Args& args) {
     return true;
 }
 
+// The whole file in one read.
 bool ReadFile(const std::string& path, Bytes& bytes) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    std::streamoff size = in.tellg();
+    if (size < 0 || !in.seekg(0))
+        return false;
+    bytes.resize(size_t(size));
+    return bool(in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size)));
 }
 
 bool WriteFileReplacing(const std::string& path, const void* data, size_t size) {
@@ -119,6 +122,7 @@ int LzhufEncodeFile(const Args& args) {
     if (!FitsLengthField(in.size()))
         return Fail("input too large");
     Bytes out;
+    out.reserve(in.size() + in.size() / 8 + 16); // the stream of random bytes is barely longer
     VectorSink sink(out);
     LzhufEncode(in.data(), uint32_t(in.size()), sink);
     return WriteOutput(args.files[1], out.data(), out.size());
@@ -133,8 +137,10 @@ int LzhufDecodeFile(const Args& args) {
     uint32_t length = LzhufStoredLength(in.data(), 0, in.size());
     if (length > LzhufMaxTextLength(in.size() - 4))
         return Fail("bad stream: stored length too large for the stream");
-    Bytes out(length);
-    MemorySink sink(out.data(), out.size());
+    // Room for as much text as the stream has bytes; past that it grows only as the stream decodes.
+    Bytes out;
+    out.reserve(std::min<size_t>(length, in.size()));
+    VectorSink sink(out, length);
     LzhufDecodeStats stats;
     LzhufDecode(in.data(), 0, in.size(), sink, stats);
     if (!stats.complete || sink.Overflowed())

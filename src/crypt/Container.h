@@ -71,13 +71,29 @@ private:
     bool overflow_ = false;
 };
 
-// Growing sink for whole files built in memory.
-class VectorSink : public ByteSink {
+// Growing sink for texts and files built in memory. With a limit it keeps at most that many bytes and
+// notes that more was offered; memory then follows what a stream really decodes to, not what it claims.
+template <class Bytes>
+class GrowingSink : public ByteSink {
 public:
-    explicit VectorSink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    void Put(uint8_t b) override { bytes_.push_back(b); }
-    void PutBytes(const uint8_t* p, size_t n) override { bytes_.insert(bytes_.end(), p, p + n); }
+    explicit GrowingSink(Bytes& bytes, size_t limit = SIZE_MAX) : bytes_(bytes), limit_(limit) {}
+    void Put(uint8_t b) override { PutBytes(&b, 1); }
+    void PutBytes(const uint8_t* p, size_t n) override {
+        size_t room = bytes_.size() < limit_ ? limit_ - bytes_.size() : 0;
+        if (n > room) {
+            n = room;
+            overflow_ = true;
+        }
+        auto* q = reinterpret_cast<const typename Bytes::value_type*>(p);
+        bytes_.insert(bytes_.end(), q, q + n);
+    }
+    bool Overflowed() const { return overflow_; }
 
 private:
-    std::vector<uint8_t>& bytes_;
+    Bytes& bytes_;
+    size_t limit_;
+    bool overflow_ = false;
 };
+
+using VectorSink = GrowingSink<std::vector<uint8_t>>;
+using StringSink = GrowingSink<std::string>;

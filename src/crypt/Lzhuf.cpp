@@ -504,9 +504,9 @@ void Encoder::Encode(const uint8_t* in, uint32_t n) {
     writer_.Finish();
 }
 
-// Bits MSB first; bytes at or past the end of the valid data read as 0. pos keeps counting past the
-// end so that the caller can tell whether the stream was long enough. Refills four bytes at a time
-// while four valid bytes remain, then one at a time.
+// Bits MSB first; bytes at or past the end of the valid data read as 0, so that the reader may look
+// ahead. pos keeps counting past the end, which tells whether a taken bit was one of those zeros.
+// Refills four bytes at a time while four valid bytes remain, then one at a time.
 struct BitReader {
     const uint8_t* buf;
     size_t pos;
@@ -531,33 +531,23 @@ struct BitReader {
         }
     }
 
-    unsigned GetBit() {
-        if (count == 0)
-            Refill();
-        unsigned bit = unsigned(bits >> 63);
-        bits <<= 1;
-        count--;
-        return bit;
+    // Takes the top len bits, len <= count.
+    unsigned Take(int len) {
+        unsigned v = unsigned(bits >> (64 - len));
+        bits <<= len;
+        count -= len;
+        return v;
     }
 
-    unsigned GetByte() {
-        if (count < 8)
-            Refill();
-        unsigned byte = unsigned(bits >> 56);
-        bits <<= 8;
-        count -= 8;
-        return byte;
-    }
-
-    // Bits taken so far, counted from start.
-    uint64_t BitsTaken(size_t start) const { return uint64_t(pos - start) * 8 - unsigned(count); }
+    // Whether some bit taken so far lay past the valid bytes.
+    bool Overran() const { return pos > end && (pos - end) * 8 > size_t(count); }
 };
 
 class Decoder {
 public:
     Decoder(const uint8_t* buf, size_t start, size_t end, ByteSink& out) : reader_{buf, start, end, 0, 0}, out_(out) {}
-    void Decode(uint32_t textsize);
-    uint64_t BitsTaken(size_t start) const { return reader_.BitsTaken(start); }
+    // Returns false when the stream ran out of bits before the text was complete.
+    bool Decode(uint32_t textsize);
 
 private:
     static constexpr int kChunk = 4096;
@@ -569,9 +559,7 @@ private:
     uint8_t out_buf[kChunk + F];
 };
 
-void Decoder::Decode(uint32_t textsize) {
-    if (textsize == 0)
-        return;
+bool Decoder::Decode(uint32_t textsize) {
     huff.StartHuff();
     for (int i = 0; i < N - F; i++)
         text_buf[i] = ' ';
@@ -581,7 +569,8 @@ void Decoder::Decode(uint32_t textsize) {
     uint8_t* const window = text_buf;
     int fill = 0;
     int r = N - F;
-    for (uint32_t count = 0; count < textsize;) {
+    uint32_t count = 0;
+    while (count < textsize) {
         // The root's frequency stays at most 0x8000, which keeps codes well under 33 bits, so with
         // 33 bits in hand the walk takes its bits without checking the count.
         if (rd.count <= 32)
@@ -600,18 +589,25 @@ void Decoder::Decode(uint32_t textsize) {
         rd.count -= int(taken);
         unsigned c = unsigned(SymbolOf(int(node)));
         huff.Update(int(c), taken);
+        unsigned pos = 0;
+        if (c >= 256) {
+            // The upper six bits' prefix code and the lower six bits, 9 to 14 bits in all; the
+            // first byte tells how many.
+            if (rd.count < 14)
+                rd.Refill();
+            unsigned head = unsigned(rd.bits >> 56);
+            unsigned low = rd.Take(kPos.d_len[head] + 6) & 0x3F;
+            pos = unsigned(kPos.d_code[head]) << 6 | low;
+        }
+        // Zeros read past the end are no stream: stop before they make any output.
+        if (rd.Overran())
+            break;
         if (c < 256) {
             out_buf[fill++] = uint8_t(c);
             window[r] = uint8_t(c);
             r = (r + 1) & (N - 1);
             count++;
         } else {
-            unsigned b = rd.GetByte();
-            unsigned pos = unsigned(kPos.d_code[b]) << 6;
-            unsigned extra = kPos.d_len[b] - 2u;
-            while (extra--)
-                b = (b << 1) + rd.GetBit();
-            pos |= b & 0x3F;
             // The source start is fixed before copying; a position of 0 repeats the last byte.
             int i = (r - int(pos) - 1) & (N - 1);
             int j = int(c) - 255 + THRESHOLD;
@@ -632,6 +628,7 @@ void Decoder::Decode(uint32_t textsize) {
     if (fill)
         out_.PutBytes(out_buf, size_t(fill));
     reader_ = rd;
+    return count >= textsize;
 }
 
 } // namespace
@@ -663,11 +660,8 @@ void LzhufDecode(const uint8_t* buf, size_t lengthOffset, size_t validCount, Byt
     if (stats.length == 0)
         return;
     // A non-zero length means lengthOffset lies inside the valid bytes, so this cannot wrap.
-    size_t start = lengthOffset + 4;
-    auto decoder = std::make_unique<Decoder>(buf, start, validCount, out);
-    decoder->Decode(stats.length);
-    uint64_t available = start < validCount ? uint64_t(validCount - start) * 8 : 0;
-    stats.complete = decoder->BitsTaken(start) <= available;
+    auto decoder = std::make_unique<Decoder>(buf, lengthOffset + 4, validCount, out);
+    stats.complete = decoder->Decode(stats.length);
 }
 
 void LzhufDecode(const uint8_t* buf, size_t lengthOffset, size_t validCount, ByteSink& out) {
