@@ -157,6 +157,21 @@ int HuffModel::LastBelow(int from, unsigned k) const {
     return lo;
 }
 
+// Puts the node just counted up to k at index c above the nodes it now outgrew: it changes places
+// (subtrees, frequencies) with l, the highest node below k. With l == c nothing changes.
+inline void SwapUp(uint16_t* f, int16_t* up, int16_t* down, ptrdiff_t c, ptrdiff_t l, unsigned k) {
+    f[c] = f[l];
+    f[l] = uint16_t(k);
+    int i = down[c];
+    int j = down[l];
+    up[i] = int16_t(l);
+    up[i + 1] = int16_t(l);
+    down[l] = int16_t(i);
+    up[j] = int16_t(c);
+    up[j + 1] = int16_t(c);
+    down[c] = int16_t(j);
+}
+
 // depth: the length of c's code, which the caller has just found.
 void HuffModel::Update(int c, unsigned depth) {
     if (freq[R] == MAX_FREQ)
@@ -166,24 +181,28 @@ void HuffModel::Update(int c, unsigned depth) {
     int16_t* const down = son;
     // Pointer-sized index: each step up is then a single dependent load.
     ptrdiff_t n = up[LeafId(c)];
+    // The leaf first. Whether it swaps is a coin toss when many leaves count alike (bytes of even
+    // frequencies), so no branch decides it: the search finds n itself when nothing is to be passed.
+    {
+        unsigned k = ++f[n];
+        ptrdiff_t l = n;
+        if (f[n + 16] < k) {
+            l = LastBelow(int(n) + 16, k);
+        } else {
+            l += f[l + 8] < k ? 8 : 0;
+            l += f[l + 4] < k ? 4 : 0;
+            l += f[l + 2] < k ? 2 : 0;
+            l += f[l + 1] < k ? 1 : 0;
+        }
+        SwapUp(f, up, down, n, l, k);
+        n = up[l];
+    }
     auto step = [&] {
         unsigned k = ++f[n];
         // Order disturbed: swap with the highest node of lower frequency.
         if (k > f[n + 1]) {
-            int c = int(n);
-            int l = LastBelow(c + 1, k);
-            f[c] = f[l];
-            f[l] = uint16_t(k);
-
-            int i = down[c];
-            int j = down[l];
-            up[i] = int16_t(l);
-            up[i + 1] = int16_t(l);
-            down[l] = int16_t(i);
-            up[j] = int16_t(c);
-            up[j + 1] = int16_t(c);
-            down[c] = int16_t(j);
-
+            ptrdiff_t l = LastBelow(int(n) + 1, k);
+            SwapUp(f, up, down, n, l, k);
             n = l;
         }
         n = up[n];
@@ -191,59 +210,58 @@ void HuffModel::Update(int c, unsigned depth) {
     // Without swaps the climb takes depth + 1 steps. Counting them lets the loop exit resolve
     // without waiting for the chain of loads; a swap may move the climb to another depth, and
     // steps past the root are harmless.
-    for (unsigned s = 0; s <= depth; s++)
+    for (unsigned s = 1; s <= depth; s++)
         step();
     while (n != kAboveRoot)
         step();
 }
 
-inline uint64_t Load64(const uint8_t* p) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
-#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-constexpr bool kFastCompare = true;
-inline uint64_t Swap64(uint64_t v) { return __builtin_bswap64(v); }
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kLittleEndian = false;
 #else
-constexpr bool kFastCompare = false;
-inline uint64_t Swap64(uint64_t v) { return v; } // unused there
+constexpr bool kLittleEndian = true;
 #endif
 
-// Index of the first byte from 1 on where the two strings differ, or F when the first F agree; side
-// is 1 when key is not below text there (the published cmp >= 0), else 0. keyHead and keyHeadSwapped
-// are key[1..8] as loaded and byte-swapped, so the common first step needs one load.
-inline int CompareLength(const uint8_t* key, uint64_t keyHead, uint64_t keyHeadSwapped, const uint8_t* text,
-                         int& side) {
+// Eight bytes as a big-endian number, so that comparing two numbers compares the strings.
+inline uint64_t LoadBE64(const uint8_t* p) {
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint64_t b = Load64(text + 1);
-    if (keyHead != b) {
-        // Byte-swapped, the first differing byte is the most significant: compare whole words.
-        side = keyHeadSwapped > Swap64(b);
-        return 1 + __builtin_ctzll(keyHead ^ b) / 8;
-    }
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return __builtin_bswap64(v);
+#else
+    uint64_t v = 0;
+    for (int i = 0; i < 8; i++)
+        v = v << 8 | p[i];
+    return v;
+#endif
+}
+
+// Index of the first differing byte of two unequal big-endian loads.
+inline int FirstDifference(uint64_t x, uint64_t y) {
+#if defined(__GNUC__)
+    return __builtin_clzll(x ^ y) / 8;
+#else
+    int i = 0;
+    for (uint64_t d = x ^ y; !(d >> 56); d <<= 8)
+        i++;
+    return i;
+#endif
+}
+
+// Index of the first byte from 9 on where key and text differ, or F when the first F agree; side is 1
+// when key is not below text there (the published cmp >= 0), else 0.
+int CompareTail(const uint8_t* key, const uint8_t* text, int& side) {
     for (int i = 9; i < F; i += 8) {
-        uint64_t x = Load64(key + i);
-        uint64_t y = Load64(text + i);
+        uint64_t x = LoadBE64(key + i);
+        uint64_t y = LoadBE64(text + i);
         if (x != y) {
-            int at = i + __builtin_ctzll(x ^ y) / 8;
+            int at = i + FirstDifference(x, y);
             if (at >= F)
                 break;
-            side = Swap64(x) > Swap64(y);
+            side = x > y;
             return at;
         }
     }
-#else
-    (void)keyHead;
-    (void)keyHeadSwapped;
-    for (int i = 1; i < F; i++) {
-        if (key[i] != text[i]) {
-            side = key[i] > text[i];
-            return i;
-        }
-    }
-#endif
     side = 1;
     return F;
 }
@@ -313,6 +331,12 @@ public:
 private:
     int16_t& lson(int p) { return link[p][0]; }
     int16_t& rson(int p) { return link[p][1]; }
+    // Both links of p; the left one in the low half. (One load on the machines we build for.)
+    uint32_t Links(int p) const {
+        uint32_t v;
+        std::memcpy(&v, link[p], 4);
+        return kLittleEndian ? v : v >> 16 | v << 16;
+    }
     void InitTree();
     void InsertNode(int r);
     void DeleteNode(int p);
@@ -321,8 +345,9 @@ private:
 
     BitWriter writer_;
     uint8_t text_buf[kWindowSize + kWindowPad] = {};
-    // Left and right child side by side, so the search picks a side by index instead of a branch.
-    // Entries N+1..N+256 are the roots, one per first byte; only their right side is used.
+    // Left and right child side by side, so that both come in one load. Entries N+1..N+256 are the
+    // roots, one per first byte; only their right side is used. Entry NIL is never written, so the
+    // search may read its links and text harmlessly.
     alignas(4) int16_t link[N + 257][2] = {};
     int16_t dad[N + 1] = {};
     HuffModel huff = {};
@@ -338,43 +363,50 @@ void Encoder::InitTree() {
         dad[i] = NIL;
 }
 
-// The child on one side. On little-endian machines both links come in one load, which then does not
-// wait for the comparison that picks the side.
-inline int Child(const int16_t (&links)[2], int side) {
-    if (kFastCompare) {
-        uint32_t v;
-        std::memcpy(&v, links, 4);
-        return int16_t(uint16_t(v >> (16 * side)));
-    }
-    return links[side];
-}
-
 // Inserts the string at r into its tree and finds the longest (then nearest) match on the way.
 void Encoder::InsertNode(int r) {
     const uint8_t* key = &text_buf[r];
-    const uint64_t keyHead = Load64(key + 1);
-    const uint64_t keyHeadSwapped = Swap64(keyHead);
-    int p = N + 1 + key[0];
+    const uint64_t keyHead = LoadBE64(key + 1);
     rson(r) = lson(r) = NIL;
     // The best match so far as (length << 12) | (N - distance): the larger value is the longer match
     // and, at equal length, the nearer one. Starting at length 2 lets only matches of 3 or more in.
     unsigned best = unsigned(THRESHOLD) << 12 | (N - 1);
-    int side = 1; // cmp >= 0: right
-    int i;
-    for (;;) {
-        int q = Child(link[p], side);
-        if (q == NIL) {
-            link[p][side] = int16_t(r);
-            dad[r] = int16_t(p);
-            break;
+    int p = N + 1 + key[0]; // a root: only its right side is used
+    int side = 1;           // cmp >= 0: right
+    int q = rson(p);
+    if (q != NIL) {
+        // A node's links and first eight bytes are loaded one step before it is compared, together
+        // with its sibling's, so each step waits on a comparison instead of a chain of loads.
+        uint32_t links = Links(q);
+        uint64_t head = LoadBE64(&text_buf[q + 1]);
+        for (;;) {
+            int c0 = int16_t(uint16_t(links));
+            int c1 = int16_t(uint16_t(links >> 16));
+            uint32_t links0 = Links(c0);
+            uint32_t links1 = Links(c1);
+            uint64_t head0 = LoadBE64(&text_buf[c0 + 1]);
+            uint64_t head1 = LoadBE64(&text_buf[c1 + 1]);
+            p = q;
+            int i;
+            if (head != keyHead) {
+                side = keyHead > head;
+                i = 1 + FirstDifference(keyHead, head);
+            } else {
+                i = CompareTail(key, &text_buf[p], side);
+            }
+            // The distance is 1..N-1, so the low part stays within 12 bits.
+            unsigned cand = unsigned(i) << 12 | unsigned(N - ((r - p) & (N - 1)));
+            best = cand > best ? cand : best;
+            if (i >= F)
+                break;
+            // The side is a coin toss: select by mask, never by branch.
+            uint64_t mask = 0 - uint64_t(side);
+            q = c0 ^ ((c0 ^ c1) & int(mask));
+            if (q == NIL)
+                break;
+            links = links0 ^ ((links0 ^ links1) & uint32_t(mask));
+            head = head0 ^ ((head0 ^ head1) & mask);
         }
-        p = q;
-        i = CompareLength(key, keyHead, keyHeadSwapped, &text_buf[p], side);
-        // The distance is 1..N-1, so the low part stays within 12 bits.
-        unsigned cand = unsigned(i) << 12 | unsigned(N - ((r - p) & (N - 1)));
-        best = cand > best ? cand : best;
-        if (i >= F)
-            break;
     }
     if ((best >> 12) > unsigned(THRESHOLD)) {
         match_length = int(best >> 12);
@@ -382,8 +414,11 @@ void Encoder::InsertNode(int r) {
     } else {
         match_length = 0;
     }
-    if (match_length < F)
+    if (match_length < F) {
+        link[p][side] = int16_t(r);
+        dad[r] = int16_t(p);
         return;
+    }
     // A full-length match: r replaces p, which leaves the tree.
     dad[r] = dad[p];
     lson(r) = lson(p);
