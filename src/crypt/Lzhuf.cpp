@@ -322,6 +322,12 @@ private:
     uint8_t buf_[kChunk + 8];
 };
 
+// The child on one side, from both links loaded together (the left one in the low half).
+inline int Child(uint32_t links, int side) { return int16_t(uint16_t(links >> (16 * side))); }
+
+// A link entry that takes writes meant for nowhere.
+constexpr int kScratch = N + 257;
+
 class Encoder {
 public:
     Encoder(ByteSink& out) : writer_(out) {}
@@ -337,22 +343,47 @@ private:
         std::memcpy(&v, link[p], 4);
         return kLittleEndian ? v : v >> 16 | v << 16;
     }
+    // One search down a tree: the string at r, where it has got to (p, and the side to go on), and
+    // the best match so far as (length << 12) | (N - distance), so that the larger value is the
+    // longer match and, at equal length, the nearer one.
+    struct Search {
+        int r;
+        int p;
+        int side;
+        unsigned best;
+        bool done;
+        uint64_t keyHead; // key[1..8]
+    };
+    Search StartSearch(int r);
+    void StepDown(Search& w);
+    void FinishSearch(const Search& w, int& length, int& position);
     void InitTree();
     void InsertNode(int r);
+    void InsertPair(int r);
     void DeleteNode(int p);
     void EncodeChar(unsigned c);
     void EncodePosition(unsigned c);
+    // The byte at window position s, and its copy past the end of the ring.
+    void PutByte(int s, uint8_t c) {
+        text_buf[s] = c;
+        if (s < F - 1)
+            text_buf[s + N] = c;
+    }
 
     BitWriter writer_;
     uint8_t text_buf[kWindowSize + kWindowPad] = {};
     // Left and right child side by side, so that both come in one load. Entries N+1..N+256 are the
     // roots, one per first byte; only their right side is used. Entry NIL is never written, so the
     // search may read its links and text harmlessly.
-    alignas(4) int16_t link[N + 257][2] = {};
+    alignas(4) int16_t link[kScratch + 1][2] = {};
     int16_t dad[N + 1] = {};
     HuffModel huff = {};
     int match_position = 0;
     int match_length = 0;
+    // The position after r when it was inserted together with r, and its match.
+    bool ahead_ = false;
+    int ahead_length = 0;
+    int ahead_position = 0;
     unsigned longestCode_ = 0;
 };
 
@@ -363,59 +394,44 @@ void Encoder::InitTree() {
         dad[i] = NIL;
 }
 
-// Inserts the string at r into its tree and finds the longest (then nearest) match on the way.
-void Encoder::InsertNode(int r) {
+Encoder::Search Encoder::StartSearch(int r) {
     const uint8_t* key = &text_buf[r];
-    const uint64_t keyHead = LoadBE64(key + 1);
     rson(r) = lson(r) = NIL;
-    // The best match so far as (length << 12) | (N - distance): the larger value is the longer match
-    // and, at equal length, the nearer one. Starting at length 2 lets only matches of 3 or more in.
-    unsigned best = unsigned(THRESHOLD) << 12 | (N - 1);
-    int p = N + 1 + key[0]; // a root: only its right side is used
-    int side = 1;           // cmp >= 0: right
-    int q = rson(p);
-    if (q != NIL) {
-        // A node's links and first eight bytes are loaded one step before it is compared, together
-        // with its sibling's, so each step waits on a comparison instead of a chain of loads.
-        uint32_t links = Links(q);
-        uint64_t head = LoadBE64(&text_buf[q + 1]);
-        for (;;) {
-            int c0 = int16_t(uint16_t(links));
-            int c1 = int16_t(uint16_t(links >> 16));
-            uint32_t links0 = Links(c0);
-            uint32_t links1 = Links(c1);
-            uint64_t head0 = LoadBE64(&text_buf[c0 + 1]);
-            uint64_t head1 = LoadBE64(&text_buf[c1 + 1]);
-            p = q;
-            int i;
-            if (head != keyHead) {
-                side = keyHead > head;
-                i = 1 + FirstDifference(keyHead, head);
-            } else {
-                i = CompareTail(key, &text_buf[p], side);
-            }
-            // The distance is 1..N-1, so the low part stays within 12 bits.
-            unsigned cand = unsigned(i) << 12 | unsigned(N - ((r - p) & (N - 1)));
-            best = cand > best ? cand : best;
-            if (i >= F)
-                break;
-            // The side is a coin toss: select by mask, never by branch.
-            uint64_t mask = 0 - uint64_t(side);
-            q = c0 ^ ((c0 ^ c1) & int(mask));
-            if (q == NIL)
-                break;
-            links = links0 ^ ((links0 ^ links1) & uint32_t(mask));
-            head = head0 ^ ((head0 ^ head1) & mask);
-        }
-    }
-    if ((best >> 12) > unsigned(THRESHOLD)) {
-        match_length = int(best >> 12);
-        match_position = N - int(best & (N - 1)) - 1;
+    int root = N + 1 + key[0]; // only its right side is used
+    // Starting at length 2 lets only matches of 3 or more in.
+    return {r, root, 1, unsigned(THRESHOLD) << 12 | (N - 1), rson(root) == NIL, LoadBE64(key + 1)};
+}
+
+// One step down to the child on the search side. Once there is none, or the match is full, the step
+// stays where it is: it repeats the same comparison and changes nothing. So two searches can step
+// together with no branch on which of them is done, and the root is never compared.
+inline void Encoder::StepDown(Search& w) {
+    int q = Child(Links(w.p), w.side);
+    bool stay = w.done | (q == NIL);
+    w.p = stay ? w.p : q;
+    const uint8_t* text = &text_buf[w.p];
+    uint64_t head = LoadBE64(text + 1);
+    int i;
+    if (head != w.keyHead) {
+        w.side = w.keyHead > head;
+        i = 1 + FirstDifference(w.keyHead, head);
     } else {
-        match_length = 0;
+        i = CompareTail(&text_buf[w.r], text, w.side);
     }
-    if (match_length < F) {
-        link[p][side] = int16_t(r);
+    // The distance is 1..N-1, so the low part stays within 12 bits.
+    unsigned cand = unsigned(i) << 12 | unsigned(N - ((w.r - w.p) & (N - 1)));
+    w.best = cand > w.best ? cand : w.best;
+    w.done = stay | (i >= F);
+}
+
+// Hangs r where the search ended, or puts it in the place of the node it matches in full.
+void Encoder::FinishSearch(const Search& w, int& length, int& position) {
+    int r = w.r;
+    int p = w.p;
+    length = (w.best >> 12) > unsigned(THRESHOLD) ? int(w.best >> 12) : 0;
+    position = N - int(w.best & (N - 1)) - 1;
+    if (length < F) {
+        link[p][w.side] = int16_t(r);
         dad[r] = int16_t(p);
         return;
     }
@@ -432,33 +448,62 @@ void Encoder::InsertNode(int r) {
     dad[p] = NIL;
 }
 
-void Encoder::DeleteNode(int p) {
-    if (dad[p] == NIL)
-        return;
-    int q;
-    if (rson(p) == NIL) {
-        q = lson(p);
-    } else if (lson(p) == NIL) {
-        q = rson(p);
-    } else {
-        q = lson(p);
-        if (rson(q) != NIL) {
-            do {
-                q = rson(q);
-            } while (rson(q) != NIL);
-            rson(dad[q]) = lson(q);
-            dad[lson(q)] = dad[q];
-            lson(q) = lson(p);
-            dad[lson(p)] = int16_t(q);
-        }
-        rson(q) = rson(p);
-        dad[rson(p)] = int16_t(q);
+// Inserts the string at r into its tree and finds the longest (then nearest) match on the way.
+void Encoder::InsertNode(int r) {
+    Search w = StartSearch(r);
+    while (!w.done)
+        StepDown(w);
+    FinishSearch(w, match_length, match_position);
+}
+
+// Inserts r and r + 1, which lie in two different trees: the two searches step down together, so
+// the processor follows both chains of loads at once, and one loop exit is mispredicted instead of two.
+void Encoder::InsertPair(int r) {
+    Search a = StartSearch(r);
+    Search b = StartSearch((r + 1) & (N - 1));
+    if (!(a.done | b.done)) {
+        do {
+            StepDown(a);
+            StepDown(b);
+        } while (!(a.done & b.done));
     }
-    dad[q] = dad[p];
-    if (rson(dad[p]) == p)
-        rson(dad[p]) = int16_t(q);
-    else
-        lson(dad[p]) = int16_t(q);
+    while (!a.done) // an empty tree has nothing to step through
+        StepDown(a);
+    while (!b.done)
+        StepDown(b);
+    FinishSearch(a, match_length, match_position);
+    FinishSearch(b, ahead_length, ahead_position);
+}
+
+void Encoder::DeleteNode(int p) {
+    int parent = dad[p];
+    if (parent == NIL)
+        return;
+    uint32_t links = Links(p);
+    int l = Child(links, 0);
+    int r = Child(links, 1);
+    int q;
+    if ((l != NIL) & (r != NIL) & (rson(l) != NIL)) {
+        // The rightmost node of the left subtree takes p's place.
+        q = rson(l);
+        while (rson(q) != NIL)
+            q = rson(q);
+        rson(dad[q]) = lson(q);
+        dad[lson(q)] = dad[q];
+        lson(q) = int16_t(l);
+        dad[l] = int16_t(q);
+        rson(q) = int16_t(r);
+    } else {
+        // The left child, which then has no right child, takes p's place and p's right subtree; or
+        // the only child does. These come at random, so the writes are steered by index instead of
+        // by branches: the right subtree goes to a scratch entry when there is nothing to hang it on.
+        q = l != NIL ? l : r;
+        bool both = (l != NIL) & (r != NIL);
+        rson(both ? q : kScratch) = int16_t(r);
+    }
+    dad[r] = int16_t(q); // harmless when r is NIL, and overwritten below when q is r
+    dad[q] = int16_t(parent);
+    link[parent][Child(Links(parent), 1) == p] = int16_t(q);
     dad[p] = NIL;
 }
 
@@ -518,15 +563,29 @@ void Encoder::Encode(const uint8_t* in, uint32_t n) {
         }
         int last_match_length = match_length;
         int i = 0;
-        for (; i < last_match_length && next < n; i++) {
-            uint8_t c = in[next++];
-            DeleteNode(s);
-            text_buf[s] = c;
-            if (s < F - 1)
-                text_buf[s + N] = c;
+        for (; i < last_match_length && (ahead_ || next < n); i++) {
             s = (s + 1) & (N - 1);
             r = (r + 1) & (N - 1);
-            InsertNode(r);
+            if (ahead_) { // inserted together with the position before
+                ahead_ = false;
+                match_length = ahead_length;
+                match_position = ahead_position;
+                continue;
+            }
+            int s1 = (s - 1) & (N - 1);
+            DeleteNode(s1);
+            PutByte(s1, in[next++]);
+            // The next two strings go in together when they and the node that leaves before the second
+            // lie in three different trees; then the order of the steps does not matter.
+            int r2 = (r + 1) & (N - 1);
+            if (next < n && text_buf[r] != text_buf[r2] && text_buf[r] != text_buf[s]) {
+                DeleteNode(s);
+                PutByte(s, in[next++]);
+                InsertPair(r);
+                ahead_ = true;
+            } else {
+                InsertNode(r);
+            }
         }
         while (i++ < last_match_length) {
             DeleteNode(s);
