@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 
 namespace {
@@ -70,12 +71,89 @@ struct HuffModel {
     // Parent of each node; entry LeafId(c) gives the leaf of symbol c.
     int16_t prnt[kAboveRoot + 1];
     int16_t son[T]; // first child of an internal node, LeafId(symbol) for a leaf
+    // The code of each node as (bits << 5) | length, its own bit lowest; 0 when not known. A node's
+    // code changes only when a swap moves a subtree above it, which is rare once the counts settle
+    // (two leaves that swap just take each other's places), so the encoder seldom climbs for one.
+    uint32_t code[T];
+    // For the decoder: the node that the first kTableBits bits of a code lead to, with the number of
+    // bits that took (fewer at a leaf), as node | bits << 10. Two leaves that swap change no entry;
+    // only swaps that move an inner node do, and they are rare.
+    static constexpr int kTableBits = 10;
+    bool hasTable = false;
+    uint16_t table[1 << kTableBits];
 
     void StartHuff();
     void Reconst();
     void Update(int c, unsigned depth);
     int LastBelow(int from, unsigned k) const;
+    uint32_t CodeOf(ptrdiff_t x);
+    void ForgetCodesBelow(ptrdiff_t x);
+    void Moved(ptrdiff_t a, ptrdiff_t b);
+    void FillTable(ptrdiff_t x, unsigned bits, unsigned len);
+    void FillTable();
 };
+
+void HuffModel::FillTable(ptrdiff_t x, unsigned bits, unsigned len) {
+    if (son[x] >= T || len == kTableBits) {
+        unsigned from = bits << (kTableBits - len);
+        uint16_t entry = uint16_t(x | len << 10);
+        for (unsigned i = 0; i < 1u << (kTableBits - len); i++)
+            table[from + i] = entry;
+        return;
+    }
+    FillTable(son[x], bits << 1, len + 1);
+    FillTable(son[x] + 1, bits << 1 | 1, len + 1);
+}
+
+void HuffModel::FillTable() {
+    if (hasTable) {
+        FillTable(son[R], 0, 1);
+        FillTable(son[R] + 1, 1, 1);
+    }
+}
+
+// The subtrees at a and b have changed places and one of them holds inner nodes: the codes below
+// them have changed, and so has what the table says for their codes.
+void HuffModel::Moved(ptrdiff_t a, ptrdiff_t b) {
+    ForgetCodesBelow(a);
+    ForgetCodesBelow(b);
+    if (!hasTable)
+        return;
+    for (ptrdiff_t x : {a, b}) {
+        uint32_t c = CodeOf(x);
+        if ((c & 31) < unsigned(kTableBits))
+            FillTable(x, c >> 5, c & 31);
+    }
+}
+
+uint32_t HuffModel::CodeOf(ptrdiff_t x) {
+    if (code[x] == 0) {
+        uint32_t bits = 0;
+        unsigned len = 0;
+        for (ptrdiff_t k = x; k != R; k = prnt[k]) {
+            bits |= uint32_t(k & 1) << len;
+            len++;
+        }
+        code[x] = bits << 5 | len;
+    }
+    return code[x];
+}
+
+// The subtree at x has moved: the codes of all nodes below it have changed.
+void HuffModel::ForgetCodesBelow(ptrdiff_t x) {
+    int16_t pending[T];
+    int count = 0;
+    if (son[x] < T)
+        pending[count++] = son[x];
+    while (count > 0) {
+        int y = pending[--count];
+        for (int z = y; z <= y + 1; z++) {
+            code[z] = 0;
+            if (son[z] < T)
+                pending[count++] = son[z];
+        }
+    }
+}
 
 void HuffModel::StartHuff() {
     for (int i = 0; i < N_CHAR; i++) {
@@ -93,6 +171,8 @@ void HuffModel::StartHuff() {
     prnt[R] = prnt[kAboveRoot] = int16_t(kAboveRoot);
     freq[kAboveRoot] = 0;
     freq[kAboveRoot + 1] = 0xFFFF;
+    std::memset(code, 0, sizeof(code));
+    FillTable();
 }
 
 // Halves the frequencies (rounding up) and rebuilds the tree from the leaves.
@@ -125,6 +205,8 @@ void HuffModel::Reconst() {
             prnt[k] = prnt[k + 1] = int16_t(i);
         }
     }
+    std::memset(code, 0, sizeof(code));
+    FillTable();
 }
 
 // Highest index whose frequency is below k, given freq[from] < k. Frequencies never decrease with
@@ -195,6 +277,8 @@ void HuffModel::Update(int c, unsigned depth) {
             l += f[l + 1] < k ? 1 : 0;
         }
         SwapUp(f, up, down, n, l, k);
+        if (down[n] < T || down[l] < T)
+            Moved(n, l); // a leaf changed places with an inner node
         n = up[l];
     }
     auto step = [&] {
@@ -203,6 +287,7 @@ void HuffModel::Update(int c, unsigned depth) {
         if (k > f[n + 1]) {
             ptrdiff_t l = LastBelow(int(n) + 1, k);
             SwapUp(f, up, down, n, l, k);
+            Moved(n, l);
             n = l;
         }
         n = up[n];
@@ -508,17 +593,9 @@ void Encoder::DeleteNode(int p) {
 }
 
 void Encoder::EncodeChar(unsigned c) {
-    // The code is gathered leaf first, the leaf's bit lowest. The tree keeps the sibling property
-    // and the root's frequency stays at most 0x8000, which bounds the depth far below 32.
-    const int16_t* up = huff.prnt;
-    uint32_t code = 0;
-    unsigned len = 0;
-    ptrdiff_t k = up[LeafId(int(c))];
-    do {
-        code |= uint32_t(k & 1) << len;
-        len++;
-    } while ((k = up[k]) != R);
-    writer_.Put(code, len);
+    uint32_t code = huff.CodeOf(huff.prnt[LeafId(int(c))]);
+    unsigned len = code & 31;
+    writer_.Put(code >> 5, len);
     if (len > longestCode_)
         longestCode_ = len;
     huff.Update(int(c), len);
@@ -654,6 +731,7 @@ private:
 };
 
 bool Decoder::Decode(uint32_t textsize) {
+    huff.hasTable = true;
     huff.StartHuff();
     for (int i = 0; i < N - F; i++)
         text_buf[i] = ' ';
@@ -669,15 +747,19 @@ bool Decoder::Decode(uint32_t textsize) {
         // 33 bits in hand the walk takes its bits without checking the count.
         if (rd.count <= 32)
             rd.Refill();
-        uint64_t b = rd.bits;
-        ptrdiff_t node = son[R];
-        unsigned taken = 0;
-        // The bit picks the table (son or son + 1) off the chain of loads, so each step down is
-        // one dependent load.
-        while (node < T) {
-            taken++;
-            node = son[node + ptrdiff_t(b >> 63)];
-            b <<= 1;
+        // The first bits in one look-up; only codes longer than those walk on down the tree.
+        unsigned entry = huff.table[rd.bits >> (64 - HuffModel::kTableBits)];
+        unsigned taken = entry >> 10;
+        ptrdiff_t node = son[entry & 1023];
+        if (node < T) {
+            uint64_t b = rd.bits << taken;
+            // The bit picks the table (son or son + 1) off the chain of loads, so each step down
+            // is one dependent load.
+            while (node < T) {
+                taken++;
+                node = son[node + ptrdiff_t(b >> 63)];
+                b <<= 1;
+            }
         }
         rd.bits <<= taken;
         rd.count -= int(taken);
