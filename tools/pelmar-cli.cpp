@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -128,6 +131,46 @@ int LzhufEncodeFile(const Args& args) {
     return WriteOutput(args.files[1], out.data(), out.size());
 }
 
+// Decoded text in one block that grows as the stream decodes, up to the stored length. A large block
+// grows by realloc, which can move its pages instead of copying them as a vector would.
+class DecodedText : public ByteSink {
+public:
+    DecodedText(size_t limit, size_t initial) : limit_(limit) { Reserve(std::min(limit, initial)); }
+    DecodedText(const DecodedText&) = delete;
+    DecodedText& operator=(const DecodedText&) = delete;
+    ~DecodedText() override { std::free(data_); }
+    void Put(uint8_t b) override { PutBytes(&b, 1); }
+    void PutBytes(const uint8_t* p, size_t n) override {
+        if (n > limit_ - size_) {
+            n = limit_ - size_;
+            overflow_ = true;
+        }
+        if (n > capacity_ - size_)
+            Reserve(std::min(limit_, std::max(size_ + n, capacity_ * 2)));
+        if (n)
+            std::memcpy(data_ + size_, p, n);
+        size_ += n;
+    }
+    const uint8_t* Data() const { return data_; }
+    size_t Size() const { return size_; }
+    bool Overflowed() const { return overflow_; }
+
+private:
+    void Reserve(size_t capacity) {
+        void* grown = std::realloc(data_, std::max<size_t>(capacity, 1));
+        if (!grown)
+            throw std::bad_alloc();
+        data_ = static_cast<uint8_t*>(grown);
+        capacity_ = capacity;
+    }
+
+    uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+    size_t limit_;
+    bool overflow_ = false;
+};
+
 int LzhufDecodeFile(const Args& args) {
     Bytes in;
     if (!ReadFile(args.files[0], in))
@@ -138,14 +181,12 @@ int LzhufDecodeFile(const Args& args) {
     if (length > LzhufMaxTextLength(in.size() - 4))
         return Fail("bad stream: stored length too large for the stream");
     // Room for as much text as the stream has bytes; past that it grows only as the stream decodes.
-    Bytes out;
-    out.reserve(std::min<size_t>(length, in.size()));
-    VectorSink sink(out, length);
+    DecodedText out(length, in.size());
     LzhufDecodeStats stats;
-    LzhufDecode(in.data(), 0, in.size(), sink, stats);
-    if (!stats.complete || sink.Overflowed())
+    LzhufDecode(in.data(), 0, in.size(), out, stats);
+    if (!stats.complete || out.Overflowed())
         return Fail("bad stream: truncated or damaged");
-    return WriteOutput(args.files[1], out.data(), out.size());
+    return WriteOutput(args.files[1], out.Data(), out.Size());
 }
 
 // Reads an encrypted list, checks the stored password and splits the entries after the password line.
