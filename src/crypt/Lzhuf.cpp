@@ -321,6 +321,16 @@ inline uint64_t LoadBE64(const uint8_t* p) {
 #endif
 }
 
+inline void StoreBE64(uint8_t* p, uint64_t v) {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap64(v);
+    std::memcpy(p, &v, 8);
+#else
+    for (int i = 0; i < 8; i++)
+        p[i] = uint8_t(v >> (56 - 8 * i));
+#endif
+}
+
 // Index of the first differing byte of two unequal big-endian loads.
 inline int FirstDifference(uint64_t x, uint64_t y) {
 #if defined(__GNUC__)
@@ -358,23 +368,18 @@ class BitWriter {
 public:
     explicit BitWriter(ByteSink& out) : out_(out) {}
 
-    // The low len bits of code, 1 <= len <= 32.
+    // The low len bits of code, 1 <= len <= 32. The whole accumulator is stored every time and the
+    // fill moves on by the bytes completed, so how many there were decides no branch.
     void Put(uint32_t code, unsigned len) {
         count_ += len;
         acc_ |= uint64_t(code) << (64 - count_);
-        if (count_ >= 32) {
-            uint32_t word = uint32_t(acc_ >> 32);
-            uint8_t* p = buf_ + fill_;
-            p[0] = uint8_t(word >> 24);
-            p[1] = uint8_t(word >> 16);
-            p[2] = uint8_t(word >> 8);
-            p[3] = uint8_t(word);
-            fill_ += 4;
-            acc_ <<= 32;
-            count_ -= 32;
-            if (fill_ >= kChunk)
-                Flush();
-        }
+        StoreBE64(buf_ + fill_, acc_);
+        unsigned bytes = count_ >> 3;
+        fill_ += bytes;
+        acc_ <<= 8 * bytes; // count_ < 40, so bytes < 5
+        count_ &= 7;
+        if (fill_ >= kChunk)
+            Flush();
     }
 
     void PutRawByte(uint8_t b) {
@@ -402,7 +407,7 @@ private:
 
     ByteSink& out_;
     uint64_t acc_ = 0;
-    unsigned count_ = 0; // below 32 between calls
+    unsigned count_ = 0; // below 8 between calls
     size_t fill_ = 0;
     uint8_t buf_[kChunk + 8];
 };
