@@ -255,7 +255,7 @@ inline void SwapUp(uint16_t* f, int16_t* up, int16_t* down, ptrdiff_t c, ptrdiff
 }
 
 // depth: the length of c's code, which the caller has just found.
-void HuffModel::Update(int c, unsigned depth) {
+inline void HuffModel::Update(int c, unsigned depth) {
     if (freq[R] == MAX_FREQ)
         Reconst();
     uint16_t* const f = freq;
@@ -509,7 +509,7 @@ inline void Encoder::StepDown(Search& w) {
         i = CompareTail(&text_buf[w.r], text, w.side);
     }
     // The distance is 1..N-1, so the low part stays within 12 bits.
-    unsigned cand = unsigned(i) << 12 | unsigned(N - ((w.r - w.p) & (N - 1)));
+    unsigned cand = unsigned(i) << 12 | unsigned((w.p - w.r) & (N - 1)); // N - distance
     w.best = cand > w.best ? cand : w.best;
     w.done = stay | (i >= F);
 }
