@@ -21,8 +21,13 @@ void DecodeAny(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < 4 && i < stream.size(); i++)
         stream[i] = uint8_t(length >> (8 * i));
     CountingSink sink;
-    LzhufDecode(stream.data(), 0, stream.size(), sink);
-    if (sink.count < length || sink.count > uint64_t(length) + 59)
+    LzhufDecodeStats stats;
+    LzhufDecode(stream.data(), 0, stream.size(), sink, stats);
+    // Complete: the length and at most the rest of the last match. Out of bits: stopped short of the
+    // length, within what the bits can carry.
+    bool inRange = stats.complete ? sink.count >= length && sink.count <= uint64_t(length) + 59
+                                  : sink.count < length && sink.count <= LzhufMaxTextLength(size);
+    if (!inRange)
         std::abort();
 }
 

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <new>
 #include <stdexcept>
@@ -130,10 +132,51 @@ int LzhufEncodeFile(const Args& args) {
     if (!FitsLengthField(in.size()))
         return Fail("input too large");
     Bytes out;
+    out.reserve(in.size() + in.size() / 8 + 16); // the stream of random bytes is barely longer
     VectorSink sink(out);
     LzhufEncode(in.data(), uint32_t(in.size()), sink);
     return WriteOutput(args.files[1], out.data(), out.size());
 }
+
+// Decoded text in one block that grows as the stream decodes, up to the stored length. A large block
+// grows by realloc, which can move its pages instead of copying them as a vector would.
+class DecodedStream : public ByteSink {
+public:
+    DecodedStream(size_t limit, size_t initial) : limit_(limit) { Reserve(std::min(limit, initial)); }
+    DecodedStream(const DecodedStream&) = delete;
+    DecodedStream& operator=(const DecodedStream&) = delete;
+    ~DecodedStream() override { std::free(data_); }
+    void Put(uint8_t b) override { PutBytes(&b, 1); }
+    void PutBytes(const uint8_t* p, size_t n) override {
+        if (n > limit_ - size_) {
+            n = limit_ - size_;
+            overflow_ = true;
+        }
+        if (n > capacity_ - size_)
+            Reserve(std::min(limit_, std::max(size_ + n, capacity_ * 2)));
+        if (n)
+            std::memcpy(data_ + size_, p, n);
+        size_ += n;
+    }
+    const uint8_t* Data() const { return data_; }
+    size_t Size() const { return size_; }
+    bool Overflowed() const { return overflow_; }
+
+private:
+    void Reserve(size_t capacity) {
+        void* grown = std::realloc(data_, std::max<size_t>(capacity, 1));
+        if (!grown)
+            throw std::bad_alloc();
+        data_ = static_cast<uint8_t*>(grown);
+        capacity_ = capacity;
+    }
+
+    uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+    size_t limit_;
+    bool overflow_ = false;
+};
 
 int LzhufDecodeFile(const Args& args) {
     Bytes in;
@@ -144,13 +187,13 @@ int LzhufDecodeFile(const Args& args) {
     uint32_t length = LzhufStoredLength(in.data(), 0, in.size());
     if (length > LzhufMaxTextLength(in.size() - 4))
         return Fail("bad stream: stored length too large for the stream");
-    Bytes out(length);
-    MemorySink sink(out.data(), out.size());
+    // Room for as much text as the stream has bytes; past that it grows only as the stream decodes.
+    DecodedStream out(length, in.size());
     LzhufDecodeStats stats;
-    LzhufDecode(in.data(), 0, in.size(), sink, stats);
-    if (!stats.complete || sink.Overflowed())
+    LzhufDecode(in.data(), 0, in.size(), out, stats);
+    if (!stats.complete || out.Overflowed())
         return Fail("bad stream: truncated or damaged");
-    return WriteOutput(args.files[1], out.data(), out.size());
+    return WriteOutput(args.files[1], out.Data(), out.Size());
 }
 
 // The text inside an encrypted list: Unicode as UTF-8, ANSI as its bytes (kept by encrypt and decrypt,

@@ -87,10 +87,12 @@ bool ReadEncryptedFile(const uint8_t* data, size_t size, std::string& text) {
     // Refuse before allocating: the stream could never expand to this many bytes.
     if (T > LzhufMaxTextLength(size - kFixedSize - L))
         return false;
-    std::string decoded(T, '\0');
-    MemorySink sink(reinterpret_cast<uint8_t*>(&decoded[0]), T);
+    // Room for as much text as the file has bytes; past that it grows only as the stream decodes.
+    std::string decoded;
+    decoded.reserve(std::min<size_t>(T, size));
+    StringSink sink(decoded, T);
     LzhufDecodeStats stats = ReadEncryptedBody(data + kTotalLengthOffset, size - kTotalLengthOffset, sink);
-    if (!stats.complete || sink.Overflowed() || sink.Size() != T)
+    if (!stats.complete || sink.Overflowed() || decoded.size() != T)
         return false;
     text.swap(decoded);
     return true;

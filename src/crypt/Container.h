@@ -2,6 +2,9 @@
 //   0  header (24)   24  total length (4)   28  T (4)   32  L (1, unused)   33  L (1)
 //   34 name (L)      34+L  T again, opening the stream (4)   38+L  bit stream
 #pragma once
+#include <algorithm>
+
+#include "common/Wipe.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -71,13 +74,42 @@ private:
     bool overflow_ = false;
 };
 
-// Growing sink for whole files built in memory.
-class VectorSink : public ByteSink {
+// Growing sink for texts and files built in memory. With a limit it keeps at most that many bytes and
+// notes that more was offered; memory then follows what a stream really decodes to, not what it claims.
+template <class Bytes>
+class GrowingSink : public ByteSink {
 public:
-    explicit VectorSink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    void Put(uint8_t b) override { bytes_.push_back(b); }
-    void PutBytes(const uint8_t* p, size_t n) override { bytes_.insert(bytes_.end(), p, p + n); }
+    explicit GrowingSink(Bytes& bytes, size_t limit = SIZE_MAX) : bytes_(bytes), limit_(limit) {}
+    void Put(uint8_t b) override { PutBytes(&b, 1); }
+    void PutBytes(const uint8_t* p, size_t n) override {
+        size_t room = bytes_.size() < limit_ ? limit_ - bytes_.size() : 0;
+        if (n > room) {
+            n = room;
+            overflow_ = true;
+        }
+        auto* q = reinterpret_cast<const typename Bytes::value_type*>(p);
+        if (bytes_.capacity() - bytes_.size() < n)
+            Grow(n);
+        bytes_.insert(bytes_.end(), q, q + n);
+    }
+    bool Overflowed() const { return overflow_; }
 
 private:
-    std::vector<uint8_t>& bytes_;
+    // The text may be a decoded list with its password: the block given up is wiped, not just freed.
+    void Grow(size_t n) {
+        size_t wanted = std::max(bytes_.size() + n, bytes_.capacity() * 2);
+        Bytes grown;
+        grown.reserve(std::min(wanted, std::max(limit_, bytes_.size() + n)));
+        grown.assign(bytes_.begin(), bytes_.end());
+        if (!bytes_.empty())
+            WipeMemory(&bytes_[0], bytes_.size());
+        bytes_.swap(grown);
+    }
+
+    Bytes& bytes_;
+    size_t limit_;
+    bool overflow_ = false;
 };
+
+using VectorSink = GrowingSink<std::vector<uint8_t>>;
+using StringSink = GrowingSink<std::string>;

@@ -2,9 +2,20 @@
 // side by side; the working state lives in one heap object per call instead of globals.
 #include "crypt/Lzhuf.h"
 
+#include "common/Wipe.h"
+
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
+
+// The encoder's routines for each byte, taken into its main loop: their calls cost about as much as
+// their bodies. (The decoder keeps the update out of line; there that measured faster.)
+#if defined(__GNUC__)
+#define LZHUF_INLINE __attribute__((always_inline)) inline
+#else
+#define LZHUF_INLINE inline
+#endif
 
 namespace {
 
@@ -70,12 +81,90 @@ struct HuffModel {
     // Parent of each node; entry LeafId(c) gives the leaf of symbol c.
     int16_t prnt[kAboveRoot + 1];
     int16_t son[T]; // first child of an internal node, LeafId(symbol) for a leaf
+    // The code of each node as (bits << 5) | length, its own bit lowest; 0 when not known. A node's
+    // code changes only when a swap moves a subtree above it, which is rare once the counts settle
+    // (two leaves that swap just take each other's places), so the encoder seldom climbs for one.
+    uint32_t code[T];
+    // For the decoder: the node that the first kTableBits bits of a code lead to, with the number of
+    // bits that took (fewer at a leaf), as node | bits << 10. Two leaves that swap change no entry;
+    // only swaps that move an inner node do, and they are rare.
+    static constexpr int kTableBits = 10;
+    bool hasTable = false;
+    uint16_t table[1 << kTableBits];
 
     void StartHuff();
     void Reconst();
     void Update(int c, unsigned depth);
+    void UpdateOutOfLine(int c, unsigned depth);
     int LastBelow(int from, unsigned k) const;
+    uint32_t CodeOf(ptrdiff_t x);
+    void ForgetCodesBelow(ptrdiff_t x);
+    void Moved(ptrdiff_t a, ptrdiff_t b);
+    void FillTable(ptrdiff_t x, unsigned bits, unsigned len);
+    void FillTable();
 };
+
+void HuffModel::FillTable(ptrdiff_t x, unsigned bits, unsigned len) {
+    if (son[x] >= T || len == kTableBits) {
+        unsigned from = bits << (kTableBits - len);
+        uint16_t entry = uint16_t(x | len << 10);
+        for (unsigned i = 0; i < 1u << (kTableBits - len); i++)
+            table[from + i] = entry;
+        return;
+    }
+    FillTable(son[x], bits << 1, len + 1);
+    FillTable(son[x] + 1, bits << 1 | 1, len + 1);
+}
+
+void HuffModel::FillTable() {
+    if (hasTable) {
+        FillTable(son[R], 0, 1);
+        FillTable(son[R] + 1, 1, 1);
+    }
+}
+
+// The subtrees at a and b have changed places and one of them holds inner nodes: the codes below
+// them have changed, and so has what the table says for their codes.
+void HuffModel::Moved(ptrdiff_t a, ptrdiff_t b) {
+    ForgetCodesBelow(a);
+    ForgetCodesBelow(b);
+    if (!hasTable)
+        return;
+    for (ptrdiff_t x : {a, b}) {
+        uint32_t c = CodeOf(x);
+        if ((c & 31) < unsigned(kTableBits))
+            FillTable(x, c >> 5, c & 31);
+    }
+}
+
+uint32_t HuffModel::CodeOf(ptrdiff_t x) {
+    if (code[x] == 0) {
+        uint32_t bits = 0;
+        unsigned len = 0;
+        for (ptrdiff_t k = x; k != R; k = prnt[k]) {
+            bits |= uint32_t(k & 1) << len;
+            len++;
+        }
+        code[x] = bits << 5 | len;
+    }
+    return code[x];
+}
+
+// The subtree at x has moved: the codes of all nodes below it have changed.
+void HuffModel::ForgetCodesBelow(ptrdiff_t x) {
+    int16_t pending[T];
+    int count = 0;
+    if (son[x] < T)
+        pending[count++] = son[x];
+    while (count > 0) {
+        int y = pending[--count];
+        for (int z = y; z <= y + 1; z++) {
+            code[z] = 0;
+            if (son[z] < T)
+                pending[count++] = son[z];
+        }
+    }
+}
 
 void HuffModel::StartHuff() {
     for (int i = 0; i < N_CHAR; i++) {
@@ -93,6 +182,8 @@ void HuffModel::StartHuff() {
     prnt[R] = prnt[kAboveRoot] = int16_t(kAboveRoot);
     freq[kAboveRoot] = 0;
     freq[kAboveRoot + 1] = 0xFFFF;
+    std::memset(code, 0, sizeof(code));
+    FillTable();
 }
 
 // Halves the frequencies (rounding up) and rebuilds the tree from the leaves.
@@ -125,6 +216,8 @@ void HuffModel::Reconst() {
             prnt[k] = prnt[k + 1] = int16_t(i);
         }
     }
+    std::memset(code, 0, sizeof(code));
+    FillTable();
 }
 
 // Highest index whose frequency is below k, given freq[from] < k. Frequencies never decrease with
@@ -157,8 +250,23 @@ int HuffModel::LastBelow(int from, unsigned k) const {
     return lo;
 }
 
+// Puts the node just counted up to k at index c above the nodes it now outgrew: it changes places
+// (subtrees, frequencies) with l, the highest node below k. With l == c nothing changes.
+inline void SwapUp(uint16_t* f, int16_t* up, int16_t* down, ptrdiff_t c, ptrdiff_t l, unsigned k) {
+    f[c] = f[l];
+    f[l] = uint16_t(k);
+    int i = down[c];
+    int j = down[l];
+    up[i] = int16_t(l);
+    up[i + 1] = int16_t(l);
+    down[l] = int16_t(i);
+    up[j] = int16_t(c);
+    up[j + 1] = int16_t(c);
+    down[c] = int16_t(j);
+}
+
 // depth: the length of c's code, which the caller has just found.
-void HuffModel::Update(int c, unsigned depth) {
+LZHUF_INLINE void HuffModel::Update(int c, unsigned depth) {
     if (freq[R] == MAX_FREQ)
         Reconst();
     uint16_t* const f = freq;
@@ -166,24 +274,31 @@ void HuffModel::Update(int c, unsigned depth) {
     int16_t* const down = son;
     // Pointer-sized index: each step up is then a single dependent load.
     ptrdiff_t n = up[LeafId(c)];
+    // The leaf first. Whether it swaps is a coin toss when many leaves count alike (bytes of even
+    // frequencies), so no branch decides it: the search finds n itself when nothing is to be passed.
+    {
+        unsigned k = ++f[n];
+        ptrdiff_t l = n;
+        if (f[n + 16] < k) {
+            l = LastBelow(int(n) + 16, k);
+        } else {
+            l += f[l + 8] < k ? 8 : 0;
+            l += f[l + 4] < k ? 4 : 0;
+            l += f[l + 2] < k ? 2 : 0;
+            l += f[l + 1] < k ? 1 : 0;
+        }
+        SwapUp(f, up, down, n, l, k);
+        if (down[n] < T || down[l] < T)
+            Moved(n, l); // a leaf changed places with an inner node
+        n = up[l];
+    }
     auto step = [&] {
         unsigned k = ++f[n];
         // Order disturbed: swap with the highest node of lower frequency.
         if (k > f[n + 1]) {
-            int c = int(n);
-            int l = LastBelow(c + 1, k);
-            f[c] = f[l];
-            f[l] = uint16_t(k);
-
-            int i = down[c];
-            int j = down[l];
-            up[i] = int16_t(l);
-            up[i + 1] = int16_t(l);
-            down[l] = int16_t(i);
-            up[j] = int16_t(c);
-            up[j + 1] = int16_t(c);
-            down[c] = int16_t(j);
-
+            ptrdiff_t l = LastBelow(int(n) + 1, k);
+            SwapUp(f, up, down, n, l, k);
+            Moved(n, l);
             n = l;
         }
         n = up[n];
@@ -191,59 +306,70 @@ void HuffModel::Update(int c, unsigned depth) {
     // Without swaps the climb takes depth + 1 steps. Counting them lets the loop exit resolve
     // without waiting for the chain of loads; a swap may move the climb to another depth, and
     // steps past the root are harmless.
-    for (unsigned s = 0; s <= depth; s++)
+    for (unsigned s = 1; s <= depth; s++)
         step();
     while (n != kAboveRoot)
         step();
 }
 
-inline uint64_t Load64(const uint8_t* p) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
-#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-constexpr bool kFastCompare = true;
-inline uint64_t Swap64(uint64_t v) { return __builtin_bswap64(v); }
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kLittleEndian = false;
 #else
-constexpr bool kFastCompare = false;
-inline uint64_t Swap64(uint64_t v) { return v; } // unused there
+constexpr bool kLittleEndian = true;
 #endif
 
-// Index of the first byte from 1 on where the two strings differ, or F when the first F agree; side
-// is 1 when key is not below text there (the published cmp >= 0), else 0. keyHead and keyHeadSwapped
-// are key[1..8] as loaded and byte-swapped, so the common first step needs one load.
-inline int CompareLength(const uint8_t* key, uint64_t keyHead, uint64_t keyHeadSwapped, const uint8_t* text,
-                         int& side) {
+// Eight bytes as a big-endian number, so that comparing two numbers compares the strings.
+void HuffModel::UpdateOutOfLine(int c, unsigned depth) { Update(c, depth); }
+
+inline uint64_t LoadBE64(const uint8_t* p) {
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint64_t b = Load64(text + 1);
-    if (keyHead != b) {
-        // Byte-swapped, the first differing byte is the most significant: compare whole words.
-        side = keyHeadSwapped > Swap64(b);
-        return 1 + __builtin_ctzll(keyHead ^ b) / 8;
-    }
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return __builtin_bswap64(v);
+#else
+    uint64_t v = 0;
+    for (int i = 0; i < 8; i++)
+        v = v << 8 | p[i];
+    return v;
+#endif
+}
+
+inline void StoreBE64(uint8_t* p, uint64_t v) {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap64(v);
+    std::memcpy(p, &v, 8);
+#else
+    for (int i = 0; i < 8; i++)
+        p[i] = uint8_t(v >> (56 - 8 * i));
+#endif
+}
+
+// Index of the first differing byte of two unequal big-endian loads.
+inline int FirstDifference(uint64_t x, uint64_t y) {
+#if defined(__GNUC__)
+    return __builtin_clzll(x ^ y) / 8;
+#else
+    int i = 0;
+    for (uint64_t d = x ^ y; !(d >> 56); d <<= 8)
+        i++;
+    return i;
+#endif
+}
+
+// Index of the first byte from 9 on where key and text differ, or F when the first F agree; side is 1
+// when key is not below text there (the published cmp >= 0), else 0.
+int CompareTail(const uint8_t* key, const uint8_t* text, int& side) {
     for (int i = 9; i < F; i += 8) {
-        uint64_t x = Load64(key + i);
-        uint64_t y = Load64(text + i);
+        uint64_t x = LoadBE64(key + i);
+        uint64_t y = LoadBE64(text + i);
         if (x != y) {
-            int at = i + __builtin_ctzll(x ^ y) / 8;
+            int at = i + FirstDifference(x, y);
             if (at >= F)
                 break;
-            side = Swap64(x) > Swap64(y);
+            side = x > y;
             return at;
         }
     }
-#else
-    (void)keyHead;
-    (void)keyHeadSwapped;
-    for (int i = 1; i < F; i++) {
-        if (key[i] != text[i]) {
-            side = key[i] > text[i];
-            return i;
-        }
-    }
-#endif
     side = 1;
     return F;
 }
@@ -255,23 +381,18 @@ class BitWriter {
 public:
     explicit BitWriter(ByteSink& out) : out_(out) {}
 
-    // The low len bits of code, 1 <= len <= 32.
+    // The low len bits of code, 1 <= len <= 32. The whole accumulator is stored every time and the
+    // fill moves on by the bytes completed, so how many there were decides no branch.
     void Put(uint32_t code, unsigned len) {
         count_ += len;
         acc_ |= uint64_t(code) << (64 - count_);
-        if (count_ >= 32) {
-            uint32_t word = uint32_t(acc_ >> 32);
-            uint8_t* p = buf_ + fill_;
-            p[0] = uint8_t(word >> 24);
-            p[1] = uint8_t(word >> 16);
-            p[2] = uint8_t(word >> 8);
-            p[3] = uint8_t(word);
-            fill_ += 4;
-            acc_ <<= 32;
-            count_ -= 32;
-            if (fill_ >= kChunk)
-                Flush();
-        }
+        StoreBE64(buf_ + fill_, acc_);
+        unsigned bytes = count_ >> 3;
+        fill_ += bytes;
+        acc_ <<= 8 * bytes; // count_ < 40, so bytes < 5
+        count_ &= 7;
+        if (fill_ >= kChunk)
+            Flush();
     }
 
     void PutRawByte(uint8_t b) {
@@ -299,10 +420,20 @@ private:
 
     ByteSink& out_;
     uint64_t acc_ = 0;
-    unsigned count_ = 0; // below 32 between calls
+    unsigned count_ = 0; // below 8 between calls
     size_t fill_ = 0;
     uint8_t buf_[kChunk + 8];
 };
+
+// a when c holds, else b, by arithmetic: a compiler may turn a plain ?: into a branch, and these
+// conditions come at random.
+inline int Select(unsigned c, int a, int b) { return b ^ ((a ^ b) & -int(c)); }
+
+// The child on one side, from both links loaded together (the left one in the low half).
+inline int Child(uint32_t links, int side) { return int16_t(uint16_t(links >> (16 * side))); }
+
+// A link entry that takes writes meant for nowhere.
+constexpr int kScratch = N + 257;
 
 class Encoder {
 public:
@@ -313,21 +444,53 @@ public:
 private:
     int16_t& lson(int p) { return link[p][0]; }
     int16_t& rson(int p) { return link[p][1]; }
+    // Both links of p; the left one in the low half. (One load on the machines we build for.)
+    uint32_t Links(int p) const {
+        uint32_t v;
+        std::memcpy(&v, link[p], 4);
+        return kLittleEndian ? v : v >> 16 | v << 16;
+    }
+    // One search down a tree: the string at r, where it has got to (p, and the side to go on), and
+    // the best match so far as (length << 12) | (N - distance), so that the larger value is the
+    // longer match and, at equal length, the nearer one.
+    struct Search {
+        int r;
+        int p;
+        int side;
+        unsigned best;
+        bool done;
+        uint64_t keyHead; // key[1..8]
+    };
+    Search StartSearch(int r);
+    void StepDown(Search& w);
+    void FinishSearch(const Search& w, int& length, int& position);
     void InitTree();
     void InsertNode(int r);
+    void InsertPair(int r);
     void DeleteNode(int p);
     void EncodeChar(unsigned c);
     void EncodePosition(unsigned c);
+    // The byte at window position s, and its copy past the end of the ring.
+    void PutByte(int s, uint8_t c) {
+        text_buf[s] = c;
+        if (s < F - 1)
+            text_buf[s + N] = c;
+    }
 
     BitWriter writer_;
     uint8_t text_buf[kWindowSize + kWindowPad] = {};
-    // Left and right child side by side, so the search picks a side by index instead of a branch.
-    // Entries N+1..N+256 are the roots, one per first byte; only their right side is used.
-    alignas(4) int16_t link[N + 257][2] = {};
+    // Left and right child side by side, so that both come in one load. Entries N+1..N+256 are the
+    // roots, one per first byte; only their right side is used. Entry NIL is never written, so the
+    // search may read its links and text harmlessly.
+    alignas(4) int16_t link[kScratch + 1][2] = {};
     int16_t dad[N + 1] = {};
     HuffModel huff = {};
     int match_position = 0;
     int match_length = 0;
+    // The position after r when it was inserted together with r, and its match.
+    bool ahead_ = false;
+    int ahead_length = 0;
+    int ahead_position = 0;
     unsigned longestCode_ = 0;
 };
 
@@ -338,52 +501,47 @@ void Encoder::InitTree() {
         dad[i] = NIL;
 }
 
-// The child on one side. On little-endian machines both links come in one load, which then does not
-// wait for the comparison that picks the side.
-inline int Child(const int16_t (&links)[2], int side) {
-    if (kFastCompare) {
-        uint32_t v;
-        std::memcpy(&v, links, 4);
-        return int16_t(uint16_t(v >> (16 * side)));
-    }
-    return links[side];
+Encoder::Search Encoder::StartSearch(int r) {
+    const uint8_t* key = &text_buf[r];
+    rson(r) = lson(r) = NIL;
+    int root = N + 1 + key[0]; // only its right side is used
+    // Starting at length 2 lets only matches of 3 or more in.
+    return {r, root, 1, unsigned(THRESHOLD) << 12 | (N - 1), rson(root) == NIL, LoadBE64(key + 1)};
 }
 
-// Inserts the string at r into its tree and finds the longest (then nearest) match on the way.
-void Encoder::InsertNode(int r) {
-    const uint8_t* key = &text_buf[r];
-    const uint64_t keyHead = Load64(key + 1);
-    const uint64_t keyHeadSwapped = Swap64(keyHead);
-    int p = N + 1 + key[0];
-    rson(r) = lson(r) = NIL;
-    // The best match so far as (length << 12) | (N - distance): the larger value is the longer match
-    // and, at equal length, the nearer one. Starting at length 2 lets only matches of 3 or more in.
-    unsigned best = unsigned(THRESHOLD) << 12 | (N - 1);
-    int side = 1; // cmp >= 0: right
+// One step down to the child on the search side. Once there is none, or the match is full, the step
+// stays where it is: it repeats the same comparison and changes nothing. So two searches can step
+// together with no branch on which of them is done, and the root is never compared.
+inline void Encoder::StepDown(Search& w) {
+    int q = Child(Links(w.p), w.side);
+    bool stay = w.done | (q == NIL);
+    w.p = stay ? w.p : q;
+    const uint8_t* text = &text_buf[w.p];
+    uint64_t head = LoadBE64(text + 1);
     int i;
-    for (;;) {
-        int q = Child(link[p], side);
-        if (q == NIL) {
-            link[p][side] = int16_t(r);
-            dad[r] = int16_t(p);
-            break;
-        }
-        p = q;
-        i = CompareLength(key, keyHead, keyHeadSwapped, &text_buf[p], side);
-        // The distance is 1..N-1, so the low part stays within 12 bits.
-        unsigned cand = unsigned(i) << 12 | unsigned(N - ((r - p) & (N - 1)));
-        best = cand > best ? cand : best;
-        if (i >= F)
-            break;
-    }
-    if ((best >> 12) > unsigned(THRESHOLD)) {
-        match_length = int(best >> 12);
-        match_position = N - int(best & (N - 1)) - 1;
+    if (head != w.keyHead) {
+        w.side = w.keyHead > head;
+        i = 1 + FirstDifference(w.keyHead, head);
     } else {
-        match_length = 0;
+        i = CompareTail(&text_buf[w.r], text, w.side);
     }
-    if (match_length < F)
+    // The distance is 1..N-1, so the low part stays within 12 bits.
+    unsigned cand = unsigned(i) << 12 | unsigned((w.p - w.r) & (N - 1)); // N - distance
+    w.best = cand > w.best ? cand : w.best;
+    w.done = stay | (i >= F);
+}
+
+// Hangs r where the search ended, or puts it in the place of the node it matches in full.
+LZHUF_INLINE void Encoder::FinishSearch(const Search& w, int& length, int& position) {
+    int r = w.r;
+    int p = w.p;
+    length = (w.best >> 12) > unsigned(THRESHOLD) ? int(w.best >> 12) : 0;
+    position = N - int(w.best & (N - 1)) - 1;
+    if (length < F) {
+        link[p][w.side] = int16_t(r);
+        dad[r] = int16_t(p);
         return;
+    }
     // A full-length match: r replaces p, which leaves the tree.
     dad[r] = dad[p];
     lson(r) = lson(p);
@@ -397,48 +555,72 @@ void Encoder::InsertNode(int r) {
     dad[p] = NIL;
 }
 
-void Encoder::DeleteNode(int p) {
-    if (dad[p] == NIL)
-        return;
-    int q;
-    if (rson(p) == NIL) {
-        q = lson(p);
-    } else if (lson(p) == NIL) {
-        q = rson(p);
-    } else {
-        q = lson(p);
-        if (rson(q) != NIL) {
-            do {
-                q = rson(q);
-            } while (rson(q) != NIL);
-            rson(dad[q]) = lson(q);
-            dad[lson(q)] = dad[q];
-            lson(q) = lson(p);
-            dad[lson(p)] = int16_t(q);
-        }
-        rson(q) = rson(p);
-        dad[rson(p)] = int16_t(q);
+// Inserts the string at r into its tree and finds the longest (then nearest) match on the way.
+void Encoder::InsertNode(int r) {
+    Search w = StartSearch(r);
+    while (!w.done)
+        StepDown(w);
+    FinishSearch(w, match_length, match_position);
+}
+
+// Inserts r and r + 1, which lie in two different trees: the two searches step down together, so
+// the processor follows both chains of loads at once, and one loop exit is mispredicted instead of two.
+void Encoder::InsertPair(int r) {
+    Search a = StartSearch(r);
+    Search b = StartSearch((r + 1) & (N - 1));
+    if (!(a.done | b.done)) {
+        do {
+            StepDown(a);
+            StepDown(b);
+        } while (!(a.done & b.done));
     }
-    dad[q] = dad[p];
-    if (rson(dad[p]) == p)
-        rson(dad[p]) = int16_t(q);
-    else
-        lson(dad[p]) = int16_t(q);
+    while (!a.done) // an empty tree has nothing to step through
+        StepDown(a);
+    while (!b.done)
+        StepDown(b);
+    FinishSearch(a, match_length, match_position);
+    FinishSearch(b, ahead_length, ahead_position);
+}
+
+LZHUF_INLINE void Encoder::DeleteNode(int p) {
+    int parent = dad[p];
+    if (parent == NIL)
+        return;
+    uint32_t links = Links(p);
+    int l = Child(links, 0);
+    int r = Child(links, 1);
+    // One branch, for the case that needs a walk (about a third of the deletions of random bytes).
+    unsigned hasLeft = l != NIL;
+    unsigned hasBoth = hasLeft & unsigned(r != NIL);
+    unsigned leftRight = unsigned(rson(l) ^ NIL); // 0 when l has no right child
+    int q;
+    if (hasBoth & (leftRight | (0u - leftRight)) >> 31) {
+        // The rightmost node of the left subtree takes p's place.
+        q = rson(l);
+        while (rson(q) != NIL)
+            q = rson(q);
+        rson(dad[q]) = lson(q);
+        dad[lson(q)] = dad[q];
+        lson(q) = int16_t(l);
+        dad[l] = int16_t(q);
+        rson(q) = int16_t(r);
+    } else {
+        // The left child, which then has no right child, takes p's place and p's right subtree; or
+        // the only child does. These come at random, so the writes are steered by index instead of
+        // by branches: the right subtree goes to a scratch entry when there is nothing to hang it on.
+        q = Select(hasLeft, l, r);
+        rson(Select(hasBoth, q, kScratch)) = int16_t(r);
+    }
+    dad[r] = int16_t(q); // harmless when r is NIL, and overwritten below when q is r
+    dad[q] = int16_t(parent);
+    link[parent][Child(Links(parent), 1) == p] = int16_t(q);
     dad[p] = NIL;
 }
 
-void Encoder::EncodeChar(unsigned c) {
-    // The code is gathered leaf first, the leaf's bit lowest. The tree keeps the sibling property
-    // and the root's frequency stays at most 0x8000, which bounds the depth far below 32.
-    const int16_t* up = huff.prnt;
-    uint32_t code = 0;
-    unsigned len = 0;
-    ptrdiff_t k = up[LeafId(int(c))];
-    do {
-        code |= uint32_t(k & 1) << len;
-        len++;
-    } while ((k = up[k]) != R);
-    writer_.Put(code, len);
+LZHUF_INLINE void Encoder::EncodeChar(unsigned c) {
+    uint32_t code = huff.CodeOf(huff.prnt[LeafId(int(c))]);
+    unsigned len = code & 31;
+    writer_.Put(code >> 5, len);
     if (len > longestCode_)
         longestCode_ = len;
     huff.Update(int(c), len);
@@ -483,15 +665,29 @@ void Encoder::Encode(const uint8_t* in, uint32_t n) {
         }
         int last_match_length = match_length;
         int i = 0;
-        for (; i < last_match_length && next < n; i++) {
-            uint8_t c = in[next++];
-            DeleteNode(s);
-            text_buf[s] = c;
-            if (s < F - 1)
-                text_buf[s + N] = c;
+        for (; i < last_match_length && (ahead_ || next < n); i++) {
             s = (s + 1) & (N - 1);
             r = (r + 1) & (N - 1);
-            InsertNode(r);
+            if (ahead_) { // inserted together with the position before
+                ahead_ = false;
+                match_length = ahead_length;
+                match_position = ahead_position;
+                continue;
+            }
+            int s1 = (s - 1) & (N - 1);
+            DeleteNode(s1);
+            PutByte(s1, in[next++]);
+            // The next two strings go in together when they and the node that leaves before the second
+            // lie in three different trees; then the order of the steps does not matter.
+            int r2 = (r + 1) & (N - 1);
+            if (next < n && text_buf[r] != text_buf[r2] && text_buf[r] != text_buf[s]) {
+                DeleteNode(s);
+                PutByte(s, in[next++]);
+                InsertPair(r);
+                ahead_ = true;
+            } else {
+                InsertNode(r);
+            }
         }
         while (i++ < last_match_length) {
             DeleteNode(s);
@@ -504,9 +700,9 @@ void Encoder::Encode(const uint8_t* in, uint32_t n) {
     writer_.Finish();
 }
 
-// Bits MSB first; bytes at or past the end of the valid data read as 0. pos keeps counting past the
-// end so that the caller can tell whether the stream was long enough. Refills four bytes at a time
-// while four valid bytes remain, then one at a time.
+// Bits MSB first; bytes at or past the end of the valid data read as 0, so that the reader may look
+// ahead. pos keeps counting past the end, which tells whether a taken bit was one of those zeros.
+// Refills four bytes at a time while four valid bytes remain, then one at a time.
 struct BitReader {
     const uint8_t* buf;
     size_t pos;
@@ -531,33 +727,23 @@ struct BitReader {
         }
     }
 
-    unsigned GetBit() {
-        if (count == 0)
-            Refill();
-        unsigned bit = unsigned(bits >> 63);
-        bits <<= 1;
-        count--;
-        return bit;
+    // Takes the top len bits, len <= count.
+    unsigned Take(int len) {
+        unsigned v = unsigned(bits >> (64 - len));
+        bits <<= len;
+        count -= len;
+        return v;
     }
 
-    unsigned GetByte() {
-        if (count < 8)
-            Refill();
-        unsigned byte = unsigned(bits >> 56);
-        bits <<= 8;
-        count -= 8;
-        return byte;
-    }
-
-    // Bits taken so far, counted from start.
-    uint64_t BitsTaken(size_t start) const { return uint64_t(pos - start) * 8 - unsigned(count); }
+    // Whether some bit taken so far lay past the valid bytes.
+    bool Overran() const { return pos > end && (pos - end) * 8 > size_t(count); }
 };
 
 class Decoder {
 public:
     Decoder(const uint8_t* buf, size_t start, size_t end, ByteSink& out) : reader_{buf, start, end, 0, 0}, out_(out) {}
-    void Decode(uint32_t textsize);
-    uint64_t BitsTaken(size_t start) const { return reader_.BitsTaken(start); }
+    // Returns false when the stream ran out of bits before the text was complete.
+    bool Decode(uint32_t textsize);
 
 private:
     static constexpr int kChunk = 4096;
@@ -569,9 +755,8 @@ private:
     uint8_t out_buf[kChunk + F];
 };
 
-void Decoder::Decode(uint32_t textsize) {
-    if (textsize == 0)
-        return;
+bool Decoder::Decode(uint32_t textsize) {
+    huff.hasTable = true;
     huff.StartHuff();
     for (int i = 0; i < N - F; i++)
         text_buf[i] = ' ';
@@ -581,37 +766,49 @@ void Decoder::Decode(uint32_t textsize) {
     uint8_t* const window = text_buf;
     int fill = 0;
     int r = N - F;
-    for (uint32_t count = 0; count < textsize;) {
+    uint32_t count = 0;
+    while (count < textsize) {
         // The root's frequency stays at most 0x8000, which keeps codes well under 33 bits, so with
         // 33 bits in hand the walk takes its bits without checking the count.
         if (rd.count <= 32)
             rd.Refill();
-        uint64_t b = rd.bits;
-        ptrdiff_t node = son[R];
-        unsigned taken = 0;
-        // The bit picks the table (son or son + 1) off the chain of loads, so each step down is
-        // one dependent load.
-        while (node < T) {
-            taken++;
-            node = son[node + ptrdiff_t(b >> 63)];
-            b <<= 1;
+        // The first bits in one look-up; only codes longer than those walk on down the tree.
+        unsigned entry = huff.table[rd.bits >> (64 - HuffModel::kTableBits)];
+        unsigned taken = entry >> 10;
+        ptrdiff_t node = son[entry & 1023];
+        if (node < T) {
+            uint64_t b = rd.bits << taken;
+            // The bit picks the table (son or son + 1) off the chain of loads, so each step down
+            // is one dependent load.
+            while (node < T) {
+                taken++;
+                node = son[node + ptrdiff_t(b >> 63)];
+                b <<= 1;
+            }
         }
         rd.bits <<= taken;
         rd.count -= int(taken);
         unsigned c = unsigned(SymbolOf(int(node)));
-        huff.Update(int(c), taken);
+        huff.UpdateOutOfLine(int(c), taken);
+        unsigned pos = 0;
+        if (c >= 256) {
+            // The upper six bits' prefix code and the lower six bits, 9 to 14 bits in all; the
+            // first byte tells how many.
+            if (rd.count < 14)
+                rd.Refill();
+            unsigned head = unsigned(rd.bits >> 56);
+            unsigned low = rd.Take(kPos.d_len[head] + 6) & 0x3F;
+            pos = unsigned(kPos.d_code[head]) << 6 | low;
+        }
+        // Zeros read past the end are no stream: stop before they make any output.
+        if (rd.Overran())
+            break;
         if (c < 256) {
             out_buf[fill++] = uint8_t(c);
             window[r] = uint8_t(c);
             r = (r + 1) & (N - 1);
             count++;
         } else {
-            unsigned b = rd.GetByte();
-            unsigned pos = unsigned(kPos.d_code[b]) << 6;
-            unsigned extra = kPos.d_len[b] - 2u;
-            while (extra--)
-                b = (b << 1) + rd.GetBit();
-            pos |= b & 0x3F;
             // The source start is fixed before copying; a position of 0 repeats the last byte.
             int i = (r - int(pos) - 1) & (N - 1);
             int j = int(c) - 255 + THRESHOLD;
@@ -632,12 +829,25 @@ void Decoder::Decode(uint32_t textsize) {
     if (fill)
         out_.PutBytes(out_buf, size_t(fill));
     reader_ = rd;
+    return count >= textsize;
 }
 
 } // namespace
 
+namespace {
+// The working state holds a window of the text (a list with its password): wiped before it is freed.
+template <class T> struct WipingDelete {
+    void operator()(T* p) const {
+        p->~T();
+        WipeMemory(p, sizeof(T));
+        ::operator delete(p);
+    }
+};
+template <class T> using Wiped = std::unique_ptr<T, WipingDelete<T>>;
+} // namespace
+
 void LzhufEncode(const uint8_t* in, uint32_t n, ByteSink& out, LzhufEncodeProbe& probe) {
-    auto encoder = std::make_unique<Encoder>(out);
+    Wiped<Encoder> encoder(new Encoder(out));
     encoder->Encode(in, n);
     probe.longestCode = encoder->LongestCode();
 }
@@ -663,11 +873,8 @@ void LzhufDecode(const uint8_t* buf, size_t lengthOffset, size_t validCount, Byt
     if (stats.length == 0)
         return;
     // A non-zero length means lengthOffset lies inside the valid bytes, so this cannot wrap.
-    size_t start = lengthOffset + 4;
-    auto decoder = std::make_unique<Decoder>(buf, start, validCount, out);
-    decoder->Decode(stats.length);
-    uint64_t available = start < validCount ? uint64_t(validCount - start) * 8 : 0;
-    stats.complete = decoder->BitsTaken(start) <= available;
+    Wiped<Decoder> decoder(new Decoder(buf, lengthOffset + 4, validCount, out));
+    stats.complete = decoder->Decode(stats.length);
 }
 
 void LzhufDecode(const uint8_t* buf, size_t lengthOffset, size_t validCount, ByteSink& out) {

@@ -23,13 +23,15 @@ struct LzhufEncodeProbe {
 
 struct LzhufDecodeStats {
     uint32_t length = 0;   // the stored length
-    bool complete = true;  // false when some bit had to be taken from past the valid bytes
+    bool complete = true;  // false when the stream ran out of bits before the text was complete
 };
 
 void LzhufEncode(const uint8_t* in, uint32_t n, ByteSink& out);
 void LzhufEncode(const uint8_t* in, uint32_t n, ByteSink& out, LzhufEncodeProbe& probe);
 
-// Reads the 4-byte length at lengthOffset and the stream after it; bytes at or past validCount read as 0.
+// Reads the 4-byte length at lengthOffset and the stream after it. A stream that needs bits at or past
+// validCount stops there, before writing anything those bits would decode to; the output is then what
+// the stream really holds, however long a length it claims.
 void LzhufDecode(const uint8_t* buf, size_t lengthOffset, size_t validCount, ByteSink& out);
 void LzhufDecode(const uint8_t* buf, size_t lengthOffset, size_t validCount, ByteSink& out,
                  LzhufDecodeStats& stats);

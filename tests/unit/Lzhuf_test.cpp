@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -117,25 +118,42 @@ TEST(Lzhuf, StoredLengthZeroReadsNothingAfterIt) {
     EXPECT_EQ(stats.length, 0u);
 }
 
-TEST(Lzhuf, TruncatedStreamDecodesZerosAndStopsAtTheLength) {
+// Counts what it is given and throws past a limit, so that a decoder that wrote on would be stopped.
+struct BoundedSink : ByteSink {
+    explicit BoundedSink(uint64_t limit) : limit(limit) {}
+    void Put(uint8_t) override { PutBytes(nullptr, 1); }
+    void PutBytes(const uint8_t*, size_t n) override {
+        count += n;
+        if (count > limit)
+            throw std::length_error("more output than the stream can carry");
+    }
+    uint64_t limit;
+    uint64_t count = 0;
+};
+
+TEST(Lzhuf, StreamThatRunsOutOfBitsStopsThere) {
     std::string text;
     for (int i = 0; i < 200; i++)
         text += "line " + std::to_string(i * 7919 % 1000) + "\r\n";
     Bytes stream = Encode(Bytes(text.begin(), text.end()));
     LzhufDecodeStats stats;
-    Decode(stream, stream.size(), &stats);
+    EXPECT_EQ(Decode(stream, stream.size(), &stats), Bytes(text.begin(), text.end()));
     EXPECT_TRUE(stats.complete);
-
-    size_t cut = stream.size() / 2;
-    Bytes cutOut = Decode(stream, cut, &stats);
+    // Cut anywhere, the output is what the bits there decode to: a part of the text from its start.
+    for (size_t cut : {size_t(4), size_t(5), stream.size() / 3, stream.size() / 2, stream.size() - 1}) {
+        Bytes out = Decode(stream, cut, &stats);
+        EXPECT_FALSE(stats.complete) << cut;
+        EXPECT_LT(out.size(), text.size()) << cut;
+        EXPECT_TRUE(std::equal(out.begin(), out.end(), text.begin())) << cut;
+    }
+    // A few bytes claiming the largest length stop within what those bytes can carry.
+    std::mt19937 rng(5);
+    Bytes claim = {0xFF, 0xFF, 0xFF, 0xFF};
+    for (int i = 0; i < 64; i++)
+        claim.push_back(uint8_t(rng()));
+    BoundedSink bounded(LzhufMaxTextLength(claim.size() - 4));
+    EXPECT_NO_THROW(LzhufDecode(claim.data(), 0, claim.size(), bounded, stats));
     EXPECT_FALSE(stats.complete);
-    Bytes zeroed(stream.begin(), stream.begin() + cut);
-    zeroed.resize(stream.size() + 64, 0);
-    EXPECT_EQ(cutOut, Decode(zeroed));
-    // A match is copied whole, so the output may run up to 59 bytes past the length.
-    EXPECT_GE(cutOut.size(), text.size());
-    EXPECT_LT(cutOut.size(), text.size() + 60);
-    EXPECT_TRUE(std::equal(cutOut.begin(), cutOut.begin() + 100, text.begin()));
 }
 
 Bytes RandomText(std::mt19937& rng, size_t n) {
