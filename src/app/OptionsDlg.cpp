@@ -1,4 +1,5 @@
-// The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons.
+// The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons,
+// and the typing delay.
 #include "app/OptionsDlg.h"
 
 #include "app/OptionsRules.h"
@@ -24,6 +25,8 @@ class COptionsDlg : public CDialog {
         Show(kStartModeGroup, m_choice.startMode);
         Show(kSeparatorGroup, m_choice.separatorMode);
         Show(kSendModeGroup, m_choice.sendMode);
+        SendDlgItemMessageA(m_hWnd, IDC_KEY_DELAY, EM_LIMITTEXT, 4, 0);
+        SetDlgItemInt(m_hWnd, IDC_KEY_DELAY, UINT(m_choice.keyDelay), FALSE);
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
         return TRUE;
     }
@@ -33,6 +36,9 @@ class COptionsDlg : public CDialog {
         m_choice.startMode = Read(kStartModeGroup, m_choice.startMode);
         m_choice.separatorMode = Read(kSeparatorGroup, m_choice.separatorMode);
         m_choice.sendMode = Read(kSendModeGroup, m_choice.sendMode);
+        char delay[8] = {};
+        ::GetDlgItemTextA(m_hWnd, IDC_KEY_DELAY, delay, sizeof delay);
+        m_choice.keyDelay = ReadClamped(IntSetting::KeyDelay, delay);
         CDialog::OnOK();
     }
 
@@ -98,6 +104,7 @@ bool ChangeOptions(HWND window, OptionsChoice& choice) {
     WriteSetting(IntSetting::Tray, choice.startMode);
     WriteSetting(IntSetting::Cr, choice.separatorMode);
     WriteSetting(IntSetting::Clip, choice.sendMode);
+    WriteSetting(IntSetting::KeyDelay, choice.keyDelay);
     if (choice.windowMode != previousWindowMode)
         ApplyWindowMode(window, choice.windowMode);
     return true;

@@ -1,4 +1,4 @@
-// The Options dialog: window mode, start mode, separator mode and send mode.
+// The Options dialog: window mode, start mode, separator mode, send mode and typing delay.
 #pragma once
 #include <windows.h>
 
@@ -7,6 +7,7 @@ struct OptionsChoice {
     int startMode;
     int separatorMode;
     int sendMode;
+    int keyDelay; // ms after each typed character
 };
 
 // Runs the dialog over the current choices. After OK the settings are written, a new window mode is

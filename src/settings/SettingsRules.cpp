@@ -14,11 +14,12 @@ int ClampStartMode(int v) { return (v > 1 || v < 0) ? 0 : v; }
 int ClampSendMode(int v) { return v > 2 ? 2 : (v < 0 ? 0 : v); }
 int ClampSeparatorMode(int v) { return v > 2 ? 2 : (v < 1 ? 1 : v); }
 int ClampTo(int v, int low, int high) { return v < low ? low : (v > high ? high : v); }
+int ClampKeyDelay(int v) { return ClampTo(v, 1, 1000); }
 
 const IntSettingRule kIntRules[] = {
     {"tray", 0, ClampStartMode}, {"clip", 0, ClampSendMode}, {"cr", 0, ClampSeparatorMode},
     {"winmode", 3, NoClamp},     {"left", 400, NoClamp},     {"top", 60, NoClamp},
-    {"width", 192, NoClamp},     {"height", 360, NoClamp},
+    {"width", 192, NoClamp},     {"height", 360, NoClamp},   {"keydelay", 4, ClampKeyDelay},
 };
 } // namespace
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 // "pelmar" is the main dialog, "target" the test target, "notepad" Wine's notepad.
@@ -53,6 +54,31 @@ int Fail(const char* why) {
     printf("error: %s\n", why);
     return 1;
 }
+
+// Presses the named modifiers (ctrl, shift, alt) and the key (a virtual-key number), then lets go, as the
+// user's keyboard would: the keys reach the foreground window.
+int PressKeys(int count, char** names) {
+    std::vector<WORD> keys;
+    for (int i = 0; i < count; ++i) {
+        std::string name = names[i];
+        keys.push_back(name == "ctrl"    ? VK_CONTROL
+                       : name == "shift" ? VK_SHIFT
+                       : name == "alt"   ? VK_MENU
+                                         : WORD(atoi(names[i])));
+    }
+    std::vector<INPUT> inputs(keys.size() * 2);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        for (INPUT* in : {&inputs[i], &inputs[inputs.size() - 1 - i]}) {
+            in->type = INPUT_KEYBOARD;
+            in->ki.wVk = keys[i];
+            in->ki.wScan = WORD(MapVirtualKeyW(keys[i], MAPVK_VK_TO_VSC));
+        }
+        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    UINT sent = SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    printf("%u\n", sent);
+    return sent == inputs.size() ? 0 : 1;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +96,8 @@ int main(int argc, char** argv) {
         printf("%s %s\n", cls, focus);
         return 0;
     }
+    if (command == "key")
+        return PressKeys(argc - 2, argv + 2);
     if (argc < 3)
         return Fail("missing window");
     HWND window = FindNamed(argv[2]);

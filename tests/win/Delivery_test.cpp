@@ -5,8 +5,10 @@
 #include <atomic>
 #include <thread>
 
+#include "BoxWatch.h"
 #include "WinTestSupport.h"
 #include "app/ListDlg.h"
+#include "deliver/WindowsInput.h"
 #include "resource.h"
 
 namespace {
@@ -149,5 +151,25 @@ TEST(Delivery, BusyClipboardPastesNothingOld) {
     holder.join();
     EXPECT_EQ(got.text, "");
     EXPECT_TRUE(got.windowBack);
+}
+
+TEST(Delivery, TargetWithHigherRightsGetsNothingAndPelmarSaysWhy) {
+    // Wine runs every program with the same rights; the check is told that the target has more.
+    SetRightsProbe([](HWND window) { return window != nullptr && window != HarnessDialog()->m_hWnd; });
+    for (int sendMode : {0, 1, 2}) {
+        BoxSeen box;
+        UINT_PTR watch = 0;
+        Delivered got =
+            Deliver("secret\r\n", {0}, sendMode, 1, false, [&] { watch = AnswerNextMessageBox(box); });
+        StopAnswering(watch);
+        EXPECT_EQ(got.text, "") << sendMode;
+        EXPECT_TRUE(got.windowBack) << sendMode;
+        EXPECT_TRUE(got.iconGone) << sendMode;
+        EXPECT_EQ(box.text,
+                  "The target window runs with higher rights than Pelmar, so Pelmar cannot type into it. "
+                  "Start Pelmar as administrator to type there.")
+            << sendMode;
+    }
+    SetRightsProbe(nullptr);
 }
 } // namespace

@@ -57,13 +57,13 @@ std::string RectText(const RECT& r) {
            std::to_string(r.bottom);
 }
 
-TEST(Options, OkWithoutChangesWritesTrayCrClipAndNothingElse) {
+TEST(Options, OkWithoutChangesWritesTheModesAndTypingAndNothingElse) {
     const struct {
         std::string settings;
         std::string appended; // what OK adds to the file
     } cases[] = {
-        {"", "tray=0\r\ncr=1\r\nclip=0\r\n"},
-        {"tray=0\r\ncr=2\r\nclip=1\r\nwinmode=2\r\n", ""},
+        {"", "tray=0\r\ncr=1\r\nclip=0\r\nkeydelay=4\r\n"},
+        {"tray=0\r\ncr=2\r\nclip=1\r\nwinmode=2\r\nkeydelay=40\r\n", ""},
     };
     for (const auto& c : cases) {
         Fixture f(c.settings);
@@ -137,7 +137,7 @@ TEST(Options, SwitchingToCurrentSizeStoresTheRectangleInPlace) {
     });
     std::string expected = before;
     expected.replace(expected.find("winmode=1"), 9, "winmode=3");
-    expected += "tray=0\r\ncr=1\r\nclip=0\r\nleft=" + std::to_string(rect.left) +
+    expected += "tray=0\r\ncr=1\r\nclip=0\r\nkeydelay=4\r\nleft=" + std::to_string(rect.left) +
                 "\r\nwidth=" + std::to_string(rect.right - rect.left) +
                 "\r\ntop=" + std::to_string(rect.top) +
                 "\r\nheight=" + std::to_string(rect.bottom - rect.top) + "\r\n";
