@@ -56,6 +56,7 @@
 #define IDC_SEND_CHARACTERS 1018
 #define IDC_KEY_DELAY_LABEL 1030
 #define IDC_KEY_DELAY 1031
+#define IDC_RESTORE_CLIPBOARD 1032
 
 // Controls of the password dialog
 #define IDC_PASSWORD_SECOND 1054

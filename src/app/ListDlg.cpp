@@ -83,6 +83,7 @@ BOOL CListDlg::OnInitDialog() {
     m_delivery.SetDragCursor(LoadCursorA(Instance(), MAKEINTRESOURCEA(IDC_DRAG_CURSOR)));
     m_delivery.SetModes(ReadSetting(IntSetting::Clip), ReadSetting(IntSetting::Cr));
     m_delivery.SetKeyDelay(ReadSetting(IntSetting::KeyDelay));
+    m_delivery.SetRestoreClipboard(ReadSetting(IntSetting::RestoreClip) != 0);
     m_modes.startMode = ReadSetting(IntSetting::Tray);
     if (m_modes.startMode > 0)
         SetTimer(m_hWnd, kTrayStartTimer, 20, nullptr);
@@ -142,7 +143,7 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_MOVE_UP: MoveSelectedEntry(m_hWnd, -1); return true;
     case ID_MOVE_DOWN: MoveSelectedEntry(m_hWnd, +1); return true;
     case ID_COPY_ALT:
-    case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode()); return true;
+    case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode(), m_files.Kind()); return true;
     case ID_SEND_PREVIOUS: m_delivery.SendToPreviousWindow(m_files.Kind(), false); return true;
     case ID_SEND_PREVIOUS_PASSWORD: m_delivery.SendToPreviousWindow(m_files.Kind(), true); return true;
     case IDM_ABOUTBOX: ShowAboutBox(); return true;
@@ -203,13 +204,14 @@ bool CListDlg::OnLButtonUp(POINT client) {
 
 void CListDlg::OnOptions() {
     OptionsChoice choice = {m_modes.windowMode, m_modes.startMode, m_delivery.SeparatorMode(),
-                            m_delivery.SendMode(), m_delivery.KeyDelay()};
+                            m_delivery.SendMode(), m_delivery.KeyDelay(), m_delivery.RestoresClipboard()};
     if (!ChangeOptions(m_hWnd, choice))
         return;
     // The mirrors change at once, so the next delivery already uses the new modes.
     m_modes = {choice.startMode, choice.windowMode};
     m_delivery.SetModes(choice.sendMode, choice.separatorMode);
     m_delivery.SetKeyDelay(choice.keyDelay);
+    m_delivery.SetRestoreClipboard(choice.restoreClipboard);
 }
 
 void CListDlg::Tell(const std::string& text, MessageIcon icon) {

@@ -1,5 +1,5 @@
 // The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons,
-// and the typing delay.
+// the typing delay and the clipboard switch.
 #include "app/OptionsDlg.h"
 
 #include "app/OptionsRules.h"
@@ -27,6 +27,7 @@ class COptionsDlg : public CDialog {
         Show(kSendModeGroup, m_choice.sendMode);
         SendDlgItemMessageA(m_hWnd, IDC_KEY_DELAY, EM_LIMITTEXT, 4, 0);
         SetDlgItemInt(m_hWnd, IDC_KEY_DELAY, UINT(m_choice.keyDelay), FALSE);
+        CheckDlgButton(m_hWnd, IDC_RESTORE_CLIPBOARD, m_choice.restoreClipboard ? BST_CHECKED : BST_UNCHECKED);
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
         return TRUE;
     }
@@ -39,6 +40,7 @@ class COptionsDlg : public CDialog {
         char delay[8] = {};
         ::GetDlgItemTextA(m_hWnd, IDC_KEY_DELAY, delay, sizeof delay);
         m_choice.keyDelay = ReadClamped(IntSetting::KeyDelay, delay);
+        m_choice.restoreClipboard = IsDlgButtonChecked(m_hWnd, IDC_RESTORE_CLIPBOARD) == BST_CHECKED;
         CDialog::OnOK();
     }
 
@@ -105,6 +107,7 @@ bool ChangeOptions(HWND window, OptionsChoice& choice) {
     WriteSetting(IntSetting::Cr, choice.separatorMode);
     WriteSetting(IntSetting::Clip, choice.sendMode);
     WriteSetting(IntSetting::KeyDelay, choice.keyDelay);
+    WriteSetting(IntSetting::RestoreClip, choice.restoreClipboard ? 1 : 0);
     if (choice.windowMode != previousWindowMode)
         ApplyWindowMode(window, choice.windowMode);
     return true;

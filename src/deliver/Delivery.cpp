@@ -116,7 +116,7 @@ void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
 }
 
 bool Delivery::OnTimer(UINT_PTR id) {
-    WindowsInput input(m_window.Window());
+    WindowsInput input(m_window.Window(), m_clipboard);
     switch (id) {
     case kChainClick: ClickStep(m_job, input); return true;
     case kChainType: Arm(TypeStep(m_job, input)); return true;
@@ -152,7 +152,7 @@ void Delivery::Arm(NextStep next) {
 }
 
 void Delivery::Finish() {
-    WindowsInput input(m_window.Window());
+    WindowsInput input(m_window.Window(), m_clipboard);
     FinishStep(m_job, input);
     m_running = false;
     m_window.ShowAfterDelivery();

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include "deliver/Clipboard.h"
 #include "deliver/DeliveryPlan.h"
 
 // What the delivery needs from the main window.
@@ -42,6 +43,9 @@ class Delivery {
     // The pause after each typed character, in milliseconds.
     void SetKeyDelay(int ms) { m_job.keyDelay = ms; }
     int KeyDelay() const { return m_job.keyDelay; }
+    // Whether every clipboard delivery gives the clipboard back (secrets always do).
+    void SetRestoreClipboard(bool restore) { m_job.restoreOption = restore; }
+    bool RestoresClipboard() const { return m_job.restoreOption; }
 
     void OnButtonDown(POINT client, ListKind kind);
     // True when the release is handled (no default processing).
@@ -68,6 +72,7 @@ class Delivery {
     DeliveryWindow& m_window;
     DropHandOver m_drop;
     DeliveryJob m_job;
+    ClipboardKeeper m_clipboard;
     RECT m_dragArea = {0, 0, 0, 0};
     bool m_dragging = false;
     bool m_running = false;

@@ -3,8 +3,6 @@
 
 #include <vector>
 
-#include "deliver/Clipboard.h"
-
 TargetLayout::TargetLayout(HWND window)
     : m_layout(GetKeyboardLayout(window ? GetWindowThreadProcessId(window, nullptr) : 0)) {}
 
@@ -95,11 +93,13 @@ void WindowsInput::Click(unsigned dx, unsigned dy) {
     mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, dx, dy, 0, 0);
 }
 
-bool WindowsInput::PutOnClipboard(const std::string& text, bool) {
-    return PutTextOnClipboard(m_owner, text, text.size() + 1) == ClipboardResult::Ok;
+bool WindowsInput::PutOnClipboard(const std::string& text, bool keepOriginal) {
+    return m_clipboard.Put(m_owner, text, keepOriginal);
 }
 
-void WindowsInput::RestoreClipboard() {}
+void WindowsInput::RestoreClipboard() {
+    m_clipboard.Restore(m_owner);
+}
 
 bool WindowsInput::CapsLockOn() {
     // Letters are cased by the key state of the target's thread; ours, in the background, may be stale, so

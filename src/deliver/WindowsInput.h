@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "deliver/Clipboard.h"
 #include "deliver/DeliveryPlan.h"
 
 // The keyboard layout of the thread that owns a window.
@@ -19,8 +20,10 @@ class TargetLayout : public KeyLayout {
 
 class WindowsInput : public InputSink {
   public:
-    // owner: the window that owns the clipboard while it is filled.
-    explicit WindowsInput(HWND owner) : m_owner(owner), m_layout(GetForegroundWindow()) {}
+    // owner: the window that owns the clipboard while it is filled; clipboard: what the delivery keeps
+    // aside from it.
+    WindowsInput(HWND owner, ClipboardKeeper& clipboard)
+        : m_owner(owner), m_clipboard(clipboard), m_layout(GetForegroundWindow()) {}
 
     bool Play(const InputEvent& event, long dropX, long dropY) override;
     void Click(unsigned dx, unsigned dy) override;
@@ -37,6 +40,7 @@ class WindowsInput : public InputSink {
 
   private:
     HWND m_owner;
+    ClipboardKeeper& m_clipboard;
     TargetLayout m_layout;
 };
 

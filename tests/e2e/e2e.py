@@ -305,6 +305,69 @@ def case_previous_window():
         assert s.arrived()["edit1"] == "ann.smith", s.arrived()
 
 
+def hex_of(text):
+    return text.encode("utf-8").hex()
+
+
+PRIVATE_FORMATS = {"ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
+                   "CanUploadToCloudClipboard"}
+
+
+def case_clipboard_restore():
+    """A password delivered by clipboard: every clipboard state that held it was kept out of clipboard
+    history, and once Pelmar is back the clipboard holds what it held before."""
+    original = "the clipboard before: Grüße"
+    assert helper("put-clip", hex_of(original)) == "1"
+    logins = [("bank", "ann.smith", "Secret#1")]
+    states_file = tempfile.mktemp(prefix="pelmar-clip-")
+    stop_file = states_file + ".stop"
+    watcher = None
+    try:
+        with Session(logins=logins, send_mode=0, separator=1) as s:
+            watcher = start(os.path.join(BUILD, "e2e_helper.exe"), "watch-clip", win_path(states_file),
+                            win_path(stop_file))
+            wait_until(lambda: os.path.exists(states_file) and os.path.getsize(states_file) > 0, SETUP_TIMEOUT,
+                       "the clipboard watcher")
+            s.select(0)
+            s.drag(s.target_point(101), half="lower")
+            expect_fields(s, {"edit1": "Secret#1"})
+            s.wait_delivered()
+            time.sleep(1)
+            assert helper("clip-text") == original, helper("clip-text")
+        open(stop_file, "w").close()
+        watcher.wait(timeout=30)
+        with open(states_file, "rb") as f:
+            states = [line.split("\t") for line in f.read().decode("utf-8").splitlines()]
+    finally:
+        stop(watcher)
+        for path in (states_file, stop_file):
+            if os.path.exists(path):
+                os.remove(path)
+    texts = [text for _, _, _, text in states]
+    assert texts[0] == original and texts[-1] == original and "Secret#1" in texts, texts
+    for _, formats, history, text in states:
+        if text == "Secret#1":
+            assert PRIVATE_FORMATS <= set(formats.split(",")) and history == "0", (formats, history)
+
+
+UNICODE_TEXT = "Grüße – ☃ 日本"
+
+
+def case_unicode():
+    """A text beyond the code page arrives whole by each send mode, and through Copy."""
+    for mode in (0, 1, 2):
+        with Session(["placeholder"], send_mode=mode, separator=1) as s:
+            assert helper("set-entry", "pelmar", 0, hex_of(UNICODE_TEXT)) == "0"
+            s.select(0)
+            s.drag(s.target_point(101))
+            expect_fields(s, {"edit1": UNICODE_TEXT})
+            s.wait_delivered()
+            if mode == 0:
+                assert helper("put-clip", hex_of("something else")) == "1"
+                helper("command", "pelmar", 32784)  # Copy
+                wait_until(lambda: helper("clip-text") == UNICODE_TEXT, 10, "the copied text")
+
+
 def case_release_inside():
     with Session(ENTRIES, send_mode=1, separator=1) as s:
         s.select(0, 1)
@@ -359,6 +422,8 @@ CASES = {
     "release-inside": case_release_inside,
     "pacing": case_pacing,
     "previous-window": case_previous_window,
+    "clipboard-restore": case_clipboard_restore,
+    "unicode": case_unicode,
     "bench-keystrokes": lambda: bench_typing(1),
     "bench-keystrokes-40": lambda: bench_typing(1, 40),
     "bench-characters": lambda: bench_typing(2),

@@ -44,6 +44,10 @@ TEST(SettingsRules, IntegerValuesAreClampedOnRead) {
         {IntSetting::KeyDelay, "40", 40},
         {IntSetting::KeyDelay, "0", 1},
         {IntSetting::KeyDelay, "5000", 1000},
+        // Restore the clipboard: a switch, off unless 1.
+        {IntSetting::RestoreClip, "", 0},
+        {IntSetting::RestoreClip, "1", 1},
+        {IntSetting::RestoreClip, "2", 0},
         // Absurd hand-edited numbers saturate instead of overflowing.
         {IntSetting::WinMode, "99999999999", 2147483647},
         {IntSetting::Top, "-99999999999", -2147483647},

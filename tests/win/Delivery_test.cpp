@@ -172,4 +172,43 @@ TEST(Delivery, TargetWithHigherRightsGetsNothingAndPelmarSaysWhy) {
     }
     SetRightsProbe(nullptr);
 }
+
+std::string ClipboardText() {
+    std::string text = "<no text>";
+    if (!OpenClipboard(nullptr))
+        return "<clipboard busy>";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST(Delivery, ClipboardComesBackAfterSecretsAndWhenAsked) {
+    const struct {
+        ListKind kind;
+        bool restoreOption;
+        const char* clipboardAfter;
+    } cases[] = {
+        {kPlainList, false, "first"},
+        {kPlainList, true, "before"},
+        {kEncryptedList, false, "before"},
+    };
+    for (const auto& c : cases) {
+        Delivered got = Deliver("first\r\n", {0}, 0, 1, false, [&] {
+            SetListKind(*HarnessDialog(), c.kind);
+            HarnessDialog()->Deliverer().SetRestoreClipboard(c.restoreOption);
+            ASSERT_TRUE(OpenClipboard(nullptr));
+            EmptyClipboard();
+            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 7);
+            memcpy(GlobalLock(block), "before", 7);
+            GlobalUnlock(block);
+            SetClipboardData(CF_TEXT, block);
+            CloseClipboard();
+        });
+        EXPECT_EQ(got.text, "first") << c.kind << " " << c.restoreOption;
+        EXPECT_EQ(ClipboardText(), c.clipboardAfter) << c.kind << " " << c.restoreOption;
+    }
+}
 } // namespace
