@@ -117,7 +117,8 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     case WM_TIMER: OnTimer(wParam); return false;
     case WM_SIZE: OnSize(UINT(wParam)); return wParam == SIZE_MINIMIZED;
     case WM_SYSCOMMAND: return OnSysCommand(wParam);
-    case kTrayCallbackMessage: result = m_tray.OnNotify(m_hWnd, lParam); return true;
+    // While keys are still being sent, the window comes back without taking them from the target.
+    case kTrayCallbackMessage: result = m_tray.OnNotify(m_hWnd, lParam, !m_delivery.Running()); return true;
     default: break;
     }
     // A registered message has no constant id to switch on.

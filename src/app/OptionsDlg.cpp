@@ -27,7 +27,8 @@ class COptionsDlg : public CDialog {
         Show(kSendModeGroup, m_choice.sendMode);
         SendDlgItemMessageA(m_hWnd, IDC_KEY_DELAY, EM_LIMITTEXT, 4, 0);
         SetDlgItemInt(m_hWnd, IDC_KEY_DELAY, UINT(m_choice.keyDelay), FALSE);
-        CheckDlgButton(m_hWnd, IDC_RESTORE_CLIPBOARD, m_choice.restoreClipboard ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(m_hWnd, IDC_RESTORE_CLIPBOARD,
+                       m_choice.restoreClipboard ? BST_CHECKED : BST_UNCHECKED);
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
         return TRUE;
     }

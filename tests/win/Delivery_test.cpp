@@ -74,7 +74,7 @@ Delivered Deliver(const std::string& listText, std::vector<int> selected, int se
         ScreenToClient(dlg.m_hWnd, &drop);
         SendMessageA(dlg.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
         EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd));
-        PumpUntil([&] { return IsWindowVisible(dlg.m_hWnd); }, 15000);
+        PumpUntil([&] { return !dlg.Deliverer().Running(); }, 15000);
         PumpFor(200);
         out.text = WindowText(target.Edit());
         out.capsAfter = CapsLockOn();
@@ -210,5 +210,38 @@ TEST(Delivery, ClipboardComesBackAfterSecretsAndWhenAsked) {
         EXPECT_EQ(got.text, "first") << c.kind << " " << c.restoreOption;
         EXPECT_EQ(ClipboardText(), c.clipboardAfter) << c.kind << " " << c.restoreOption;
     }
+}
+
+// Clicks the tray icon once, and notes whether the window came back while keys were still being sent and
+// left the keyboard with the target.
+struct TrayClick {
+    HWND dialog = nullptr;
+    bool shownWhileTyping = false;
+    bool targetKeptTheKeys = false;
+};
+TrayClick g_trayClick;
+
+VOID CALLBACK ClickTrayIcon(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SendMessageA(g_trayClick.dialog, kTrayCallbackMessage, 1, WM_LBUTTONUP);
+    g_trayClick.shownWhileTyping =
+        IsWindowVisible(g_trayClick.dialog) && HarnessDialog()->Deliverer().Running();
+    g_trayClick.targetKeptTheKeys = GetForegroundWindow() != g_trayClick.dialog;
+}
+
+TEST(Delivery, TrayClickWhileTypingShowsTheWindowWithoutTakingTheKeys) {
+    g_trayClick = TrayClick();
+    // Typed into Pelmar, the rest would go astray and the Enter end the program. (No "c": the test pump
+    // runs the main dialog's accelerators for every window of the thread.)
+    Delivered got = Deliver("keep typing\r\nnext one\r\n", {0, 1}, 1, 1, false, [&] {
+        g_trayClick.dialog = HarnessDialog()->m_hWnd;
+        HarnessDialog()->Deliverer().SetKeyDelay(20);
+        SetTimer(nullptr, 0, 400, ClickTrayIcon); // the first entry is being typed then
+    });
+    EXPECT_TRUE(g_trayClick.shownWhileTyping);
+    EXPECT_TRUE(g_trayClick.targetKeptTheKeys);
+    EXPECT_EQ(got.text, "keep typing\r\nnext one");
+    EXPECT_TRUE(got.windowBack);
+    EXPECT_TRUE(got.iconGone);
 }
 } // namespace
