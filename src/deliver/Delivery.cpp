@@ -11,6 +11,7 @@
 #include "resource.h"
 
 namespace {
+constexpr UINT kModifierPollDelay = 50;
 const char kOutOfReach[] =
     "The target window runs with higher rights than Pelmar, so Pelmar cannot type into "
     "it. Start Pelmar as administrator to type there.";
@@ -88,6 +89,7 @@ bool Delivery::TakeSelection(ListKind kind, int field) {
 void Delivery::Start(POINT p) {
     if (!TakeSelection(m_dragKind, m_drop.fieldSelector))
         return;
+    StopChain();
     HWND window = m_window.Window();
     ClientToScreen(window, &p);
     m_drop.dropPoint = p;
@@ -107,6 +109,7 @@ void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
     int field = kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField;
     if (!previous || !TakeSelection(kind, field))
         return;
+    StopChain();
     // Only the foreground program may hand the foreground on, so this comes before we hide.
     SetForegroundWindow(previous);
     m_aimAtFocus = true;
@@ -119,14 +122,22 @@ bool Delivery::OnTimer(UINT_PTR id) {
     WindowsInput input(m_window.Window(), m_clipboard);
     switch (id) {
     case kChainClick: ClickStep(m_job, input); return true;
+    case kChainSend: Send(input); return true;
     case kChainType: Arm(TypeStep(m_job, input)); return true;
     case kChainAfterEntry: Arm(AfterEntryStep(m_job, input)); return true;
     case kChainFinish: Finish(); return true;
-    case kChainSend: break;
     default: return false;
     }
-    // The activated window has put its focus back by now; its middle is where characters are posted.
+}
+
+void Delivery::Send(InputSink& input) {
     if (m_aimAtFocus) {
+        // Keys typed while the user still holds Ctrl or Shift of Ctrl+Enter would arrive as shortcuts.
+        if (ModifiersHeld()) {
+            SetTimer(m_window.Window(), kChainSend, kModifierPollDelay, nullptr);
+            return;
+        }
+        // The activated window has put its focus back by now; its middle is where characters are posted.
         POINT focus = FocusCenter();
         m_job.dropX = focus.x;
         m_job.dropY = focus.y;
@@ -141,7 +152,6 @@ bool Delivery::OnTimer(UINT_PTR id) {
         return true;
     };
     Arm(SendStep(m_job, source, input));
-    return true;
 }
 
 void Delivery::Arm(NextStep next) {
@@ -158,12 +168,21 @@ void Delivery::Finish() {
     m_window.ShowAfterDelivery();
 }
 
+// A new delivery replaces one still under way (the window can come back from the tray meanwhile): the old
+// steps stop and their planned keys go.
+void Delivery::StopChain() {
+    for (UINT_PTR id : {kChainClick, kChainSend, kChainType, kChainAfterEntry, kChainFinish})
+        KillTimer(m_window.Window(), id);
+    WipePlan(m_job.typing);
+    m_job.typed = 0;
+    if (m_job.sendMode > 2)
+        m_job.sendMode -= 3; // an arrow entry was under way
+}
+
 // The target takes no input from us: stop at once, come back and say why.
 void Delivery::Refuse() {
-    HWND window = m_window.Window();
-    for (UINT_PTR id : {kChainClick, kChainSend, kChainType, kChainAfterEntry, kChainFinish})
-        KillTimer(window, id);
+    StopChain();
     Finish();
-    SetForegroundWindow(window);
+    SetForegroundWindow(m_window.Window());
     AfxMessageBox(kOutOfReach, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -65,7 +65,9 @@ class Delivery {
   private:
     bool TakeSelection(ListKind kind, int field);
     void Start(POINT client);
+    void Send(InputSink& input);
     void Arm(NextStep next);
+    void StopChain();
     void Finish();
     void Refuse();
 

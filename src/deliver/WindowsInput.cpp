@@ -231,6 +231,11 @@ HWND PreviousWindow() {
     return nullptr;
 }
 
+bool ModifiersHeld() {
+    return ((GetAsyncKeyState(VK_SHIFT) | GetAsyncKeyState(VK_CONTROL) | GetAsyncKeyState(VK_MENU)) &
+            0x8000) != 0;
+}
+
 POINT FocusCenter() {
     HWND target = GetForegroundWindow();
     GUITHREADINFO info = {};

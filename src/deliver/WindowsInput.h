@@ -51,6 +51,8 @@ void SetRightsProbe(RightsProbe probe); // nullptr: the real check
 
 // The window the user worked in before ours, or nullptr when there is none.
 HWND PreviousWindow();
+// Whether Shift, Ctrl or Alt is held down on the keyboard.
+bool ModifiersHeld();
 // The middle of the control that has the keyboard focus in the foreground window (of the window itself
 // when no control has it).
 POINT FocusCenter();
