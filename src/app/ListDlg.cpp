@@ -204,7 +204,7 @@ bool CListDlg::OnLButtonUp(POINT client) {
 }
 
 void CListDlg::OnOptions() {
-    OptionsChoice choice = {m_modes.windowMode, m_modes.startMode, m_delivery.SeparatorMode(),
+    OptionsChoice choice = {m_modes.windowMode,    m_modes.startMode,     m_delivery.SeparatorMode(),
                             m_delivery.SendMode(), m_delivery.KeyDelay(), m_delivery.RestoresClipboard()};
     if (!ChangeOptions(m_hWnd, choice))
         return;
