@@ -283,7 +283,7 @@ def icon_image(c):
 
 
 def png(c):
-    """RGBA PNG, as the 256-pixel icon image is stored."""
+    """RGBA PNG, as the icon images of 48 pixels and more are stored (Vista and later read them)."""
     raw = bytearray()
     for row in c.px:
         raw.append(0)  # filter: none
@@ -300,7 +300,7 @@ def png(c):
 
 
 def ico(canvases):
-    images = [png(c) if c.w >= 256 else icon_image(c) for c in canvases]
+    images = [png(c) if c.w >= 48 else icon_image(c) for c in canvases]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for c, img in zip(canvases, images):

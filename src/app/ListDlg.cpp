@@ -89,6 +89,8 @@ BOOL CListDlg::OnInitDialog() {
     KeepDialogLayoutOnDpiChange(m_hWnd);
     ShowDragPictures();
     m_delivery.SetModes(ReadSetting(IntSetting::Clip), ReadSetting(IntSetting::Cr));
+    m_delivery.SetKeyDelay(ReadSetting(IntSetting::KeyDelay));
+    m_delivery.SetRestoreClipboard(ReadSetting(IntSetting::RestoreClip) != 0);
     m_modes.startMode = ReadSetting(IntSetting::Tray);
     if (m_modes.startMode > 0)
         SetTimer(m_hWnd, kTrayStartTimer, 20, nullptr);
@@ -117,14 +119,15 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     POINT point = {short(LOWORD(lParam)), short(HIWORD(lParam))};
     switch (msg) {
     case WM_QUERYDRAGICON: result = reinterpret_cast<LRESULT>(m_bigIcon); return true;
-    case WM_LBUTTONDOWN: m_delivery.OnButtonDown(point, m_files.Kind() == kLoginList); return false;
+    case WM_LBUTTONDOWN: m_delivery.OnButtonDown(point, m_files.Kind()); return false;
     case WM_LBUTTONUP: return OnLButtonUp(point);
     case WM_TIMER: OnTimer(wParam); return false;
     case WM_SIZE: OnSize(UINT(wParam)); return wParam == SIZE_MINIMIZED;
     case WM_SYSCOMMAND: return OnSysCommand(wParam);
     // Not handled: the dialog manager still scales the fonts.
     case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return false;
-    case kTrayCallbackMessage: result = m_tray.OnNotify(m_hWnd, lParam); return true;
+    // While keys are still being sent, the window comes back without taking them from the target.
+    case kTrayCallbackMessage: result = m_tray.OnNotify(m_hWnd, lParam, !m_delivery.Running()); return true;
     default: break;
     }
     // A registered message has no constant id to switch on.
@@ -150,7 +153,9 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_MOVE_UP: MoveSelectedEntry(m_hWnd, -1); return true;
     case ID_MOVE_DOWN: MoveSelectedEntry(m_hWnd, +1); return true;
     case ID_COPY_ALT:
-    case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode()); return true;
+    case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode(), m_files.Kind()); return true;
+    case ID_SEND_PREVIOUS: m_delivery.SendToPreviousWindow(m_files.Kind(), false); return true;
+    case ID_SEND_PREVIOUS_PASSWORD: m_delivery.SendToPreviousWindow(m_files.Kind(), true); return true;
     case IDM_ABOUTBOX: ShowAboutBox(); return true;
     case ID_HELP_CONTENTS: OpenHelpContents(m_hWnd, m_tray); return true;
     case ID_NOTEPAD: OpenNotepad(m_hWnd, m_tray, m_files.Kind()); return true;
@@ -225,13 +230,15 @@ bool CListDlg::OnLButtonUp(POINT client) {
 }
 
 void CListDlg::OnOptions() {
-    OptionsChoice choice = {m_modes.windowMode, m_modes.startMode, m_delivery.SeparatorMode(),
-                            m_delivery.SendMode()};
+    OptionsChoice choice = {m_modes.windowMode,    m_modes.startMode,     m_delivery.SeparatorMode(),
+                            m_delivery.SendMode(), m_delivery.KeyDelay(), m_delivery.RestoresClipboard()};
     if (!ChangeOptions(m_hWnd, choice))
         return;
     // The mirrors change at once, so the next delivery already uses the new modes.
     m_modes = {choice.startMode, choice.windowMode};
     m_delivery.SetModes(choice.sendMode, choice.separatorMode);
+    m_delivery.SetKeyDelay(choice.keyDelay);
+    m_delivery.SetRestoreClipboard(choice.restoreClipboard);
 }
 
 void CListDlg::Tell(const std::string& text, MessageIcon icon) {

@@ -1,4 +1,5 @@
-// The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons.
+// The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons,
+// the typing delay and the clipboard switch.
 #include "app/OptionsDlg.h"
 
 #include "app/MainLayout.h"
@@ -26,6 +27,10 @@ class COptionsDlg : public CDialog {
         Show(kStartModeGroup, m_choice.startMode);
         Show(kSeparatorGroup, m_choice.separatorMode);
         Show(kSendModeGroup, m_choice.sendMode);
+        SendDlgItemMessageA(m_hWnd, IDC_KEY_DELAY, EM_LIMITTEXT, 4, 0);
+        SetDlgItemInt(m_hWnd, IDC_KEY_DELAY, UINT(m_choice.keyDelay), FALSE);
+        CheckDlgButton(m_hWnd, IDC_RESTORE_CLIPBOARD,
+                       m_choice.restoreClipboard ? BST_CHECKED : BST_UNCHECKED);
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
         return TRUE;
     }
@@ -35,6 +40,10 @@ class COptionsDlg : public CDialog {
         m_choice.startMode = Read(kStartModeGroup, m_choice.startMode);
         m_choice.separatorMode = Read(kSeparatorGroup, m_choice.separatorMode);
         m_choice.sendMode = Read(kSendModeGroup, m_choice.sendMode);
+        char delay[8] = {};
+        ::GetDlgItemTextA(m_hWnd, IDC_KEY_DELAY, delay, sizeof delay);
+        m_choice.keyDelay = ReadClamped(IntSetting::KeyDelay, delay);
+        m_choice.restoreClipboard = IsDlgButtonChecked(m_hWnd, IDC_RESTORE_CLIPBOARD) == BST_CHECKED;
         CDialog::OnOK();
     }
 
@@ -104,6 +113,8 @@ bool ChangeOptions(HWND window, OptionsChoice& choice) {
     WriteSetting(IntSetting::Tray, choice.startMode);
     WriteSetting(IntSetting::Cr, choice.separatorMode);
     WriteSetting(IntSetting::Clip, choice.sendMode);
+    WriteSetting(IntSetting::KeyDelay, choice.keyDelay);
+    WriteSetting(IntSetting::RestoreClip, choice.restoreClipboard ? 1 : 0);
     if (choice.windowMode != previousWindowMode)
         ApplyWindowMode(window, choice.windowMode);
     return true;

@@ -1,4 +1,5 @@
-// The Options dialog: window mode, start mode, separator mode and send mode.
+// The Options dialog: window mode, start mode, separator mode, send mode, typing delay and whether the
+// clipboard comes back after a delivery.
 #pragma once
 #include <windows.h>
 
@@ -7,6 +8,8 @@ struct OptionsChoice {
     int startMode;
     int separatorMode;
     int sendMode;
+    int keyDelay; // ms after each typed character
+    bool restoreClipboard;
 };
 
 // Runs the dialog over the current choices. After OK the settings are written, a new window mode is

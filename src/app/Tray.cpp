@@ -54,9 +54,9 @@ void TrayIcon::Restore(HWND window, bool activate) {
     Shell_NotifyIconA(NIM_DELETE, &m_icon);
 }
 
-LRESULT TrayIcon::OnNotify(HWND window, LPARAM mouseMessage) {
+LRESULT TrayIcon::OnNotify(HWND window, LPARAM mouseMessage, bool activate) {
     if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK || mouseMessage == WM_RBUTTONUP)
-        Restore(window, true);
+        Restore(window, activate);
     return 1;
 }
 

@@ -22,8 +22,8 @@ class TrayIcon {
     void Hide(HWND window);
     // Shows the window at the restore rectangle and removes the icon.
     void Restore(HWND window, bool activate);
-    // The icon's callback message; clicks bring the window back.
-    LRESULT OnNotify(HWND window, LPARAM mouseMessage);
+    // The icon's callback message; clicks bring the window back, with the keyboard when activate is set.
+    LRESULT OnNotify(HWND window, LPARAM mouseMessage, bool activate);
     void OnTaskbarCreated(HWND window);
     const NOTIFYICONDATAA& Icon() const { return m_icon; }
 

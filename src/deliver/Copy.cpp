@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Wipe.h"
 #include "deliver/Clipboard.h"
 #include "deliver/CopyText.h"
 #include "deliver/DeliveryPlan.h"
@@ -11,15 +12,30 @@
 #include "list/ItemList.h"
 #include "resource.h"
 
-void CopySelectedEntries(HWND dialog, int separatorMode) {
+namespace {
+const char* FailureText(ClipboardResult result) {
+    switch (result) {
+    case ClipboardResult::Busy: return "Clipboard not available";
+    case ClipboardResult::NoMemory: return "Can't get memory!";
+    default: return "Can't put the entries on the clipboard!";
+    }
+}
+} // namespace
+
+void CopySelectedEntries(HWND dialog, int separatorMode, ListKind kind) {
     HWND list = GetDlgItem(dialog, IDC_LIST);
-    std::vector<std::string> texts;
-    for (int index : SelectedIndices(list, kMaxSelection))
-        texts.push_back(ListBoxText(list, index));
-    if (texts.empty())
+    std::vector<int> selected = SelectedIndices(list, kMaxSelection);
+    if (selected.empty())
         return;
+    std::vector<std::string> texts;
+    texts.reserve(selected.size());
+    for (int index : selected)
+        texts.push_back(ListBoxText(list, index));
     std::string text = ClipboardCopyText(texts, separatorMode);
-    ClipboardResult result = PutTextOnClipboard(dialog, text, ClipboardBlockSize(texts));
-    if (result != ClipboardResult::Ok && result != ClipboardResult::Refused)
-        AfxMessageBox("Clipboard not available", MB_OK);
+    ClipboardResult result = PutTextOnClipboard(dialog, text, ClipboardBlockUnits(texts), kind != kPlainList);
+    for (std::string& copied : texts)
+        WipeString(copied);
+    WipeString(text);
+    if (result != ClipboardResult::Ok)
+        AfxMessageBox(FailureText(result), MB_OK);
 }

@@ -2,5 +2,8 @@
 #pragma once
 #include <windows.h>
 
-// dialog: the window that holds the entry list box.
-void CopySelectedEntries(HWND dialog, int separatorMode);
+#include "list/ListText.h"
+
+// dialog: the window that holds the entry list box. A copy from any list but a plain one is kept out of
+// clipboard history and cloud sync.
+void CopySelectedEntries(HWND dialog, int separatorMode, ListKind kind);

@@ -1,14 +1,20 @@
-// The drag gesture and the timer steps that type the dropped entries into the target.
+// The drag gesture, the hand-over of a delivery and the timer steps that type it into the target.
 #include "deliver/Delivery.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "deliver/WindowsInput.h"
+#include "framework/WinApp.h"
 #include "list/ItemList.h"
 #include "resource.h"
 
 namespace {
+constexpr UINT kModifierPollDelay = 50;
+const char kOutOfReach[] =
+    "The target window runs with higher rights than Pelmar, so Pelmar cannot type into "
+    "it. Start Pelmar as administrator to type there.";
+
 IntRect ToIntRect(const RECT& r) {
     return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
 }
@@ -25,11 +31,11 @@ void Delivery::SetModes(int sendMode, int separatorMode) {
     m_job.separatorMode = separatorMode;
 }
 
-void Delivery::OnButtonDown(POINT p, bool loginList) {
+void Delivery::OnButtonDown(POINT p, ListKind kind) {
     if (!Contains(ToIntRect(m_dragArea), p.x, p.y))
         return;
-    m_loginList = loginList;
-    m_drop.fieldSelector = FieldForPress(ToIntRect(m_dragArea), p.x, p.y, loginList);
+    m_dragKind = kind;
+    m_drop.fieldSelector = FieldForPress(ToIntRect(m_dragArea), p.x, p.y, kind == kLoginList);
     POINT cursor;
     GetCursorPos(&cursor);
     Offset shift = PointerShiftForPress(p.x, p.y, m_grab);
@@ -61,25 +67,35 @@ bool Delivery::OnButtonUp(POINT p) {
     return true;
 }
 
-// The release outside the window: hand the selection over, hide, and start the steps.
-void Delivery::Start(POINT p) {
-    HWND window = m_window.Window();
-    HWND list = GetDlgItem(window, IDC_LIST);
-    std::vector<int> selected = SelectedIndices(list, int(kMaxSelection));
-    // Nothing selected (or an empty list): nothing to type, so the window need not go away at all.
+// Hands the selection to the job; false when nothing is selected (or the list is empty): then there is
+// nothing to type, and the window need not go away at all.
+bool Delivery::TakeSelection(ListKind kind, int field) {
+    std::vector<int> selected = SelectedIndices(GetDlgItem(m_window.Window(), IDC_LIST), int(kMaxSelection));
     if (selected.empty())
-        return;
+        return false;
     std::copy(selected.begin(), selected.end(), m_drop.selection);
     m_drop.selectionCount = UINT(selected.size());
-    ClientToScreen(window, &p);
-    m_drop.dropPoint = p;
+    m_drop.fieldSelector = field;
     m_job.count = m_drop.selectionCount;
     m_job.selection = m_drop.selection;
     m_job.position = 0;
+    m_job.field = field;
+    m_job.listKind = kind;
+    return true;
+}
+
+// The release outside the window: hand the selection over, hide, and start the steps.
+void Delivery::Start(POINT p) {
+    if (!TakeSelection(m_dragKind, m_drop.fieldSelector))
+        return;
+    StopChain();
+    HWND window = m_window.Window();
+    ClientToScreen(window, &p);
+    m_drop.dropPoint = p;
     m_job.dropX = p.x;
     m_job.dropY = p.y;
-    m_job.field = m_drop.fieldSelector;
-    m_job.loginList = m_loginList;
+    m_aimAtFocus = false;
+    m_running = true;
     m_window.HideToTray();
     SetTimer(window, kChainClick, kClickDelay, nullptr);
     SetTimer(window, kChainSend, kSendDelay, nullptr);
@@ -87,14 +103,44 @@ void Delivery::Start(POINT p) {
     SetActiveWindow(nullptr);
 }
 
+void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
+    HWND previous = PreviousWindow();
+    int field = kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField;
+    if (!previous || !TakeSelection(kind, field))
+        return;
+    StopChain();
+    // Only the foreground program may hand the foreground on, so this comes before we hide.
+    SetForegroundWindow(previous);
+    m_aimAtFocus = true;
+    m_running = true;
+    m_window.HideToTray();
+    SetTimer(m_window.Window(), kChainSend, kSendDelay, nullptr);
+}
+
 bool Delivery::OnTimer(UINT_PTR id) {
-    WindowsInput input(m_window.Window());
+    WindowsInput input(m_window.Window(), m_clipboard);
     switch (id) {
     case kChainClick: ClickStep(m_job, input); return true;
+    case kChainSend: Send(input); return true;
+    case kChainType: Arm(TypeStep(m_job, input)); return true;
     case kChainAfterEntry: Arm(AfterEntryStep(m_job, input)); return true;
-    case kChainFinish: m_window.ShowAfterDelivery(); return true;
-    case kChainSend: break;
+    case kChainFinish: Finish(); return true;
     default: return false;
+    }
+}
+
+void Delivery::Send(InputSink& input) {
+    if (m_aimAtFocus) {
+        // Keys typed while the user still holds Ctrl or Shift of Ctrl+Enter would arrive as shortcuts.
+        if (ModifiersHeld()) {
+            SetTimer(m_window.Window(), kChainSend, kModifierPollDelay, nullptr);
+            return;
+        }
+        // The activated window has put its focus back by now; its middle is where characters are posted.
+        POINT focus = FocusCenter();
+        m_job.dropX = focus.x;
+        m_job.dropY = focus.y;
+        m_aimAtFocus = false;
     }
     HWND window = m_window.Window();
     EntrySource source = [window](int index, int field, std::string& text) {
@@ -105,9 +151,37 @@ bool Delivery::OnTimer(UINT_PTR id) {
         return true;
     };
     Arm(SendStep(m_job, source, input));
-    return true;
 }
 
 void Delivery::Arm(NextStep next) {
-    SetTimer(m_window.Window(), next.timer, next.delay, nullptr);
+    if (next.timer == kChainRefused)
+        Refuse();
+    else
+        SetTimer(m_window.Window(), next.timer, next.delay, nullptr);
+}
+
+void Delivery::Finish() {
+    WindowsInput input(m_window.Window(), m_clipboard);
+    FinishStep(m_job, input);
+    m_running = false;
+    m_window.ShowAfterDelivery();
+}
+
+// A new delivery replaces one still under way (the window can come back from the tray meanwhile): the old
+// steps stop and their planned keys go.
+void Delivery::StopChain() {
+    for (UINT_PTR id : {kChainClick, kChainSend, kChainType, kChainAfterEntry, kChainFinish})
+        KillTimer(m_window.Window(), id);
+    WipePlan(m_job.typing);
+    m_job.typed = 0;
+    if (m_job.sendMode > 2)
+        m_job.sendMode -= 3; // an arrow entry was under way
+}
+
+// The target takes no input from us: stop at once, come back and say why.
+void Delivery::Refuse() {
+    StopChain();
+    Finish();
+    SetForegroundWindow(m_window.Window());
+    AfxMessageBox(kOutOfReach, MB_OK | MB_ICONEXCLAMATION);
 }

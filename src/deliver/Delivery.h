@@ -1,8 +1,10 @@
 // The drag gesture and the delivery: a press on the handle starts a drag, a release outside the window
-// hands the selection over, and timer steps type it into the program under the release point.
+// hands the selection over, and timer steps type it into the program under the release point. Send to
+// previous window delivers the same way to the window the user worked in before, without a drag.
 #pragma once
 #include <windows.h>
 
+#include "deliver/Clipboard.h"
 #include "deliver/DeliveryPlan.h"
 
 // What the delivery needs from the main window.
@@ -42,28 +44,47 @@ class Delivery {
     void SetModes(int sendMode, int separatorMode);
     int SendMode() const { return m_job.sendMode; }
     int SeparatorMode() const { return m_job.separatorMode; }
+    // The pause after each typed character, in milliseconds.
+    void SetKeyDelay(int ms) { m_job.keyDelay = ms; }
+    int KeyDelay() const { return m_job.keyDelay; }
+    // Whether every clipboard delivery gives the clipboard back (secrets always do).
+    void SetRestoreClipboard(bool restore) { m_job.restoreOption = restore; }
+    bool RestoresClipboard() const { return m_job.restoreOption; }
 
-    void OnButtonDown(POINT client, bool loginList);
+    void OnButtonDown(POINT client, ListKind kind);
     // True when the release is handled (no default processing).
     bool OnButtonUp(POINT client);
+    // Delivers the selection to the focused control of the window that was active before ours; password
+    // chooses the lower half of a login list. Nothing happens without such a window.
+    void SendToPreviousWindow(ListKind kind, bool password);
     // False for a timer that is not the delivery's.
     bool OnTimer(UINT_PTR id);
 
     bool Dragging() const { return m_dragging; }
+    // From the hand-over until the window is back.
+    bool Running() const { return m_running; }
     const DropHandOver& Drop() const { return m_drop; }
     const DeliveryJob& Job() const { return m_job; }
 
   private:
+    bool TakeSelection(ListKind kind, int field);
     void Start(POINT client);
+    void Send(InputSink& input);
     void Arm(NextStep next);
+    void StopChain();
+    void Finish();
+    void Refuse();
 
     DeliveryWindow& m_window;
     DropHandOver m_drop;
     DeliveryJob m_job;
+    ClipboardKeeper m_clipboard;
     RECT m_dragArea = {0, 0, 0, 0};
     HandleGrab m_grab;
     bool m_dragging = false;
-    bool m_loginList = false;
+    bool m_running = false;
+    bool m_aimAtFocus = false; // no drop point: the first send step takes the focused control's
+    ListKind m_dragKind = kPlainList;
     HCURSOR m_dragCursor = nullptr;
     HCURSOR m_savedCursor = nullptr;
 };

@@ -1,7 +1,11 @@
 // Delivery planning: press geometry, the input events of an entry, and the steps of the timer chain.
 #include "deliver/DeliveryPlan.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "common/Wipe.h"
+#include "list/TextEncoding.h"
 
 bool Contains(const IntRect& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
@@ -33,92 +37,139 @@ int ArrowCount(const std::string& text) {
     return count;
 }
 
+bool MustRestoreClipboard(ListKind kind, int field, bool restoreOption) {
+    return restoreOption || kind == kEncryptedList || (kind == kLoginList && field == kPasswordField);
+}
+
 std::string Describe(const InputPlan& plan) {
     static const char* const kNames[] = {"down", "up", "unicode", "char", "pause"};
     std::string out;
-    for (const InputEvent& e : plan)
-        out += std::string(kNames[e.kind]) + "(" + std::to_string(e.code) + ") ";
+    for (const InputEvent& e : plan) {
+        out += std::string(kNames[e.kind]) + "(" + std::to_string(e.code);
+        if (e.kind == InputEvent::kKeyDown || e.kind == InputEvent::kKeyUp)
+            out += "/" + std::to_string(e.scan) + (e.extended ? "e" : "");
+        out += ") ";
+    }
     return out;
 }
 
+void WipePlan(InputPlan& plan) {
+    if (!plan.empty())
+        WipeMemory(plan.data(), plan.size() * sizeof(InputEvent));
+    plan.clear();
+}
+
+bool IsExtendedKey(uint8_t vk) {
+    // Break; Page Up, Page Down, End, Home; the arrows; Print Screen, Insert, Delete; the Windows keys and
+    // Menu; numeric Divide; Num Lock; right Ctrl and right Alt.
+    static const uint8_t kExtended[] = {0x03, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2C,
+                                        0x2D, 0x2E, 0x5B, 0x5C, 0x5D, 0x6F, 0x90, 0xA3, 0xA5};
+    return std::find(std::begin(kExtended), std::end(kExtended), vk) != std::end(kExtended);
+}
+
 namespace {
-void Tap(InputPlan& plan, uint8_t vk) {
-    plan.push_back({InputEvent::kKeyDown, vk});
-    plan.push_back({InputEvent::kKeyUp, vk});
+void Key(InputPlan& plan, InputEvent::Kind kind, uint8_t vk, const KeyLayout& layout) {
+    plan.push_back({kind, vk, layout.ScanCode(vk), IsExtendedKey(vk)});
+}
+
+void Tap(InputPlan& plan, uint8_t vk, const KeyLayout& layout) {
+    Key(plan, InputEvent::kKeyDown, vk, layout);
+    Key(plan, InputEvent::kKeyUp, vk, layout);
+}
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
 // One character in key-stroke mode: modifiers pressed Shift, Ctrl, Alt and released the other way round.
-void PlanKeyStroke(InputPlan& plan, unsigned char c, const KeyScanFn& keyScan) {
-    int16_t scan = keyScan(c);
-    if (scan == -1) {
-        // The layout has no key for it; pressing all modifiers and key 255 would type nothing useful.
-        plan.push_back({InputEvent::kUnicode, c});
+void PlanKeyStroke(InputPlan& plan, char16_t unit, const KeyLayout& layout) {
+    int16_t scan = layout.KeyScan(unit);
+    uint8_t shift = uint8_t(uint16_t(scan) >> 8), vk = uint8_t(scan & 0xFF);
+    // No key; a shift state beyond Shift, Ctrl and Alt (Kana and the like); or a dead key, which would wait
+    // and merge with the next character: the character goes in as itself.
+    if (scan == -1 || (shift & ~7) || layout.IsDeadKey(vk, shift)) {
+        plan.push_back({InputEvent::kUnicode, unit});
         return;
     }
-    uint8_t shift = uint8_t(uint16_t(scan) >> 8), vk = uint8_t(scan & 0xFF);
     static const struct { uint8_t bit, vk; } kModifiers[] = {{1, kVkShift}, {2, kVkControl}, {4, kVkMenu}};
     for (const auto& m : kModifiers)
         if (shift & m.bit)
-            plan.push_back({InputEvent::kKeyDown, m.vk});
-    Tap(plan, vk);
+            Key(plan, InputEvent::kKeyDown, m.vk, layout);
+    Tap(plan, vk, layout);
     for (int i = 2; i >= 0; --i)
         if (shift & kModifiers[i].bit)
-            plan.push_back({InputEvent::kKeyUp, kModifiers[i].vk});
+            Key(plan, InputEvent::kKeyUp, kModifiers[i].vk, layout);
 }
 
-// Only the key of VkKeyScanA counts for the separators; a layout without one still has Enter and Tab.
-uint8_t KeyOf(unsigned char c, uint8_t fallback, const KeyScanFn& keyScan) {
-    int16_t scan = keyScan(c);
+// Only the key counts for the separators and the paste; a layout without one still has Enter and Tab.
+uint8_t KeyOf(char16_t c, uint8_t fallback, const KeyLayout& layout) {
+    int16_t scan = layout.KeyScan(c);
     return scan == -1 ? fallback : uint8_t(scan & 0xFF);
 }
 } // namespace
 
-InputPlan PlanTyping(const std::string& text, int sendMode, bool capsLockOn, const KeyScanFn& keyScan) {
+InputPlan PlanTyping(const std::string& text, int sendMode, bool capsLockOn, int keyDelay,
+                     const KeyLayout& layout) {
+    std::u16string units = Utf8ToUtf16(text);
     InputPlan plan;
+    // Room for the most a character can take, so the plan never moves and leaves no copy behind.
+    plan.reserve(units.size() * 9 + 4);
     // Caps Lock would turn the case of every letter; switch it off for the text and back on after.
     if (capsLockOn)
-        Tap(plan, kVkCapital);
-    for (char ch : text) {
-        unsigned char c = static_cast<unsigned char>(ch);
+        Tap(plan, kVkCapital, layout);
+    for (size_t i = 0; i < units.size(); ++i) {
+        // A character beyond the first 65,536 is two units, sent one after the other.
+        bool pair = IsHighSurrogate(units[i]) && i + 1 < units.size();
         if (sendMode == 2) {
-            plan.push_back({InputEvent::kPostChar, c});
-        } else {
-            PlanKeyStroke(plan, c, keyScan);
-            plan.push_back({InputEvent::kPause, kKeyStrokeDelayMs});
+            plan.push_back({InputEvent::kPostChar, units[i]});
+            if (pair)
+                plan.push_back({InputEvent::kPostChar, units[++i]});
+            continue;
         }
+        if (pair) {
+            plan.push_back({InputEvent::kUnicode, units[i]});
+            plan.push_back({InputEvent::kUnicode, units[++i]});
+        } else {
+            PlanKeyStroke(plan, units[i], layout);
+        }
+        plan.push_back({InputEvent::kPause, uint16_t(keyDelay)});
     }
     if (capsLockOn)
-        Tap(plan, kVkCapital);
+        Tap(plan, kVkCapital, layout);
+    if (!units.empty())
+        WipeMemory(&units[0], units.size() * sizeof(char16_t));
     return plan;
 }
 
-InputPlan PlanArrows(int count) {
+InputPlan PlanArrows(int count, const KeyLayout& layout) {
     InputPlan plan;
     for (int i = 0; i < count; ++i)
-        Tap(plan, kVkDown);
+        Tap(plan, kVkDown, layout);
     return plan;
 }
 
-InputPlan PlanPaste(const KeyScanFn& keyScan) {
+InputPlan PlanPaste(const KeyLayout& layout) {
     InputPlan plan;
-    plan.push_back({InputEvent::kKeyDown, kVkControl});
-    Tap(plan, KeyOf('v', 'V', keyScan));
-    plan.push_back({InputEvent::kKeyUp, kVkControl});
+    Key(plan, InputEvent::kKeyDown, kVkControl, layout);
+    Tap(plan, KeyOf(u'v', 'V', layout), layout);
+    Key(plan, InputEvent::kKeyUp, kVkControl, layout);
     return plan;
 }
 
-InputPlan PlanSeparator(int separatorMode, const KeyScanFn& keyScan) {
+InputPlan PlanSeparator(int separatorMode, const KeyLayout& layout) {
     InputPlan plan;
     if (separatorMode <= 1)
-        Tap(plan, KeyOf('\r', kVkReturn, keyScan));
+        Tap(plan, KeyOf(u'\r', kVkReturn, layout), layout);
     else
-        Tap(plan, KeyOf('\t', kVkTab, keyScan));
+        Tap(plan, KeyOf(u'\t', kVkTab, layout), layout);
     return plan;
 }
 
-void Perform(const InputPlan& plan, const DeliveryJob& job, InputSink& sink) {
+bool Perform(const InputPlan& plan, const DeliveryJob& job, InputSink& sink) {
     for (const InputEvent& e : plan)
-        sink.Play(e, job.dropX, job.dropY);
+        if (!sink.Play(e, job.dropX, job.dropY))
+            return false;
+    return true;
 }
 
 void ClickStep(const DeliveryJob& job, InputSink& sink) {
@@ -131,55 +182,97 @@ void ClickStep(const DeliveryJob& job, InputSink& sink) {
 }
 
 namespace {
-KeyScanFn ScanOf(InputSink& sink) {
-    return [&sink](unsigned char c) { return sink.KeyScan(c); };
-}
+constexpr NextStep kRefused = {kChainRefused, 0};
 
-// Sends one entry's text; false when nothing is left for the after-entry step to paste.
-bool SendText(const std::string& text, const DeliveryJob& job, InputSink& sink) {
-    if (job.sendMode == 0)
-        return sink.PutOnClipboard(text);
-    Perform(PlanTyping(text, job.sendMode, sink.CapsLockOn(), ScanOf(sink)), job, sink);
-    return true;
+// Starts one entry's text: onto the clipboard, or its events planned and the first of them played.
+NextStep SendText(const std::string& text, DeliveryJob& job, InputSink& sink) {
+    if (job.sendMode == 0) {
+        if (!sink.PutOnClipboard(text, MustRestoreClipboard(job.listKind, job.field, job.restoreOption)))
+            job.sendMode += 3; // the clipboard holds something else: no paste for this entry
+        return {kChainAfterEntry, kAfterEntryDelay};
+    }
+    WipePlan(job.typing);
+    job.typing = PlanTyping(text, job.sendMode, sink.CapsLockOn(), job.keyDelay, sink.Layout());
+    job.typed = 0;
+    job.resumeAt = 0;
+    return TypeStep(job, sink);
 }
 } // namespace
 
 NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink) {
     // An entry that went away while the window was back (the list changed mid-delivery) is skipped.
     std::string text;
+    bool loginList = job.listKind == kLoginList;
     while (job.position < job.count && !source(job.selection[job.position], job.field, text)) {
-        if (job.loginList)
+        if (loginList)
             job.position = job.count;
         ++job.position;
     }
     if (job.position >= job.count)
         return {kChainFinish, kFinishDelay};
-
-    int arrows = ArrowCount(text);
-    if (arrows >= 0) {
-        job.sendMode += 3;
-        Perform(PlanArrows(arrows), job, sink);
-    } else if (!SendText(text, job, sink)) {
-        job.sendMode += 3; // the clipboard holds something else: no paste for this entry
-    }
-    WipeString(text); // passwords pass through here
-    if (job.loginList)
+    if (loginList)
         job.position = job.count;
     ++job.position;
+
+    NextStep next = kRefused;
+    int arrows = ArrowCount(text);
+    if (sink.TargetOutOfReach(job.dropX, job.dropY)) {
+        // Nothing is sent: the system would drop it without a word.
+    } else if (arrows >= 0) {
+        job.sendMode += 3;
+        if (Perform(PlanArrows(arrows, sink.Layout()), job, sink))
+            next = {kChainAfterEntry, kAfterEntryDelay};
+    } else {
+        next = SendText(text, job, sink);
+    }
+    WipeString(text); // passwords pass through here
+    return next;
+}
+
+NextStep TypeStep(DeliveryJob& job, InputSink& sink) {
+    // A timer may come a little early (it counts in the system's coarse ticks); the pause is kept whole.
+    uint64_t now = sink.Now();
+    if (job.resumeAt > now)
+        sink.Wait(unsigned(job.resumeAt - now));
+    uint64_t start = sink.Now();
+    while (job.typed < job.typing.size()) {
+        const InputEvent& e = job.typing[job.typed++];
+        if (e.kind != InputEvent::kPause) {
+            if (!sink.Play(e, job.dropX, job.dropY))
+                return kRefused;
+            continue;
+        }
+        if (e.code > kLongestBusyWaitMs || sink.Now() - start >= kTypingChunkMs) {
+            job.resumeAt = sink.Now() + e.code;
+            return {kChainType, e.code};
+        }
+        sink.Wait(e.code);
+    }
+    WipePlan(job.typing);
+    job.typed = 0;
     return {kChainAfterEntry, kAfterEntryDelay};
 }
 
 NextStep AfterEntryStep(DeliveryJob& job, InputSink& sink) {
-    if (job.sendMode == 0)
-        Perform(PlanPaste(ScanOf(sink)), job, sink);
+    if (job.sendMode == 0 && !Perform(PlanPaste(sink.Layout()), job, sink))
+        return kRefused;
     if (job.sendMode > 2)
         job.sendMode -= 3;
     if (job.position >= job.count)
         return {kChainFinish, kFinishDelay};
-    Perform(PlanSeparator(job.separatorMode, ScanOf(sink)), job, sink);
+    if (!Perform(PlanSeparator(job.separatorMode, sink.Layout()), job, sink))
+        return kRefused;
     // Posted characters do not follow the focus, so the next field is found in Z order. Without one, the
     // previous field keeps the drop point rather than whatever lies at the screen's corner.
     if (job.separatorMode > 1 && job.sendMode == 2)
         sink.NextWindowPoint(job.dropX, job.dropY);
     return {kChainSend, kSendDelay};
+}
+
+void FinishStep(DeliveryJob& job, InputSink& sink) {
+    WipePlan(job.typing);
+    job.typed = 0;
+    if (job.sendMode > 2)
+        job.sendMode -= 3; // a refused arrow entry
+    sink.RestoreClipboard();
 }

@@ -1,16 +1,25 @@
 // Delivery planning without windows: where a press lands, which input events an entry becomes, and the
 // steps of the timer chain that types dropped entries into another program. The platform's input calls sit
-// behind InputSink, so the same steps run against the real system and against a recorder in tests.
+// behind InputSink and the target's keyboard layout behind KeyLayout, so the same steps run against the
+// real system and against a recorder in tests.
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "list/ListText.h"
+
 constexpr unsigned kMaxSelection = 128;
 // A form needs a handful of Down presses; a typo such as "|99999" must not hold the window for minutes.
 constexpr int kMaxArrowCount = 500;
+// The pause after each typed character unless the settings say otherwise.
 constexpr int kKeyStrokeDelayMs = 4;
+// Pauses up to this long are waited out in place (a timer cannot be shorter); longer ones on a timer, so
+// the message loop runs meanwhile.
+constexpr unsigned kLongestBusyWaitMs = 10;
+// Typing in place gives the message loop a turn at least this often.
+constexpr unsigned kTypingChunkMs = 200;
 
 // Delays of the chain, in milliseconds.
 constexpr unsigned kClickDelay = 100, kSendDelay = 300, kAfterEntryDelay = 300, kFinishDelay = 1000;
@@ -20,7 +29,9 @@ enum DeliveryTimer : unsigned {
     kChainSend = 3,
     kChainAfterEntry = 4,
     kChainFinish = 5,
-    kChainClick = 6
+    kChainClick = 6,
+    kChainType = 7,    // the rest of an entry's key strokes, after a pause
+    kChainRefused = 8, // no timer: the target does not take our input, so the delivery ends at once
 };
 
 // Virtual-key codes the plans use (the platform's values).
@@ -60,46 +71,82 @@ Offset PointerShiftForPress(int x, int y, const HandleGrab& grab = HandleGrab())
 // -1 for ordinary text; for "|" followed by a digit, the number the leading digits form, bounded.
 int ArrowCount(const std::string& text);
 
+// Secrets leave the clipboard after the delivery: a password, and every entry of an encrypted list. Other
+// entries stay there unless the user asked for the clipboard back ("restoreclip").
+bool MustRestoreClipboard(ListKind kind, int field, bool restoreOption);
+
 // One synthesised input event.
 struct InputEvent {
     enum Kind : uint8_t {
-        kKeyDown,  // code: virtual key
-        kKeyUp,    // code: virtual key
-        kUnicode,  // code: an ANSI character the layout has no key for, typed as that character
-        kPostChar, // code: a character posted as WM_CHAR to the window under the drop point
-        kPause,    // code: milliseconds of busy waiting
+        kKeyDown,  // code: virtual key; scan and extended as the target's layout has the key
+        kKeyUp,    // likewise
+        kUnicode,  // code: a UTF-16 unit typed as itself (no key on the layout, or a dead key)
+        kPostChar, // code: a UTF-16 unit posted as WM_CHAR to the window under the drop point
+        kPause,    // code: milliseconds
     };
     Kind kind;
-    uint8_t code;
-    bool operator==(const InputEvent& o) const { return kind == o.kind && code == o.code; }
+    uint16_t code;
+    uint16_t scan = 0;
+    bool extended = false;
+    bool operator==(const InputEvent& o) const {
+        return kind == o.kind && code == o.code && scan == o.scan && extended == o.extended;
+    }
 };
 using InputPlan = std::vector<InputEvent>;
 std::string Describe(const InputPlan& plan); // readable form for test failures
+// Overwrites the events (they may spell a password) and empties the plan.
+void WipePlan(InputPlan& plan);
 
-// VkKeyScanA: low byte the key, high byte the shift state (1 Shift, 2 Ctrl, 4 Alt), -1 when none.
-using KeyScanFn = std::function<int16_t(unsigned char)>;
+// Keys whose scan code comes with the 0xE0 prefix: the arrows, the navigation block, the right-hand
+// modifiers and a few more.
+bool IsExtendedKey(uint8_t vk);
 
-// The events that type text in key-stroke mode (1) or post it in character mode (2), with Caps Lock tapped
-// off before and on again after when it is on.
-InputPlan PlanTyping(const std::string& text, int sendMode, bool capsLockOn, const KeyScanFn& keyScan);
-InputPlan PlanArrows(int count);
-InputPlan PlanPaste(const KeyScanFn& keyScan);
-InputPlan PlanSeparator(int separatorMode, const KeyScanFn& keyScan);
+// The target's keyboard layout, as far as typing needs it.
+class KeyLayout {
+  public:
+    // VkKeyScanExW: low byte the key, high byte the shift state (1 Shift, 2 Ctrl, 4 Alt); -1 when none.
+    virtual int16_t KeyScan(char16_t unit) const = 0;
+    // The key's scan code (MapVirtualKeyExW with MAPVK_VK_TO_VSC).
+    virtual uint16_t ScanCode(uint8_t vk) const = 0;
+    // True when the key, with this shift state, is a dead key that waits to combine with the next one.
+    virtual bool IsDeadKey(uint8_t vk, uint8_t shiftState) const = 0;
 
-// The platform's input, the clipboard and the few queries the steps need.
+  protected:
+    ~KeyLayout() = default;
+};
+
+// The events that type UTF-8 text in key-stroke mode (1), each character followed by a pause of keyDelay
+// ms, or post it in character mode (2), with Caps Lock tapped off before and on again after when it is on.
+InputPlan PlanTyping(const std::string& text, int sendMode, bool capsLockOn, int keyDelay,
+                     const KeyLayout& layout);
+InputPlan PlanArrows(int count, const KeyLayout& layout);
+InputPlan PlanPaste(const KeyLayout& layout);
+InputPlan PlanSeparator(int separatorMode, const KeyLayout& layout);
+
+// The platform's input, the clipboard, a clock and the few queries the steps need.
 class InputSink {
   public:
     virtual ~InputSink() = default;
-    virtual void Play(const InputEvent& event, long dropX, long dropY) = 0;
+    // False when the system refused the input.
+    virtual bool Play(const InputEvent& event, long dropX, long dropY) = 0;
     // A left click where the pointer is; dx, dy are the absolute coordinates (0..65535) of the drop point.
     virtual void Click(unsigned dx, unsigned dy) = 0;
-    // False when the clipboard could not be taken: nothing must be pasted then.
-    virtual bool PutOnClipboard(const std::string& text) = 0;
-    virtual int16_t KeyScan(unsigned char c) = 0;
+    // False when the clipboard could not be taken: nothing must be pasted then. With keepOriginal, what the
+    // clipboard held before the delivery is kept aside first, for RestoreClipboard.
+    virtual bool PutOnClipboard(const std::string& text, bool keepOriginal) = 0;
+    // Gives back what was kept aside, unless another program has filled the clipboard since.
+    virtual void RestoreClipboard() = 0;
+    virtual const KeyLayout& Layout() = 0;
     virtual bool CapsLockOn() = 0;
     virtual void ScreenSize(unsigned& width, unsigned& height) = 0;
     // Moves the drop point to client (1, 1) of the window after the one under it; false when there is none.
     virtual bool NextWindowPoint(long& x, long& y) = 0;
+    // True when the window that would take the input runs with higher rights than we do: the system would
+    // drop everything we send it.
+    virtual bool TargetOutOfReach(long dropX, long dropY) = 0;
+    // Milliseconds on a steady clock, and a wait that holds the thread.
+    virtual uint64_t Now() = 0;
+    virtual void Wait(unsigned ms) = 0;
 };
 
 // What a drop hands over, and what the steps advance.
@@ -111,13 +158,19 @@ struct DeliveryJob {
     int field = kEntryField;
     int sendMode = 0; // raised by 3 while the current entry sent no text
     int separatorMode = 1;
-    bool loginList = false;
+    int keyDelay = kKeyStrokeDelayMs;
+    ListKind listKind = kPlainList;
+    bool restoreOption = false;
+    InputPlan typing;      // the current entry's events
+    size_t typed = 0;      // how many of them have been played
+    uint64_t resumeAt = 0; // when the pause that a type timer waits out ends
 };
 
 // The text of list entry index in the given field; false when the index names no entry.
 using EntrySource = std::function<bool(int index, int field, std::string& text)>;
 
-void Perform(const InputPlan& plan, const DeliveryJob& job, InputSink& sink);
+// False when the system refused an event; the rest is not played.
+bool Perform(const InputPlan& plan, const DeliveryJob& job, InputSink& sink);
 
 // The steps; each returns the timer to arm next and its delay.
 struct NextStep {
@@ -126,4 +179,9 @@ struct NextStep {
 };
 void ClickStep(const DeliveryJob& job, InputSink& sink);
 NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink);
+// Plays the current entry's events from where the last step stopped; a long pause, or a chunk that has
+// taken kTypingChunkMs, ends the step with a type timer for the rest.
+NextStep TypeStep(DeliveryJob& job, InputSink& sink);
 NextStep AfterEntryStep(DeliveryJob& job, InputSink& sink);
+// The end of a delivery, finished or refused: events not played are wiped and the clipboard given back.
+void FinishStep(DeliveryJob& job, InputSink& sink);

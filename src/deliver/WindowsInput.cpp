@@ -1,48 +1,89 @@
 // The real input calls of the delivery engine.
 #include "deliver/WindowsInput.h"
 
-#include "deliver/Clipboard.h"
+#include <vector>
 
-namespace {
-// Holds the message loop on purpose: the next key must not overtake the target's handling of this one.
-void BusyWait(DWORD ms) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-    }
+TargetLayout::TargetLayout(HWND window)
+    : m_layout(GetKeyboardLayout(window ? GetWindowThreadProcessId(window, nullptr) : 0)) {}
+
+int16_t TargetLayout::KeyScan(char16_t unit) const {
+    return VkKeyScanExW(WCHAR(unit), m_layout);
 }
 
-// A character the keyboard layout has no key for goes in as the character itself, as password tools do.
-void TypeUnicode(unsigned char c) {
-    char ansi = static_cast<char>(c);
-    WCHAR wide = 0;
-    if (MultiByteToWideChar(CP_ACP, 0, &ansi, 1, &wide, 1) != 1)
-        return;
+uint16_t TargetLayout::ScanCode(uint8_t vk) const {
+    return uint16_t(MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, m_layout) & 0xFF);
+}
+
+bool TargetLayout::IsDeadKey(uint8_t vk, uint8_t shiftState) const {
+    BYTE state[256] = {};
+    state[VK_SHIFT] = (shiftState & 1) ? 0x80 : 0;
+    state[VK_CONTROL] = (shiftState & 2) ? 0x80 : 0;
+    state[VK_MENU] = (shiftState & 4) ? 0x80 : 0;
+    WCHAR out[8];
+    UINT scan = MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, m_layout);
+    // Flag 4 leaves the keyboard state as it is (Windows 10 1607 on). Where it is not known, a dead key
+    // stays pending in our thread's state; the same key again takes it out.
+    int got = ToUnicodeEx(vk, scan, state, out, 8, 4, m_layout);
+    if (got < 0)
+        ToUnicodeEx(vk, scan, state, out, 8, 4, m_layout);
+    return got < 0;
+}
+
+namespace {
+bool SendKey(WORD vk, WORD scan, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = scan;
+    input.ki.dwFlags = flags;
+    return SendInput(1, &input, sizeof(INPUT)) == 1;
+}
+
+// A character the layout has no key for (or only a dead key) goes in as the character itself.
+bool TypeUnicode(WCHAR unit) {
     INPUT input[2] = {};
     for (int i = 0; i < 2; ++i) {
         input[i].type = INPUT_KEYBOARD;
-        input[i].ki.wScan = wide;
+        input[i].ki.wScan = unit;
         input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
     }
-    SendInput(2, input, sizeof(INPUT));
+    return SendInput(2, input, sizeof(INPUT)) == 2;
 }
 
-void PostChar(long x, long y, unsigned char c) {
+bool PostChar(long x, long y, WCHAR unit) {
     // Looked up for every character: the window under the point may change while we post.
     HWND target = WindowFromPoint(POINT{x, y});
-    if (target)
-        PostMessageA(target, WM_CHAR, WPARAM(c), 0);
+    if (!target || PostMessageW(target, WM_CHAR, WPARAM(unit), 0))
+        return true;
+    // The system keeps a program with higher rights out of reach this way.
+    return GetLastError() != ERROR_ACCESS_DENIED;
 }
 
+DWORD KeyFlags(const InputEvent& e) {
+    return (e.kind == InputEvent::kKeyUp ? KEYEVENTF_KEYUP : 0) | (e.extended ? KEYEVENTF_EXTENDEDKEY : 0);
+}
+
+uint64_t Milliseconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return uint64_t(now.QuadPart) * 1000 / uint64_t(frequency.QuadPart);
+}
 } // namespace
 
-void WindowsInput::Play(const InputEvent& e, long dropX, long dropY) {
+bool WindowsInput::Play(const InputEvent& e, long dropX, long dropY) {
     switch (e.kind) {
-    case InputEvent::kKeyDown: keybd_event(e.code, 0, 0, 0); break;
-    case InputEvent::kKeyUp: keybd_event(e.code, 0, KEYEVENTF_KEYUP, 0); break;
-    case InputEvent::kUnicode: TypeUnicode(e.code); break;
-    case InputEvent::kPostChar: PostChar(dropX, dropY, e.code); break;
-    case InputEvent::kPause: BusyWait(e.code); break;
+    case InputEvent::kKeyDown:
+    case InputEvent::kKeyUp: return SendKey(e.code, e.scan, KeyFlags(e));
+    case InputEvent::kUnicode: return TypeUnicode(WCHAR(e.code));
+    case InputEvent::kPostChar: return PostChar(dropX, dropY, WCHAR(e.code));
+    case InputEvent::kPause: Wait(e.code); return true;
     }
+    return true;
 }
 
 void WindowsInput::Click(unsigned dx, unsigned dy) {
@@ -52,12 +93,12 @@ void WindowsInput::Click(unsigned dx, unsigned dy) {
     mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, dx, dy, 0, 0);
 }
 
-bool WindowsInput::PutOnClipboard(const std::string& text) {
-    return PutTextOnClipboard(m_owner, text, text.size() + 1) == ClipboardResult::Ok;
+bool WindowsInput::PutOnClipboard(const std::string& text, bool keepOriginal) {
+    return m_clipboard.Put(m_owner, text, keepOriginal);
 }
 
-int16_t WindowsInput::KeyScan(unsigned char c) {
-    return VkKeyScanA(static_cast<char>(c));
+void WindowsInput::RestoreClipboard() {
+    m_clipboard.Restore(m_owner);
 }
 
 bool WindowsInput::CapsLockOn() {
@@ -87,4 +128,122 @@ bool WindowsInput::NextWindowPoint(long& x, long& y) {
     x = p.x;
     y = p.y;
     return true;
+}
+
+uint64_t WindowsInput::Now() {
+    return Milliseconds();
+}
+
+// Holds the message loop on purpose: the next key must not overtake the target's handling of this one.
+void WindowsInput::Wait(unsigned ms) {
+    uint64_t end = Milliseconds() + ms;
+    while (Milliseconds() < end) {
+    }
+}
+
+namespace {
+// The integrity level of a process: the last part of its token's mandatory label.
+bool ReadIntegrityLevel(HANDLE process, DWORD& level) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token))
+        return false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+    std::vector<BYTE> label(size ? size : 1);
+    bool read = size && GetTokenInformation(token, TokenIntegrityLevel, label.data(), size, &size);
+    if (read) {
+        PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label.data())->Label.Sid;
+        level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1);
+    }
+    CloseHandle(token);
+    return read;
+}
+
+bool RunsWithHigherRights(HWND window) {
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId) || processId == GetCurrentProcessId())
+        return false;
+    DWORD ours = 0, theirs = 0;
+    if (!ReadIntegrityLevel(GetCurrentProcess(), ours))
+        return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    bool read = process && ReadIntegrityLevel(process, theirs);
+    if (process)
+        CloseHandle(process);
+    // A process we may not even ask is one with rights above ours, as seen from a Pelmar that is not
+    // elevated itself.
+    if (!read)
+        return ours < SECURITY_MANDATORY_HIGH_RID;
+    return theirs > ours;
+}
+
+RightsProbe g_rightsProbe = RunsWithHigherRights;
+} // namespace
+
+void SetRightsProbe(RightsProbe probe) {
+    g_rightsProbe = probe ? probe : RunsWithHigherRights;
+}
+
+// The system drops input meant for a program with higher rights without a word (SendInput cannot tell),
+// so the target is checked before anything is sent: the window that has the keys, and the one under the
+// drop point that receives posted characters.
+bool WindowsInput::TargetOutOfReach(long dropX, long dropY) {
+    return g_rightsProbe(GetForegroundWindow()) || g_rightsProbe(WindowFromPoint(POINT{dropX, dropY}));
+}
+
+namespace {
+constexpr DWORD kDwmCloaked = 14; // DWMWA_CLOAKED
+
+// Windows on another virtual desktop and suspended store apps are cloaked: present, shown, yet unseen.
+bool IsCloaked(HWND window) {
+    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const GetAttribute get = [] {
+        HMODULE dwm = LoadLibraryA("dwmapi.dll");
+        FARPROC proc = dwm ? GetProcAddress(dwm, "DwmGetWindowAttribute") : nullptr;
+        return reinterpret_cast<GetAttribute>(reinterpret_cast<void (*)()>(proc));
+    }();
+    DWORD cloaked = 0;
+    return get && SUCCEEDED(get(window, kDwmCloaked, &cloaked, sizeof cloaked)) && cloaked;
+}
+
+bool CouldHaveBeenActive(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == GetCurrentProcessId() || !IsWindowVisible(window) || IsIconic(window) ||
+        window == GetShellWindow())
+        return false;
+    LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (exStyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE))
+        return false;
+    return !IsCloaked(window);
+}
+} // namespace
+
+// The system raises a window to the top of its band when it activates it, so the first window in Z order
+// that could have been active is the one used last. Always-on-top windows are passed over: the taskbar
+// and the task switcher are among them. Nothing here needs a hook (and Wine reports no foreground changes
+// to one).
+HWND PreviousWindow() {
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (CouldHaveBeenActive(window))
+            return window;
+    }
+    return nullptr;
+}
+
+bool ModifiersHeld() {
+    return ((GetAsyncKeyState(VK_SHIFT) | GetAsyncKeyState(VK_CONTROL) | GetAsyncKeyState(VK_MENU)) &
+            0x8000) != 0;
+}
+
+POINT FocusCenter() {
+    HWND target = GetForegroundWindow();
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (target && GetGUIThreadInfo(GetWindowThreadProcessId(target, nullptr), &info) && info.hwndFocus)
+        target = info.hwndFocus;
+    RECT r = {0, 0, 0, 0};
+    if (target)
+        GetWindowRect(target, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }

@@ -10,15 +10,18 @@ const char kSettingsSection[] = "pelmar";
 namespace {
 int NoClamp(int v) { return v; }
 int ClampStartMode(int v) { return (v > 1 || v < 0) ? 0 : v; }
+int ClampSwitch(int v) { return v == 1 ? 1 : 0; }
 // A negative send mode can only come from a hand-edited file; treat it as clipboard paste.
 int ClampSendMode(int v) { return v > 2 ? 2 : (v < 0 ? 0 : v); }
 int ClampSeparatorMode(int v) { return v > 2 ? 2 : (v < 1 ? 1 : v); }
 int ClampTo(int v, int low, int high) { return v < low ? low : (v > high ? high : v); }
+int ClampKeyDelay(int v) { return ClampTo(v, 1, 1000); }
 
 const IntSettingRule kIntRules[] = {
     {"tray", 0, ClampStartMode}, {"clip", 0, ClampSendMode}, {"cr", 0, ClampSeparatorMode},
     {"winmode", 3, NoClamp},     {"left", 400, NoClamp},     {"top", 60, NoClamp},
-    {"width", 192, NoClamp},     {"height", 360, NoClamp},
+    {"width", 192, NoClamp},     {"height", 360, NoClamp},   {"keydelay", 4, ClampKeyDelay},
+    {"restoreclip", 0, ClampSwitch},
 };
 } // namespace
 

@@ -8,8 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
+int Fail(const char* why) {
+    printf("error: %s\n", why);
+    return 1;
+}
+
 // "pelmar" is the main dialog, "target" the test target, "notepad" Wine's notepad.
 HWND FindNamed(const char* name) {
     if (!strcmp(name, "pelmar"))
@@ -27,17 +33,118 @@ HWND ChildOf(HWND parent, const char* which) {
     return FindWindowExA(parent, nullptr, which, nullptr);
 }
 
+std::string Utf8(const std::wstring& wide) {
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+// Texts with other than ASCII come on the command line as the hex digits of their UTF-8 bytes: the
+// command line's own conversions would lose them.
+std::wstring FromHex(const char* hex) {
+    std::string bytes;
+    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2)
+        bytes += char(std::stoi(std::string(hex + i, 2), nullptr, 16));
+    std::wstring wide(bytes.size() + 1, L'\0');
+    wide.resize(
+        size_t(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), &wide[0], int(wide.size()))));
+    return wide;
+}
+
+// Line ends escaped, so that an answer stays on one line.
+std::string Escaped(const std::string& text) {
+    std::string escaped;
+    for (char c : text)
+        escaped += c == '\r'   ? std::string("\\r")
+                   : c == '\n' ? std::string("\\n")
+                   : c == '\\' ? std::string("\\\\")
+                               : std::string(1, c);
+    return escaped;
+}
+
 // Cross-process text comes as UTF-16 (Wine answers the ANSI call with wide text across processes).
 std::string Utf8Text(HWND hwnd) {
     LRESULT n = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
     std::wstring wide(size_t(n) + 1, L'\0');
     n = SendMessageW(hwnd, WM_GETTEXT, WPARAM(n + 1), reinterpret_cast<LPARAM>(&wide[0]));
     wide.resize(size_t(n));
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(bytes), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), &out[0], bytes, nullptr, nullptr);
-    return out;
+    return Utf8(wide);
+}
+
+bool OpenClipboardSoon() {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (OpenClipboard(nullptr))
+            return true;
+        Sleep(5);
+    }
+    return false;
+}
+
+std::string ClipboardUnicodeText() {
+    std::string text = "<no text>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = Utf8(wide);
+            GlobalUnlock(data);
+        }
+    }
+    return text;
+}
+
+int PutClipboardText(const char* hex) {
+    std::wstring text = FromHex(hex);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    if (!OpenClipboardSoon())
+        return Fail("clipboard busy");
+    EmptyClipboard();
+    bool set = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    CloseClipboard();
+    printf("%d\n", set ? 1 : 0);
+    return set ? 0 : 1;
+}
+
+// One line per state: sequence number, the names of its formats, CanIncludeInClipboardHistory's value,
+// the text.
+std::string ClipboardState() {
+    std::string formats, history = "-";
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        char name[128] = "";
+        if (!GetClipboardFormatNameA(format, name, sizeof name))
+            snprintf(name, sizeof name, "%u", format);
+        formats += (formats.empty() ? "" : ",") + std::string(name);
+        if (!strcmp(name, "CanIncludeInClipboardHistory")) {
+            HANDLE data = GetClipboardData(format);
+            const DWORD* value = data ? static_cast<const DWORD*>(GlobalLock(data)) : nullptr;
+            history = value ? std::to_string(*value) : "?";
+            if (value)
+                GlobalUnlock(data);
+        }
+    }
+    return formats + "\t" + history + "\t" + Escaped(ClipboardUnicodeText());
+}
+
+// Records every state the clipboard goes through until the stop file appears.
+int WatchClipboard(const char* outPath, const char* stopPath) {
+    FILE* out = fopen(outPath, "wb");
+    if (!out)
+        return Fail("cannot write");
+    DWORD seen = 0, start = GetTickCount();
+    while (GetFileAttributesA(stopPath) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 120000) {
+        DWORD sequence = GetClipboardSequenceNumber();
+        if (sequence != seen && OpenClipboardSoon()) {
+            seen = GetClipboardSequenceNumber();
+            fprintf(out, "%lu\t%s\n", seen, ClipboardState().c_str());
+            fflush(out);
+            CloseClipboard();
+        }
+        Sleep(1);
+    }
+    fclose(out);
+    return 0;
 }
 
 // The shell answers a modify of an icon it does not hold with failure; nothing is changed either way.
@@ -49,9 +156,29 @@ bool TrayIconPresent(HWND owner) {
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
-int Fail(const char* why) {
-    printf("error: %s\n", why);
-    return 1;
+// Presses the named modifiers (ctrl, shift, alt) and the key (a virtual-key number), then lets go, as the
+// user's keyboard would: the keys reach the foreground window.
+int PressKeys(int count, char** names) {
+    std::vector<WORD> keys;
+    for (int i = 0; i < count; ++i) {
+        std::string name = names[i];
+        keys.push_back(name == "ctrl"    ? VK_CONTROL
+                       : name == "shift" ? VK_SHIFT
+                       : name == "alt"   ? VK_MENU
+                                         : WORD(atoi(names[i])));
+    }
+    std::vector<INPUT> inputs(keys.size() * 2);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        for (INPUT* in : {&inputs[i], &inputs[inputs.size() - 1 - i]}) {
+            in->type = INPUT_KEYBOARD;
+            in->ki.wVk = keys[i];
+            in->ki.wScan = WORD(MapVirtualKeyW(keys[i], MAPVK_VK_TO_VSC));
+        }
+        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    UINT sent = SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    printf("%u\n", sent);
+    return sent == inputs.size() ? 0 : 1;
 }
 } // namespace
 
@@ -68,6 +195,19 @@ int main(int argc, char** argv) {
         if (GetGUIThreadInfo(GetWindowThreadProcessId(fg, nullptr), &info) && info.hwndFocus)
             GetClassNameA(info.hwndFocus, focus, sizeof focus);
         printf("%s %s\n", cls, focus);
+        return 0;
+    }
+    if (command == "key")
+        return PressKeys(argc - 2, argv + 2);
+    if (command == "put-clip" && argc > 2)
+        return PutClipboardText(argv[2]);
+    if (command == "watch-clip" && argc > 3)
+        return WatchClipboard(argv[2], argv[3]);
+    if (command == "clip-text") {
+        if (!OpenClipboardSoon())
+            return Fail("clipboard busy");
+        printf("%s\n", Escaped(ClipboardUnicodeText()).c_str());
+        CloseClipboard();
         return 0;
     }
     if (argc < 3)
@@ -105,20 +245,23 @@ int main(int argc, char** argv) {
         HWND child = ChildOf(window, argv[3]);
         if (!child)
             return Fail("no such child");
-        // Line ends escaped, so that the answer stays on one line.
-        std::string escaped;
-        for (char c : Utf8Text(child))
-            escaped += c == '\r'   ? std::string("\\r")
-                       : c == '\n' ? std::string("\\n")
-                       : c == '\\' ? std::string("\\\\")
-                                   : std::string(1, c);
-        printf("%s\n", escaped.c_str());
+        printf("%s\n", Escaped(Utf8Text(child)).c_str());
     } else if (command == "select") { // selects entries of Pelmar's list (1001), nothing else
         HWND list = GetDlgItem(window, 1001);
         SendMessageA(list, LB_SETSEL, FALSE, -1);
         for (int i = 3; i < argc; ++i)
             SendMessageA(list, LB_SETSEL, TRUE, atoi(argv[i]));
         printf("%ld\n", long(SendMessageA(list, LB_GETSELCOUNT, 0, 0)));
+    } else if (command == "set-entry" && argc > 4) { // replaces an entry of Pelmar's list with a UTF-8 text
+        HWND list = GetDlgItem(window, 1001);
+        std::wstring text = FromHex(argv[4]);
+        SendMessageW(list, LB_DELETESTRING, WPARAM(atoi(argv[3])), 0);
+        LRESULT at = SendMessageW(list, LB_INSERTSTRING, WPARAM(atoi(argv[3])),
+                                  reinterpret_cast<LPARAM>(text.c_str()));
+        printf("%ld\n", long(at));
+    } else if (command == "command" && argc > 3) { // a menu command
+        PostMessageA(window, WM_COMMAND, WPARAM(atoi(argv[3])), 0);
+        printf("ok\n");
     } else if (command == "tray") {
         printf("%d\n", TrayIconPresent(window) ? 1 : 0);
     } else if (command == "close") {

@@ -95,7 +95,7 @@ def shifted(text):
 class Session:
     """One Pelmar instance of its own and the target program."""
 
-    def __init__(self, entries=None, logins=None, send_mode=0, separator=1, target="target"):
+    def __init__(self, entries=None, logins=None, send_mode=0, separator=1, target="target", keydelay=None):
         self.dir = tempfile.mkdtemp(prefix="pelmar-e2e-")
         self.pelmar = self.target = None
         self.target_name = target
@@ -113,6 +113,8 @@ class Session:
             f.write(data)
         ini = ("[pelmar]\r\nlist=%s\r\nclip=%d\r\ncr=%d\r\ntray=0\r\nwinmode=3\r\nleft=40\r\ntop=120\r\n"
                "width=192\r\nheight=360\r\n" % (win_path(list_file), send_mode, separator))
+        if keydelay is not None:
+            ini += "keydelay=%d\r\n" % keydelay
         with open(os.path.join(self.dir, "Pelmar.ini"), "w") as f:
             f.write(ini)
         self.exe = exe
@@ -154,13 +156,17 @@ class Session:
         fields = {}
         try:
             with open(self.out, "rb") as f:
-                for line in f.read().decode("cp1252").split("\n"):
+                for line in f.read().decode("utf-8").split("\n"):
                     if "=" in line:
                         key, value = line.split("=", 1)
                         fields[key] = value.replace("\\r", "\r").replace("\\n", "\n").replace("\\\\", "\\")
         except FileNotFoundError:
             pass
         return fields
+
+    def key_downs(self):
+        """(virtual key, scan code, extended, the layout's scan code, time) of every key the target saw."""
+        return [tuple(int(v) for v in k.split(",")) for k in self.arrived().get("keys", "").split()]
 
     def select(self, *indices):
         assert helper_ints("select", "pelmar", *indices) == [len(indices)]
@@ -206,6 +212,17 @@ def expect_fields(s, want, timeout=20):
         raise AssertionError("arrived %r, wanted %r" % (s.arrived(), want))
 
 
+VK_PACKET = 0xE7  # a character typed as itself: its "scan code" is the character
+
+
+def assert_layout_scan_codes(s):
+    """Every synthesised key carries the scan code that the target's layout gives its virtual key."""
+    keys = [k for k in s.key_downs() if k[0] != VK_PACKET]
+    assert keys, "no key presses seen"
+    wrong = [k for k in keys if k[1] != k[3] or k[1] == 0]
+    assert not wrong, "key presses without their layout's scan code (vk, scan, ext, layout, time): %r" % wrong
+
+
 def case_two_entries(send_mode, separator):
     with Session(ENTRIES, send_mode=send_mode, separator=separator) as s:
         s.select(0, 1)
@@ -217,6 +234,8 @@ def case_two_entries(send_mode, separator):
         else:
             expect_fields(s, {"edit1": "alpha", "edit2": "Beta Two"})
         s.wait_delivered()
+        if send_mode == 1:
+            assert_layout_scan_codes(s)
 
 
 def case_login(half):
@@ -237,6 +256,8 @@ def case_arrow():
         expect_fields(s, {"list": "3"})
         s.wait_delivered()
         assert s.arrived().get("edit1") == "" and s.arrived().get("edit2") == ""
+        downs = [k[:3] for k in s.key_downs()]
+        assert downs == [(0x28, 0x50, 1)] * 3, "Down arrows as (vk, scan, extended): %r" % downs
 
 
 def case_notepad():
@@ -245,6 +266,106 @@ def case_notepad():
         s.drag(s.target_point("Edit"))
         wait_until(lambda: helper("text", "notepad", "Edit") == "alpha\\r\\ngamma", 20, "the text in notepad")
         s.wait_delivered()
+
+
+def case_pacing():
+    """With a typing delay of 40 ms, a 1,000-character entry arrives whole and no key follows the one before
+    it by less than 35 ms."""
+    text = ("pacing for slow targets 0123456789 " * 30)[:1000]
+    with Session([text], send_mode=1, separator=1, keydelay=40) as s:
+        s.select(0)
+        s.drag(s.target_point(101))
+        expect_fields(s, {"edit1": text}, timeout=100)
+        s.wait_delivered()
+        times = [k[4] for k in s.key_downs()]
+        assert len(times) == 1000, len(times)
+        gaps = [b - a for a, b in zip(times, times[1:])]
+        assert min(gaps) >= 35, "keys %d ms apart" % min(gaps)
+
+
+def click(point):
+    xdotool("mousemove", *point, "sleep", 0.2, "click", 1)
+    time.sleep(0.3)
+
+
+def case_previous_window():
+    """Ctrl+Enter sends the login, Ctrl+Shift+Enter the password, each to the field that had the focus in
+    the window used before Pelmar; Pelmar hides meanwhile and comes back as after a drag."""
+    logins = [("bank", "ann.smith", "Secret#1"), ("mail", "bob", "pw2")]
+    with Session(logins=logins, send_mode=1, separator=1) as s:
+        first_entry = helper_ints("child-rect", "pelmar", 1001)
+        for field, keys, want in ((101, ("ctrl", 13), "ann.smith"), (102, ("ctrl", "shift", 13), "Secret#1")):
+            click(s.target_point(field))
+            click((first_entry[0] + 30, first_entry[1] + 6))  # activates Pelmar and selects "bank"
+            wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front")
+            helper("key", *keys)
+            expect_fields(s, {"edit%d" % (field - 100): want})
+            s.wait_delivered()
+            assert helper("foreground").startswith("PelmarE2ETarget"), helper("foreground")
+        assert s.arrived()["edit1"] == "ann.smith", s.arrived()
+
+
+def hex_of(text):
+    return text.encode("utf-8").hex()
+
+
+PRIVATE_FORMATS = {"ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory",
+                   "CanUploadToCloudClipboard"}
+
+
+def case_clipboard_restore():
+    """A password delivered by clipboard: every clipboard state that held it was kept out of clipboard
+    history, and once Pelmar is back the clipboard holds what it held before."""
+    original = "the clipboard before: Grüße"
+    assert helper("put-clip", hex_of(original)) == "1"
+    logins = [("bank", "ann.smith", "Secret#1")]
+    states_file = tempfile.mktemp(prefix="pelmar-clip-")
+    stop_file = states_file + ".stop"
+    watcher = None
+    try:
+        with Session(logins=logins, send_mode=0, separator=1) as s:
+            watcher = start(os.path.join(BUILD, "e2e_helper.exe"), "watch-clip", win_path(states_file),
+                            win_path(stop_file))
+            wait_until(lambda: os.path.exists(states_file) and os.path.getsize(states_file) > 0, SETUP_TIMEOUT,
+                       "the clipboard watcher")
+            s.select(0)
+            s.drag(s.target_point(101), half="lower")
+            expect_fields(s, {"edit1": "Secret#1"})
+            s.wait_delivered()
+            time.sleep(1)
+            assert helper("clip-text") == original, helper("clip-text")
+        open(stop_file, "w").close()
+        watcher.wait(timeout=30)
+        with open(states_file, "rb") as f:
+            states = [line.split("\t") for line in f.read().decode("utf-8").splitlines()]
+    finally:
+        stop(watcher)
+        for path in (states_file, stop_file):
+            if os.path.exists(path):
+                os.remove(path)
+    texts = [text for _, _, _, text in states]
+    assert texts[0] == original and texts[-1] == original and "Secret#1" in texts, texts
+    for _, formats, history, text in states:
+        if text == "Secret#1":
+            assert PRIVATE_FORMATS <= set(formats.split(",")) and history == "0", (formats, history)
+
+
+UNICODE_TEXT = "Grüße – ☃ 日本"
+
+
+def case_unicode():
+    """A text beyond the code page arrives whole by each send mode, and through Copy."""
+    for mode in (0, 1, 2):
+        with Session(["placeholder"], send_mode=mode, separator=1) as s:
+            assert helper("set-entry", "pelmar", 0, hex_of(UNICODE_TEXT)) == "0"
+            s.select(0)
+            s.drag(s.target_point(101))
+            expect_fields(s, {"edit1": UNICODE_TEXT})
+            s.wait_delivered()
+            if mode == 0:
+                assert helper("put-clip", hex_of("something else")) == "1"
+                helper("command", "pelmar", 32784)  # Copy
+                wait_until(lambda: helper("clip-text") == UNICODE_TEXT, 10, "the copied text")
 
 
 def case_release_inside():
@@ -258,18 +379,21 @@ def case_release_inside():
         assert (s.arrived()["edit1"], s.arrived()["edit2"]) == ("", ""), s.arrived()
 
 
-def bench_typing(send_mode):
+def bench_typing(send_mode, keydelay=None):
     """Characters per second that arrive complete, for one 1,000-character entry."""
     text = ("The quick brown fox jumps over the lazy dog 0123456789. " * 20)[:1000]
-    with Session([text], send_mode=send_mode, separator=1) as s:
+    with Session([text], send_mode=send_mode, separator=1, keydelay=keydelay) as s:
         s.select(0)
         dropped = s.drag(s.target_point(101))
-        wait_until(lambda: s.arrived().get("edit1") == text, 60, "the whole text")
+        wait_until(lambda: s.arrived().get("edit1") == text, 120, "the whole text")
         done = time.monotonic()
         s.wait_delivered()
     typing = done - dropped - 0.3  # the first entry leaves 300 ms after the drop
+    mode = "key-stroke" if send_mode == 1 else "character"
+    if keydelay is not None:
+        mode += " (keydelay %d)" % keydelay
     print("bench %s mode: 1000 characters complete %.2f s after the drop, %.0f characters/s (after the 300 ms wait)"
-          % ("key-stroke" if send_mode == 1 else "character", done - dropped, 1000 / typing))
+          % (mode, done - dropped, 1000 / typing))
 
 
 def bench_clipboard():
@@ -296,7 +420,12 @@ CASES = {
     "arrow": case_arrow,
     "notepad": case_notepad,
     "release-inside": case_release_inside,
+    "pacing": case_pacing,
+    "previous-window": case_previous_window,
+    "clipboard-restore": case_clipboard_restore,
+    "unicode": case_unicode,
     "bench-keystrokes": lambda: bench_typing(1),
+    "bench-keystrokes-40": lambda: bench_typing(1, 40),
     "bench-characters": lambda: bench_typing(2),
     "bench-clipboard": bench_clipboard,
 }

@@ -56,9 +56,11 @@ TEST(CopyText, JoinsEntriesWithTheSeparatorOfTheMode) {
     for (const auto& c : cases) {
         std::string text = ClipboardCopyText(c.texts, c.separatorMode);
         EXPECT_EQ(text, c.expected);
-        EXPECT_LT(text.size(), ClipboardBlockSize(c.texts));  // room for the closing NUL
+        EXPECT_LT(text.size(), ClipboardBlockUnits(c.texts));  // room for the closing NUL
     }
-    EXPECT_EQ(ClipboardBlockSize({"abc", "de"}), 3u + 2 + 2 * 2 + 1);
+    EXPECT_EQ(ClipboardBlockUnits({"abc", "de"}), 3u + 2 + 2 * 2 + 1);
+    // Counted in UTF-16 units: "Grüße" is five, a character beyond 16 bits two.
+    EXPECT_EQ(ClipboardBlockUnits({"Gr\xC3\xBC\xC3\x9F" "e", "\xF0\x9F\x98\x80"}), 5u + 2 + 2 * 2 + 1);
 }
 
 TEST(NotepadCommand, OpensTextFilesAndTheBareDefaultBesideTheSettings) {

@@ -1,4 +1,5 @@
-// Delivery planning: key events of texts, arrow entries, separators, press geometry and the timer chain.
+// Delivery planning: key events of texts on a layout, arrow entries, separators, press geometry, the
+// clipboard rule and the timer chain with its pacing.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,68 +8,165 @@
 
 namespace {
 using E = InputEvent;
+
+// A US layout (scan codes of set 1), plus "@" as a Ctrl+Alt character as on a German layout. With
+// germanDeadKeys, "^" and "`" are dead keys, and "~" is a dead Ctrl+Alt key as on a French layout.
+class FakeLayout : public KeyLayout {
+  public:
+    explicit FakeLayout(bool germanDeadKeys = false) : m_dead(germanDeadKeys) {}
+
+    int16_t KeyScan(char16_t c) const override {
+        if (c >= 'a' && c <= 'z')
+            return int16_t(c - 'a' + 'A');
+        if (c >= 'A' && c <= 'Z')
+            return int16_t(0x100 | c);
+        if (c >= '0' && c <= '9')
+            return int16_t(c);
+        switch (c) {
+        case '.': return 0xBE;
+        case '!': return 0x131;
+        case ' ': return 0x20;
+        case '@': return 0x651;
+        case '^': return m_dead ? 0xDC : 0x136;
+        case '`': return m_dead ? 0x1DD : 0xC0;
+        case '~': return m_dead ? 0x632 : 0x1C0;
+        case '\r': return 0x0D;
+        case '\t': return 0x09;
+        case u'\u3042': return 0x841; // a Kana-shifted key: not Shift, Ctrl or Alt
+        default: return -1;
+        }
+    }
+    uint16_t ScanCode(uint8_t vk) const override {
+        static const std::map<uint8_t, uint16_t> kScans = {
+            {'A', 0x1E},      {'B', 0x30},        {'C', 0x2E},     {'Q', 0x10},        {'V', 0x2F},
+            {'X', 0x2D},      {'1', 0x02},        {'3', 0x04},     {'7', 0x08},        {0xBE, 0x34},
+            {kVkShift, 0x2A}, {kVkControl, 0x1D}, {kVkMenu, 0x38}, {kVkCapital, 0x3A}, {kVkReturn, 0x1C},
+            {kVkTab, 0x0F},   {kVkDown, 0x50},    {'O', 0x18},     {'T', 0x14},        {'W', 0x11}};
+        auto it = kScans.find(vk);
+        return it == kScans.end() ? 0 : it->second;
+    }
+    bool IsDeadKey(uint8_t vk, uint8_t shift) const override {
+        return m_dead && (vk == 0xDC || vk == 0xDD || (vk == '2' && shift == 6));
+    }
+
+  private:
+    bool m_dead;
+};
+
+const FakeLayout kUs;
 E Down(uint8_t vk) {
-    return {E::kKeyDown, vk};
+    return {E::kKeyDown, vk, kUs.ScanCode(vk), IsExtendedKey(vk)};
 }
 E Up(uint8_t vk) {
-    return {E::kKeyUp, vk};
+    return {E::kKeyUp, vk, kUs.ScanCode(vk), IsExtendedKey(vk)};
 }
-E Pause() {
-    return {E::kPause, kKeyStrokeDelayMs};
+E Pause(uint16_t ms = kKeyStrokeDelayMs) {
+    return {E::kPause, ms};
 }
-
-// VkKeyScanA of a US layout, plus "@" as a Ctrl+Alt character as on a German layout.
-int16_t UsKeyScan(unsigned char c) {
-    if (c >= 'a' && c <= 'z')
-        return int16_t(c - 'a' + 'A');
-    if (c >= 'A' && c <= 'Z')
-        return int16_t(0x100 | c);
-    if (c >= '0' && c <= '9')
-        return int16_t(c);
-    switch (c) {
-    case '.': return 0xBE;
-    case '!': return 0x131;
-    case ' ': return 0x20;
-    case '@': return 0x651;
-    case '\r': return 0x0D;
-    case '\t': return 0x09;
-    default: return -1;
-    }
+E Unicode(char16_t unit) {
+    return {E::kUnicode, unit};
 }
 
-TEST(DeliveryPlan, KeyStrokesOfTexts) {
+TEST(DeliveryPlan, KeyStrokesCarryTheLayoutsScanCodes) {
     const struct {
         std::string text;
         bool caps;
         InputPlan plan;
     } cases[] = {
-        {"a", false, {Down('A'), Up('A'), Pause()}},
-        {"B", false, {Down(kVkShift), Down('B'), Up('B'), Up(kVkShift), Pause()}},
+        {"a", false, {{E::kKeyDown, 'A', 0x1E}, {E::kKeyUp, 'A', 0x1E}, Pause()}},
+        {"B",
+         false,
+         {{E::kKeyDown, kVkShift, 0x2A},
+          {E::kKeyDown, 'B', 0x30},
+          {E::kKeyUp, 'B', 0x30},
+          {E::kKeyUp, kVkShift, 0x2A},
+          Pause()}},
         {"7.", false, {Down('7'), Up('7'), Pause(), Down(0xBE), Up(0xBE), Pause()}},
         {"!", false, {Down(kVkShift), Down('1'), Up('1'), Up(kVkShift), Pause()}},
         // Ctrl pressed before Alt and released after it.
         {"@",
          false,
          {Down(kVkControl), Down(kVkMenu), Down('Q'), Up('Q'), Up(kVkMenu), Up(kVkControl), Pause()}},
-        // No key on the layout: typed as the character, not as three modifiers and key 255.
-        {"\xE9", false, {{E::kUnicode, 0xE9}, Pause()}},
         {"aB",
          true,
-         {Down(kVkCapital), Up(kVkCapital), Down('A'), Up('A'), Pause(), Down(kVkShift), Down('B'), Up('B'),
-          Up(kVkShift), Pause(), Down(kVkCapital), Up(kVkCapital)}},
+         {{E::kKeyDown, kVkCapital, 0x3A},
+          Up(kVkCapital),
+          Down('A'),
+          Up('A'),
+          Pause(),
+          Down(kVkShift),
+          Down('B'),
+          Up('B'),
+          Up(kVkShift),
+          Pause(),
+          Down(kVkCapital),
+          Up(kVkCapital)}},
         {"", true, {Down(kVkCapital), Up(kVkCapital), Down(kVkCapital), Up(kVkCapital)}},
         {"", false, {}},
     };
     for (const auto& c : cases) {
-        InputPlan plan = PlanTyping(c.text, 1, c.caps, UsKeyScan);
+        InputPlan plan = PlanTyping(c.text, 1, c.caps, kKeyStrokeDelayMs, kUs);
         EXPECT_EQ(plan, c.plan) << c.text << " caps " << c.caps << ": " << Describe(plan);
     }
+    // The Down arrow is an extended key with scan code 0x50; Enter, Tab and the paste's keys are not.
+    EXPECT_EQ(PlanArrows(2, kUs), (InputPlan{{E::kKeyDown, kVkDown, 0x50, true},
+                                             {E::kKeyUp, kVkDown, 0x50, true},
+                                             {E::kKeyDown, kVkDown, 0x50, true},
+                                             {E::kKeyUp, kVkDown, 0x50, true}}));
+    EXPECT_EQ(PlanSeparator(1, kUs),
+              (InputPlan{{E::kKeyDown, kVkReturn, 0x1C}, {E::kKeyUp, kVkReturn, 0x1C}}));
+    EXPECT_EQ(PlanSeparator(0, kUs), (InputPlan{Down(kVkReturn), Up(kVkReturn)}));
+    EXPECT_EQ(PlanSeparator(2, kUs), (InputPlan{{E::kKeyDown, kVkTab, 0x0F}, {E::kKeyUp, kVkTab, 0x0F}}));
+    EXPECT_EQ(PlanPaste(kUs), (InputPlan{{E::kKeyDown, kVkControl, 0x1D},
+                                         {E::kKeyDown, 'V', 0x2F},
+                                         {E::kKeyUp, 'V', 0x2F},
+                                         {E::kKeyUp, kVkControl, 0x1D}}));
+    for (int vk : {0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E, 0x21, 0x22, 0x23, 0x24})
+        EXPECT_TRUE(IsExtendedKey(uint8_t(vk))) << vk;
+    for (int vk : {int('A'), int(kVkReturn), int(kVkTab), int(kVkShift), int(kVkControl), int(kVkMenu),
+                   int(kVkCapital)})
+        EXPECT_FALSE(IsExtendedKey(uint8_t(vk))) << vk;
 }
 
-TEST(DeliveryPlan, CharacterModePostsEveryByteWithoutPause) {
-    InputPlan plan = PlanTyping("Hi\xE9", 2, true, UsKeyScan);
-    InputPlan want = {Down(kVkCapital),     Up(kVkCapital),   {E::kPostChar, 'H'}, {E::kPostChar, 'i'},
-                      {E::kPostChar, 0xE9}, Down(kVkCapital), Up(kVkCapital)};
+TEST(DeliveryPlan, DeadKeysAndCharactersWithoutAKeyGoInAsThemselves) {
+    const FakeLayout german(true);
+    auto key = [&](uint8_t vk, bool down) {
+        return E{down ? E::kKeyDown : E::kKeyUp, vk, german.ScanCode(vk), false};
+    };
+    const struct {
+        std::string text; // UTF-8
+        InputPlan plan;
+    } cases[] = {
+        // A dead key would wait and merge "^" with the "a" after it.
+        {"^a", {Unicode(u'^'), Pause(), key('A', true), key('A', false), Pause()}},
+        {"`~", {Unicode(u'`'), Pause(), Unicode(u'~'), Pause()}},
+        // No key on the layout; a code point beyond 16 bits is its two surrogates, then one pause.
+        {"\xC3\xA9\xE2\x82\xAC", {Unicode(u'\u00E9'), Pause(), Unicode(u'\u20AC'), Pause()}},
+        {"\xF0\x9F\x98\x80", {Unicode(0xD83D), Unicode(0xDE00), Pause()}},
+        // A shift state beyond Shift, Ctrl and Alt.
+        {"\xE3\x81\x82", {Unicode(u'\u3042'), Pause()}},
+        // A byte that is no UTF-8 is the replacement character, not half a key.
+        {"\xE9", {Unicode(u'\uFFFD'), Pause()}},
+        // "@" is Ctrl+Alt+Q there too, but no dead key.
+        {"@",
+         {key(kVkControl, true), key(kVkMenu, true), key('Q', true), key('Q', false), key(kVkMenu, false),
+          key(kVkControl, false), Pause()}},
+    };
+    for (const auto& c : cases) {
+        InputPlan plan = PlanTyping(c.text, 1, false, kKeyStrokeDelayMs, german);
+        EXPECT_EQ(plan, c.plan) << c.text << ": " << Describe(plan);
+    }
+    // On the US layout the same characters have live keys.
+    EXPECT_EQ(PlanTyping("^", 1, false, 4, kUs),
+              (InputPlan{Down(kVkShift), Down('6'), Up('6'), Up(kVkShift), Pause()}));
+}
+
+TEST(DeliveryPlan, CharacterModePostsEveryUtf16UnitWithoutPause) {
+    // "Hé☃😀" in UTF-8.
+    InputPlan plan = PlanTyping("H\xC3\xA9\xE2\x98\x83\xF0\x9F\x98\x80", 2, true, 40, kUs);
+    InputPlan want = {Down(kVkCapital),       Up(kVkCapital),         {E::kPostChar, 'H'},
+                      {E::kPostChar, 0xE9},   {E::kPostChar, 0x2603}, {E::kPostChar, 0xD83D},
+                      {E::kPostChar, 0xDE00}, Down(kVkCapital),       Up(kVkCapital)};
     EXPECT_EQ(plan, want) << Describe(plan);
 }
 
@@ -94,14 +192,15 @@ TEST(DeliveryPlan, ArrowCounts) {
         EXPECT_EQ(ArrowCount(c.text), c.count) << c.text;
 }
 
-TEST(DeliveryPlan, SeparatorsAndPasteUseTheLayoutsKeys) {
-    EXPECT_EQ(PlanSeparator(1, UsKeyScan), (InputPlan{Down(kVkReturn), Up(kVkReturn)}));
-    EXPECT_EQ(PlanSeparator(0, UsKeyScan), (InputPlan{Down(kVkReturn), Up(kVkReturn)}));
-    EXPECT_EQ(PlanSeparator(2, UsKeyScan), (InputPlan{Down(kVkTab), Up(kVkTab)}));
-    EXPECT_EQ(PlanPaste(UsKeyScan), (InputPlan{Down(kVkControl), Down('V'), Up('V'), Up(kVkControl)}));
+TEST(DeliveryPlan, PasteUsesTheKeyOfVOnTheLayout) {
     // A layout whose "v" sits elsewhere (shift state ignored): its key is pressed.
-    auto odd = [](unsigned char c) -> int16_t { return c == 'v' ? int16_t(0x14F) : UsKeyScan(c); };
-    EXPECT_EQ(PlanPaste(odd), (InputPlan{Down(kVkControl), Down(0x4F), Up(0x4F), Up(kVkControl)}));
+    class Dvorakish : public FakeLayout {
+      public:
+        int16_t KeyScan(char16_t c) const override {
+            return c == 'v' ? int16_t(0x14F) : FakeLayout::KeyScan(c);
+        }
+    } odd;
+    EXPECT_EQ(PlanPaste(odd), (InputPlan{Down(kVkControl), Down('O'), Up('O'), Up(kVkControl)}));
 }
 
 TEST(DeliveryPlan, PressGeometry) {
@@ -131,17 +230,42 @@ TEST(DeliveryPlan, PressGeometry) {
     EXPECT_EQ(onStrip.dy, 0);
 }
 
-// Records what the steps do, as readable words, and answers the queries like a 1024 x 768 US desktop.
+TEST(DeliveryPlan, ClipboardComesBackAfterSecretsOrWhenAsked) {
+    const struct {
+        ListKind kind;
+        int field;
+        bool option, restore;
+    } cases[] = {
+        {kPlainList, kEntryField, false, false},   {kPlainList, kEntryField, true, true},
+        {kLoginList, kLoginField, false, false},   {kLoginList, kLoginField, true, true},
+        {kLoginList, kPasswordField, false, true}, {kEncryptedList, kEntryField, false, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MustRestoreClipboard(c.kind, c.field, c.option), c.restore) << c.kind << "/" << c.field;
+}
+
+// Records what the steps do, as readable words, on a clock of its own, and answers the queries like a
+// 1024 x 768 US desktop.
 class Recorder : public InputSink {
   public:
     std::string log;
+    uint64_t now = 0;
+    std::vector<uint64_t> keyDowns; // times of the key-down events
     bool caps = false;
     bool clipboardWorks = true;
     bool hasNextWindow = true;
+    bool outOfReach = false;
+    int playsBeforeRefusal = -1; // the system refuses input after this many events
+    bool kept = false;
 
-    void Play(const InputEvent& e, long x, long y) override {
+    bool Play(const InputEvent& e, long x, long y) override {
+        if (playsBeforeRefusal >= 0 && playsBeforeRefusal-- == 0)
+            return false;
         switch (e.kind) {
-        case E::kKeyDown: log += "+" + Name(e.code) + " "; break;
+        case E::kKeyDown:
+            keyDowns.push_back(now);
+            log += "+" + Name(e.code) + " ";
+            break;
         case E::kKeyUp: log += "-" + Name(e.code) + " "; break;
         case E::kUnicode: log += "u" + std::to_string(e.code) + " "; break;
         case E::kPostChar:
@@ -149,15 +273,22 @@ class Recorder : public InputSink {
             break;
         case E::kPause: break;
         }
+        return true;
     }
     void Click(unsigned dx, unsigned dy) override {
         log += "click(" + std::to_string(dx) + "," + std::to_string(dy) + ") ";
     }
-    bool PutOnClipboard(const std::string& text) override {
-        log += clipboardWorks ? "clip(" + text + ") " : "clip-busy ";
+    bool PutOnClipboard(const std::string& text, bool keepOriginal) override {
+        kept = kept || (keepOriginal && clipboardWorks);
+        log += clipboardWorks ? "clip(" + text + (keepOriginal ? ",keep) " : ") ") : "clip-busy ";
         return clipboardWorks;
     }
-    int16_t KeyScan(unsigned char c) override { return UsKeyScan(c); }
+    void RestoreClipboard() override {
+        if (kept)
+            log += "restore ";
+        kept = false;
+    }
+    const KeyLayout& Layout() override { return kUs; }
     bool CapsLockOn() override { return caps; }
     void ScreenSize(unsigned& w, unsigned& h) override { w = 1024, h = 768; }
     bool NextWindowPoint(long& x, long& y) override {
@@ -167,9 +298,12 @@ class Recorder : public InputSink {
         x += 100, y += 1;
         return true;
     }
+    bool TargetOutOfReach(long, long) override { return outOfReach; }
+    uint64_t Now() override { return now; }
+    void Wait(unsigned ms) override { now += ms; }
 
   private:
-    static std::string Name(uint8_t vk) {
+    static std::string Name(uint16_t vk) {
         switch (vk) {
         case kVkControl: return "Ctrl";
         case kVkShift: return "Shift";
@@ -207,34 +341,48 @@ struct Chain {
         };
     }
 
-    // Runs the timers of a drop at time 0 as one-shot timers would fire; one line per step.
+    // Runs the timers of a drop at time 0 as one-shot timers would fire, each when it is due or once the
+    // step before has returned; one line per step, with the time it started.
     std::vector<std::string> Run(Recorder& sink) {
-        std::map<unsigned, unsigned> due = {{kChainClick, kClickDelay}, {kChainSend, kSendDelay}};
+        std::map<unsigned, uint64_t> due = {{kChainClick, kClickDelay}, {kChainSend, kSendDelay}};
         std::vector<std::string> lines;
         while (!due.empty()) {
             auto next = due.begin();
             for (auto it = due.begin(); it != due.end(); ++it)
                 if (it->second < next->second)
                     next = it;
-            unsigned id = next->first, now = next->second;
+            unsigned id = next->first;
+            sink.now = std::max(sink.now, next->second);
             due.erase(next);
+            uint64_t started = sink.now;
             sink.log.clear();
-            NextStep step = {kChainNone, 0};
-            if (id == kChainClick)
-                ClickStep(job, sink);
-            else if (id == kChainSend)
-                step = SendStep(job, Source(), sink);
-            else if (id == kChainAfterEntry)
-                step = AfterEntryStep(job, sink);
-            else
-                sink.log = "back ";
+            NextStep step = Step(id, sink);
             if (!sink.log.empty())
                 sink.log.pop_back();
-            lines.push_back(std::to_string(now) + (sink.log.empty() ? "" : " ") + sink.log);
+            lines.push_back(std::to_string(started) + (sink.log.empty() ? "" : " ") + sink.log);
             if (step.timer != kChainNone)
-                due[step.timer] = now + step.delay;
+                due[step.timer] = sink.now + step.delay;
         }
         return lines;
+    }
+
+    NextStep Step(unsigned id, Recorder& sink) {
+        NextStep step = {kChainNone, 0};
+        if (id == kChainClick)
+            ClickStep(job, sink);
+        else if (id == kChainSend)
+            step = SendStep(job, Source(), sink);
+        else if (id == kChainType)
+            step = TypeStep(job, sink);
+        else if (id == kChainAfterEntry)
+            step = AfterEntryStep(job, sink);
+        if (step.timer == kChainRefused || id == kChainFinish) {
+            sink.log += step.timer == kChainRefused ? "refused " : "";
+            FinishStep(job, sink);
+            sink.log += "back ";
+            return {kChainNone, 0};
+        }
+        return step;
     }
 };
 
@@ -259,8 +407,8 @@ TEST(DeliveryChain, SeparatorsByMode) {
         {1,
          2,
          true,
-         {"100 click(31500,25500)", "300 +A -A +Shift +B -B -Shift", "600 +Tab -Tab", "900 +C -C", "1200",
-          "2200 back"}},
+         {"100 click(31500,25500)", "300 +A -A +Shift +B -B -Shift", "608 +Tab -Tab", "908 +C -C", "1212",
+          "2212 back"}},
         {2,
          1,
          true,
@@ -287,6 +435,38 @@ TEST(DeliveryChain, SeparatorsByMode) {
     }
 }
 
+TEST(DeliveryChain, PacingWaitsOnTimersAndGivesTheLoopTurns) {
+    const struct {
+        int keyDelay;
+        size_t length;
+        Lines steps; // start times of the steps after the click, and how many keys each pressed
+    } cases[] = {
+        // Long pauses on type timers; the pause after the last character too, then the usual 300 ms.
+        {40, 3, {"300:1", "340:1", "380:1", "420:0", "720:0", "1720:0"}},
+        {1000, 2, {"300:1", "1300:1", "2300:0", "2600:0", "3600:0"}},
+        // Short pauses in place, with a turn for the message loop every 200 ms (51 characters).
+        {4, 120, {"300:51", "504:51", "708:18", "1080:0", "2080:0"}},
+    };
+    for (const auto& c : cases) {
+        Chain chain({std::string(c.length, 'a')}, {0}, 1, 1);
+        chain.job.keyDelay = c.keyDelay;
+        Recorder sink;
+        Lines lines = chain.Run(sink), steps;
+        for (size_t i = 1; i < lines.size(); ++i) {
+            size_t keys = 0;
+            for (size_t at = lines[i].find("+A"); at != std::string::npos; at = lines[i].find("+A", at + 1))
+                ++keys;
+            steps.push_back(lines[i].substr(0, lines[i].find(' ')) + ":" + std::to_string(keys));
+        }
+        EXPECT_EQ(steps, c.steps) << c.keyDelay;
+        ASSERT_EQ(sink.keyDowns.size(), c.length);
+        for (size_t i = 1; i < sink.keyDowns.size(); ++i)
+            ASSERT_GE(sink.keyDowns[i] - sink.keyDowns[i - 1], uint64_t(c.keyDelay))
+                << c.keyDelay << " at " << i;
+        EXPECT_TRUE(chain.job.typing.empty());
+    }
+}
+
 TEST(DeliveryChain, ArrowEntriesPressDownInsteadOfTyping) {
     const struct {
         std::string entry;
@@ -298,8 +478,8 @@ TEST(DeliveryChain, ArrowEntriesPressDownInsteadOfTyping) {
         {"|3", 1, "300 +Down -Down +Down -Down +Down -Down", "900 +X -X"},
         {"|0", 0, "300", "900 clip(x)"},
         // Not arrow entries: typed (the fake layout has no "|" key, so it goes in as the character).
-        {"|a", 1, "300 u124 +A -A", "900 +X -X"},
-        {"a|3", 1, "300 +A -A u124 +3 -3", "900 +X -X"},
+        {"|a", 1, "300 u124 +A -A", "908 +X -X"},
+        {"a|3", 1, "300 +A -A u124 +3 -3", "912 +X -X"},
     };
     for (const auto& c : cases) {
         Chain chain({c.entry, "x"}, {0, 1}, c.sendMode, 1);
@@ -308,36 +488,53 @@ TEST(DeliveryChain, ArrowEntriesPressDownInsteadOfTyping) {
         ASSERT_EQ(lines.size(), 6u);
         EXPECT_EQ(lines[1], c.sent) << c.entry;
         // No paste after an arrow entry, but the separator follows, and the mode is back for the next one.
-        EXPECT_EQ(lines[2], "600 +Enter -Enter") << c.entry;
+        EXPECT_EQ(lines[2].substr(lines[2].find(' ')), " +Enter -Enter") << c.entry;
         EXPECT_EQ(lines[3], c.next) << c.entry;
         EXPECT_EQ(chain.job.sendMode, c.sendMode);
     }
 }
 
-TEST(DeliveryChain, LoginListSendsOneFieldOfTheFirstEntry) {
+TEST(DeliveryChain, LoginListSendsOneFieldOfTheFirstEntryAndRestoresAfterPasswords) {
     const struct {
+        ListKind kind;
         int field;
-        std::string sent;
+        bool option;
+        Lines lines;
     } cases[] = {
-        {kLoginField, "300 clip(ann)"},
-        {kPasswordField, "300 clip(pw1)"},
-        {kEntryField, "300 clip(bank)"},
+        {kLoginList, kLoginField, false, {"300 clip(ann)", "600 +Ctrl +V -V -Ctrl", "1600 back"}},
+        {kLoginList,
+         kPasswordField,
+         false,
+         {"300 clip(pw1,keep)", "600 +Ctrl +V -V -Ctrl", "1600 restore back"}},
+        {kLoginList, kLoginField, true, {"300 clip(ann,keep)", "600 +Ctrl +V -V -Ctrl", "1600 restore back"}},
+        {kPlainList,
+         kEntryField,
+         false,
+         {"300 clip(bank)", "600 +Ctrl +V -V -Ctrl +Enter -Enter", "900 clip(mail)", "1200 +Ctrl +V -V -Ctrl",
+          "2200 back"}},
+        {kEncryptedList,
+         kEntryField,
+         false,
+         {"300 clip(bank,keep)", "600 +Ctrl +V -V -Ctrl +Enter -Enter", "900 clip(mail,keep)",
+          "1200 +Ctrl +V -V -Ctrl", "2200 restore back"}},
     };
     for (const auto& c : cases) {
-        Chain chain({"bank", "mail", "shop"}, {0, 1, 2}, 0, 1);
-        chain.logins = {"ann", "bob", "cy"};
-        chain.passwords = {"pw1", "pw2", "pw3"};
-        chain.job.loginList = true;
+        Chain chain({"bank", "mail"}, {0, 1}, 0, 1);
+        chain.logins = {"ann", "bob"};
+        chain.passwords = {"pw1", "pw2"};
+        chain.job.listKind = c.kind;
         chain.job.field = c.field;
+        chain.job.restoreOption = c.option;
         Recorder sink;
-        EXPECT_EQ(chain.Run(sink),
-                  (Lines{"100 click(31500,25500)", c.sent, "600 +Ctrl +V -V -Ctrl", "1600 back"}));
+        Lines lines = chain.Run(sink);
+        lines.erase(lines.begin()); // the click
+        EXPECT_EQ(lines, c.lines) << c.kind << "/" << c.field;
     }
     // A password that looks like an arrow entry is one.
     Chain chain({"bank"}, {0}, 1, 1);
     chain.logins = {"ann"};
     chain.passwords = {"|2"};
-    chain.job.loginList = true;
+    chain.job.listKind = kLoginList;
     chain.job.field = kPasswordField;
     Recorder sink;
     EXPECT_EQ(chain.Run(sink),
@@ -359,7 +556,7 @@ TEST(DeliveryChain, FaultsSendNothingWrong) {
         Chain chain({"one", "two"}, {1, 5, 7}, 1, 1);
         Recorder sink;
         EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", "300 +T -T +W -W +O -O",
-                                          "600 +Enter -Enter", "900", "1900 back"}));
+                                          "612 +Enter -Enter", "912", "1912 back"}));
     }
     // Caps Lock on: off before the text, on again after it.
     {
@@ -367,6 +564,32 @@ TEST(DeliveryChain, FaultsSendNothingWrong) {
         Recorder sink;
         sink.caps = true;
         EXPECT_EQ(chain.Run(sink)[1], "300 +Caps -Caps +Shift +A -A -Shift +B -B +Caps -Caps");
+    }
+}
+
+TEST(DeliveryChain, TargetOutOfReachEndsTheDeliveryAtOnce) {
+    const struct {
+        int sendMode;
+        bool outOfReach;
+        int playsBeforeRefusal;
+        Lines lines;
+    } cases[] = {
+        // Higher rights: nothing is typed, pasted or put on the clipboard.
+        {0, true, -1, {"100 click(31500,25500)", "300 refused back"}},
+        {1, true, -1, {"100 click(31500,25500)", "300 refused back"}},
+        // The system refuses the input half way: the rest is dropped, the plan wiped.
+        {1, false, 3, {"100 click(31500,25500)", "300 +A -A +B refused back"}},
+        {0, false, 2, {"100 click(31500,25500)", "300 clip(ab,keep)", "600 +Ctrl +V refused restore back"}},
+    };
+    for (const auto& c : cases) {
+        Chain chain({"ab", "cd"}, {0, 1}, c.sendMode, 1);
+        chain.job.listKind = kEncryptedList;
+        Recorder sink;
+        sink.outOfReach = c.outOfReach;
+        sink.playsBeforeRefusal = c.playsBeforeRefusal;
+        EXPECT_EQ(chain.Run(sink), c.lines) << c.sendMode << " " << c.outOfReach;
+        EXPECT_TRUE(chain.job.typing.empty());
+        EXPECT_EQ(chain.job.sendMode, c.sendMode);
     }
 }
 } // namespace

@@ -39,6 +39,15 @@ TEST(SettingsRules, IntegerValuesAreClampedOnRead) {
         {IntSetting::WinMode, "7", 7},
         {IntSetting::Left, "-1200", -1200},
         {IntSetting::Width, "0", 0},
+        // Typing delay: 1 to 1000 ms.
+        {IntSetting::KeyDelay, "", 4},
+        {IntSetting::KeyDelay, "40", 40},
+        {IntSetting::KeyDelay, "0", 1},
+        {IntSetting::KeyDelay, "5000", 1000},
+        // Restore the clipboard: a switch, off unless 1.
+        {IntSetting::RestoreClip, "", 0},
+        {IntSetting::RestoreClip, "1", 1},
+        {IntSetting::RestoreClip, "2", 0},
         // Absurd hand-edited numbers saturate instead of overflowing.
         {IntSetting::WinMode, "99999999999", 2147483647},
         {IntSetting::Top, "-99999999999", -2147483647},

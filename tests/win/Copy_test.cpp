@@ -156,4 +156,42 @@ TEST(Copy, BusyClipboardIsReportedAndKeepsItsContent) {
     EXPECT_EQ(box.caption, "Pelmar");
     EXPECT_EQ(ClipboardText(), "before");
 }
+
+bool HasFormat(const char* name) {
+    return IsClipboardFormatAvailable(RegisterClipboardFormatA(name)) != FALSE;
+}
+
+TEST(Copy, UnicodeArrivesWholeAndSecretListsStayOutOfClipboardHistory) {
+    const wchar_t kText[] = L"Gr\u00FC\u00DFe \u2013 \u2603 \u65E5\u672C";
+    for (ListKind kind : {kPlainList, kLoginList, kEncryptedList}) {
+        TempDir dir;
+        std::string list = dir.File("list.txt"), ini = dir.File("Pelmar.ini");
+        WriteFileBytes(list, "x\r\n");
+        WritePrivateProfileStringA("pelmar", "list", list.c_str(), ini.c_str());
+        PutClipboardText("before");
+        RunMainDialog(ini, [&](CListDlg& dlg) {
+            SetListKind(dlg, kind);
+            HWND box = dlg.GetDlgItem(IDC_LIST);
+            SendMessageW(box, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(kText));
+            SelectItems(box, {0, 1});
+            SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_COPY, 0);
+        });
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const wchar_t* copied = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+        EXPECT_EQ(std::wstring(copied ? copied : L"<none>"), std::wstring(kText) + L"\r\nx") << kind;
+        if (copied)
+            GlobalUnlock(data);
+        bool secret = kind != kPlainList;
+        EXPECT_EQ(HasFormat("ExcludeClipboardContentFromMonitorProcessing"), secret) << kind;
+        EXPECT_EQ(HasFormat("CanIncludeInClipboardHistory"), secret) << kind;
+        EXPECT_EQ(HasFormat("CanUploadToCloudClipboard"), secret) << kind;
+        HANDLE history = GetClipboardData(RegisterClipboardFormatA("CanIncludeInClipboardHistory"));
+        if (secret && history) {
+            EXPECT_EQ(*static_cast<const DWORD*>(GlobalLock(history)), 0u);
+            GlobalUnlock(history);
+        }
+        CloseClipboard();
+    }
+}
 } // namespace

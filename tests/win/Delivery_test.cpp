@@ -5,8 +5,10 @@
 #include <atomic>
 #include <thread>
 
+#include "BoxWatch.h"
 #include "WinTestSupport.h"
 #include "app/ListDlg.h"
+#include "deliver/WindowsInput.h"
 #include "resource.h"
 
 namespace {
@@ -72,7 +74,7 @@ Delivered Deliver(const std::string& listText, std::vector<int> selected, int se
         ScreenToClient(dlg.m_hWnd, &drop);
         SendMessageA(dlg.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
         EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd));
-        PumpUntil([&] { return IsWindowVisible(dlg.m_hWnd); }, 15000);
+        PumpUntil([&] { return !dlg.Deliverer().Running(); }, 15000);
         PumpFor(200);
         out.text = WindowText(target.Edit());
         out.capsAfter = CapsLockOn();
@@ -149,5 +151,97 @@ TEST(Delivery, BusyClipboardPastesNothingOld) {
     holder.join();
     EXPECT_EQ(got.text, "");
     EXPECT_TRUE(got.windowBack);
+}
+
+TEST(Delivery, TargetWithHigherRightsGetsNothingAndPelmarSaysWhy) {
+    // Wine runs every program with the same rights; the check is told that the target has more.
+    SetRightsProbe([](HWND window) { return window != nullptr && window != HarnessDialog()->m_hWnd; });
+    for (int sendMode : {0, 1, 2}) {
+        BoxSeen box;
+        UINT_PTR watch = 0;
+        Delivered got =
+            Deliver("secret\r\n", {0}, sendMode, 1, false, [&] { watch = AnswerNextMessageBox(box); });
+        StopAnswering(watch);
+        EXPECT_EQ(got.text, "") << sendMode;
+        EXPECT_TRUE(got.windowBack) << sendMode;
+        EXPECT_TRUE(got.iconGone) << sendMode;
+        EXPECT_EQ(box.text,
+                  "The target window runs with higher rights than Pelmar, so Pelmar cannot type into it. "
+                  "Start Pelmar as administrator to type there.")
+            << sendMode;
+    }
+    SetRightsProbe(nullptr);
+}
+
+std::string ClipboardText() {
+    std::string text = "<no text>";
+    if (!OpenClipboard(nullptr))
+        return "<clipboard busy>";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST(Delivery, ClipboardComesBackAfterSecretsAndWhenAsked) {
+    const struct {
+        ListKind kind;
+        bool restoreOption;
+        const char* clipboardAfter;
+    } cases[] = {
+        {kPlainList, false, "first"},
+        {kPlainList, true, "before"},
+        {kEncryptedList, false, "before"},
+    };
+    for (const auto& c : cases) {
+        Delivered got = Deliver("first\r\n", {0}, 0, 1, false, [&] {
+            SetListKind(*HarnessDialog(), c.kind);
+            HarnessDialog()->Deliverer().SetRestoreClipboard(c.restoreOption);
+            ASSERT_TRUE(OpenClipboard(nullptr));
+            EmptyClipboard();
+            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 7);
+            memcpy(GlobalLock(block), "before", 7);
+            GlobalUnlock(block);
+            SetClipboardData(CF_TEXT, block);
+            CloseClipboard();
+        });
+        EXPECT_EQ(got.text, "first") << c.kind << " " << c.restoreOption;
+        EXPECT_EQ(ClipboardText(), c.clipboardAfter) << c.kind << " " << c.restoreOption;
+    }
+}
+
+// Clicks the tray icon once, and notes whether the window came back while keys were still being sent and
+// left the keyboard with the target.
+struct TrayClick {
+    HWND dialog = nullptr;
+    bool shownWhileTyping = false;
+    bool targetKeptTheKeys = false;
+};
+TrayClick g_trayClick;
+
+VOID CALLBACK ClickTrayIcon(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SendMessageA(g_trayClick.dialog, kTrayCallbackMessage, 1, WM_LBUTTONUP);
+    g_trayClick.shownWhileTyping =
+        IsWindowVisible(g_trayClick.dialog) && HarnessDialog()->Deliverer().Running();
+    g_trayClick.targetKeptTheKeys = GetForegroundWindow() != g_trayClick.dialog;
+}
+
+TEST(Delivery, TrayClickWhileTypingShowsTheWindowWithoutTakingTheKeys) {
+    g_trayClick = TrayClick();
+    // Typed into Pelmar, the rest would go astray and the Enter end the program. (No "c": the test pump
+    // runs the main dialog's accelerators for every window of the thread.)
+    Delivered got = Deliver("keep typing\r\nnext one\r\n", {0, 1}, 1, 1, false, [&] {
+        g_trayClick.dialog = HarnessDialog()->m_hWnd;
+        HarnessDialog()->Deliverer().SetKeyDelay(20);
+        SetTimer(nullptr, 0, 400, ClickTrayIcon); // the first entry is being typed then
+    });
+    EXPECT_TRUE(g_trayClick.shownWhileTyping);
+    EXPECT_TRUE(g_trayClick.targetKeptTheKeys);
+    EXPECT_EQ(got.text, "keep typing\r\nnext one");
+    EXPECT_TRUE(got.windowBack);
+    EXPECT_TRUE(got.iconGone);
 }
 } // namespace

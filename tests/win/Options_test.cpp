@@ -57,13 +57,13 @@ std::string RectText(const RECT& r) {
            std::to_string(r.bottom);
 }
 
-TEST(Options, OkWithoutChangesWritesTrayCrClipAndNothingElse) {
+TEST(Options, OkWithoutChangesWritesTheModesAndTypingAndNothingElse) {
     const struct {
         std::string settings;
         std::string appended; // what OK adds to the file
     } cases[] = {
-        {"", "tray=0\r\ncr=1\r\nclip=0\r\n"},
-        {"tray=0\r\ncr=2\r\nclip=1\r\nwinmode=2\r\n", ""},
+        {"", "tray=0\r\ncr=1\r\nclip=0\r\nkeydelay=4\r\nrestoreclip=0\r\n"},
+        {"tray=0\r\ncr=2\r\nclip=1\r\nwinmode=2\r\nkeydelay=40\r\nrestoreclip=1\r\n", ""},
     };
     for (const auto& c : cases) {
         Fixture f(c.settings);
@@ -137,10 +137,10 @@ TEST(Options, SwitchingToCurrentSizeStoresTheRectangleInPlace) {
     });
     std::string expected = before;
     expected.replace(expected.find("winmode=1"), 9, "winmode=3");
-    expected += "tray=0\r\ncr=1\r\nclip=0\r\nleft=" + std::to_string(rect.left) +
-                "\r\nwidth=" + std::to_string(rect.right - rect.left) +
-                "\r\ntop=" + std::to_string(rect.top) +
-                "\r\nheight=" + std::to_string(rect.bottom - rect.top) + "\r\n";
+    expected +=
+        "tray=0\r\ncr=1\r\nclip=0\r\nkeydelay=4\r\nrestoreclip=0\r\nleft=" + std::to_string(rect.left) +
+        "\r\nwidth=" + std::to_string(rect.right - rect.left) + "\r\ntop=" + std::to_string(rect.top) +
+        "\r\nheight=" + std::to_string(rect.bottom - rect.top) + "\r\n";
     EXPECT_EQ(after, expected);
     EXPECT_EQ(RectText(moved), RectText(rect));
 }
@@ -205,6 +205,43 @@ TEST(Options, OkChangesTheMirrorsForTheNextDelivery) {
     EXPECT_EQ(ReadIni(f.ini, "cr"), "1");
     EXPECT_EQ(ReadIni(f.ini, "clip"), "1");
     EXPECT_EQ(ReadIni(f.ini, "winmode"), "<absent>");
+}
+
+TEST(Options, TypingDelayAndClipboardSwitchAreShownAndStored) {
+    const struct {
+        std::string settings;
+        std::string shownDelay;
+        bool shownRestore;
+        const char* typed; // into the delay field
+        bool click;        // the check box
+        std::string keydelay, restoreclip;
+    } cases[] = {
+        {"", "4", false, "250", true, "250", "1"},
+        {"keydelay=40\r\nrestoreclip=1\r\n", "40", true, "", true, "4", "0"},
+        {"keydelay=5000\r\n", "1000", false, "0", false, "1", "0"},
+    };
+    for (const auto& c : cases) {
+        Fixture f(c.settings);
+        std::string shownDelay;
+        bool shownRestore = false;
+        RunMainDialog(f.ini, [&](CListDlg& dlg) {
+            WhenDialogAppears("Pelmar Options", [&](HWND box) {
+                shownDelay = WindowText(GetDlgItem(box, IDC_KEY_DELAY));
+                shownRestore = IsDlgButtonChecked(box, IDC_RESTORE_CLIPBOARD) == BST_CHECKED;
+                SetDlgItemTextA(box, IDC_KEY_DELAY, c.typed);
+                if (c.click)
+                    SendMessageA(GetDlgItem(box, IDC_RESTORE_CLIPBOARD), BM_CLICK, 0, 0);
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            });
+            SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_OPTIONS, 0);
+            EXPECT_EQ(dlg.Deliverer().KeyDelay(), std::stoi(c.keydelay));
+            EXPECT_EQ(dlg.Deliverer().RestoresClipboard(), c.restoreclip == "1");
+        });
+        EXPECT_EQ(shownDelay, c.shownDelay) << c.settings;
+        EXPECT_EQ(shownRestore, c.shownRestore) << c.settings;
+        EXPECT_EQ(ReadIni(f.ini, "keydelay"), c.keydelay) << c.settings;
+        EXPECT_EQ(ReadIni(f.ini, "restoreclip"), c.restoreclip) << c.settings;
+    }
 }
 
 // F1 inside the dialog asks for the help contents but leaves the main window where it is.
