@@ -130,7 +130,16 @@ std::string UnshiftLoginField(const std::string& stored) {
 }
 
 std::vector<ListEntry> ParseListText(const char* data, size_t size, ListKind kind) {
+    // Room for every entry up front: a growing vector would give back blocks with short passwords in them.
+    size_t lines = 0;
+    for (size_t pos = 0; pos < size; ++lines) {
+        while (pos < size && !IsLineEnd(data[pos]))
+            ++pos;
+        while (pos < size && IsLineEnd(data[pos]))
+            ++pos;
+    }
     std::vector<ListEntry> entries;
+    entries.reserve(kind == kLoginList ? (lines + 2) / 3 : lines);
     size_t pos = 0;
     while (pos < size) {
         ListEntry entry;
