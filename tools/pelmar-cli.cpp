@@ -378,7 +378,7 @@ int Protect(const Args& args) {
         return UsageError("protect needs a password (--password or a line on standard input)");
     const std::string& path = args.files[0];
     ListKind kind = KindFromName(path);
-    if (kind == kEncryptedList)
+    if (kind == kEncryptedList || kind == kProtectedList)
         return UsageError("protect takes a plain list or a login list (.plr)");
     Bytes in;
     if (!ReadFile(path, in))

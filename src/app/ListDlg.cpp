@@ -147,6 +147,10 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_ENCRYPTED_NEW: m_files.EncryptedNew(); return true;
     case ID_ENCRYPTED_OPEN: m_files.EncryptedOpen(); return true;
     case ID_ENCRYPTED_SAVE_AS: m_files.EncryptedSaveAs(); return true;
+    case ID_PROTECTED_NEW: m_files.ProtectedNew(); return true;
+    case ID_PROTECTED_OPEN: m_files.ProtectedOpen(); return true;
+    case ID_PROTECTED_SAVE_AS: m_files.ProtectedSaveAs(); return true;
+    case ID_PROTECT_LOGIN_FILE: m_files.ProtectLoginFile(); return true;
     case ID_ADD_ITEM: AddItem(m_hWnd, m_files); return true;
     case ID_MODIFY_ITEM: ModifyItem(m_hWnd, m_files); return true;
     case ID_DELETE_ITEM: DeleteItem(m_hWnd, m_files); return true;
@@ -244,6 +248,10 @@ void CListDlg::OnOptions() {
 void CListDlg::Tell(const std::string& text, MessageIcon icon) {
     UINT type = MB_OK | (icon == MessageIcon::Error ? MB_ICONHAND : MB_ICONEXCLAMATION);
     MessageBoxW(m_hWnd, Widen(text).c_str(), L"Pelmar", type);
+}
+
+bool CListDlg::Confirm(const std::string& text) {
+    return MessageBoxW(m_hWnd, Widen(text).c_str(), L"Pelmar", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 bool CListDlg::ChooseListFile(const char* title, FileChoice choice, std::string& name) {

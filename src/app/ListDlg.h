@@ -36,6 +36,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
 
     // ListWindow: boxes owned by the dialog, captioned "Pelmar".
     void Tell(const std::string& text, MessageIcon icon) override;
+    bool Confirm(const std::string& text) override;
     bool ChooseListFile(const char* title, FileChoice choice, std::string& name) override;
     bool AskPassword(PasswordMode mode, std::string& password) override;
     void FillItems(const std::vector<ListEntry>& entries, ListKind kind) override;

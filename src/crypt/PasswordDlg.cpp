@@ -1,4 +1,5 @@
-// The password dialog on template 148: confirm mode (two boxes) and single-entry mode (one box).
+// The password dialog on template 148: confirm mode (two boxes) and single-entry mode (one box), for an
+// encrypted list (10 characters, letter case ignored) or a protected list (128 characters, exact).
 #include "crypt/PasswordDlg.h"
 
 #include "framework/WideText.h"
@@ -7,14 +8,39 @@
 
 namespace {
 constexpr int kMaxPasswordLength = 10;
+constexpr int kMaxProtectedLength = 128;
 
-// The box's text, at most 10 characters.
-std::string ReadBox(HWND dialog, int id) {
-    wchar_t text[kMaxPasswordLength + 1] = {};
-    int n = GetDlgItemTextW(dialog, id, text, kMaxPasswordLength + 1);
+bool AsksTwice(PasswordMode mode) {
+    return mode == PasswordMode::NewPassword || mode == PasswordMode::NewProtected;
+}
+
+bool IsProtected(PasswordMode mode) {
+    return mode == PasswordMode::OpenProtected || mode == PasswordMode::NewProtected;
+}
+
+int MaxLength(PasswordMode mode) {
+    return IsProtected(mode) ? kMaxProtectedLength : kMaxPasswordLength;
+}
+
+// The box's text, at most maxLength characters.
+std::string ReadBox(HWND dialog, int id, int maxLength) {
+    wchar_t text[kMaxProtectedLength + 1] = {};
+    int n = GetDlgItemTextW(dialog, id, text, maxLength + 1);
     std::string utf8 = Narrow(text, n > 0 ? size_t(n) : 0);
     WipeMemory(text, sizeof text);
     return utf8;
+}
+
+// Why the two boxes are not taken, or nullptr. A protected list's key comes from the exact bytes, so
+// its boxes must agree exactly, and an empty password would protect nothing.
+const char* Refusal(PasswordMode mode, const std::string& first, const std::string& second) {
+    if (!AsksTwice(mode))
+        return nullptr;
+    if (IsProtected(mode) ? first != second : !PasswordsMatch(first, second))
+        return "The passwords do not match!\n\rPlease enter your password again.";
+    if (IsProtected(mode) && first.empty())
+        return "A protected list needs a password!\n\rPlease enter a password.";
+    return nullptr;
 }
 } // namespace
 
@@ -30,33 +56,35 @@ void CPasswordDlg::Wipe() {
 
 BOOL CPasswordDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_SECOND, EM_LIMITTEXT, kMaxPasswordLength, 0);
-    if (m_mode == PasswordMode::Open) {
+    SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_SECOND, EM_LIMITTEXT, WPARAM(MaxLength(m_mode)), 0);
+    if (!AsksTwice(m_mode)) {
         ShowWindow(GetDlgItem(IDC_PASSWORD_SECOND), SW_HIDE);
         SetDlgItemTextW(m_hWnd, IDC_PASSWORD_PROMPT, L"Enter your Password:");
         SetWindowTextW(m_hWnd, L"Enter your Password");
         ShowWindow(GetDlgItem(IDC_PASSWORD_AGAIN_LABEL), SW_HIDE);
+    } else if (IsProtected(m_mode)) {
+        SetDlgItemTextW(m_hWnd, IDC_PASSWORD_PROMPT, L"Enter a password for this protected list:");
     }
-    SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_FIRST, EM_LIMITTEXT, kMaxPasswordLength, 0);
+    SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_FIRST, EM_LIMITTEXT, WPARAM(MaxLength(m_mode)), 0);
     SetFocus(GetDlgItem(IDC_PASSWORD_FIRST));
     return FALSE; // the focus is set already
 }
 
 void CPasswordDlg::OnOK() {
-    std::string first = ReadBox(m_hWnd, IDC_PASSWORD_FIRST), second = ReadBox(m_hWnd, IDC_PASSWORD_SECOND);
-    bool mismatch = m_mode == PasswordMode::NewPassword && !PasswordsMatch(first, second);
-    if (!mismatch) {
+    std::string first = ReadBox(m_hWnd, IDC_PASSWORD_FIRST, MaxLength(m_mode));
+    std::string second = ReadBox(m_hWnd, IDC_PASSWORD_SECOND, MaxLength(m_mode));
+    const char* refusal = Refusal(m_mode, first, second);
+    if (!refusal) {
         Wipe();
         m_password = first;
     }
     WipeString(first);
     WipeString(second);
-    if (!mismatch) {
+    if (!refusal) {
         EndDialog(IDOK);
         return;
     }
-    AfxMessageBox("The passwords do not match!\n\rPlease enter your password again.",
-                  MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(refusal, MB_OK | MB_ICONEXCLAMATION);
     SetDlgItemTextW(m_hWnd, IDC_PASSWORD_FIRST, L"");
     SetDlgItemTextW(m_hWnd, IDC_PASSWORD_SECOND, L"");
     SetFocus(GetDlgItem(IDC_PASSWORD_FIRST));

@@ -1,4 +1,5 @@
-// The password dialog: asks once for the password of a file being opened, or twice for a new one.
+// The password dialog: asks once for the password of a file being opened, or twice for a new one, of an
+// encrypted or a protected list.
 #pragma once
 #include <string>
 
@@ -19,7 +20,7 @@ class CPasswordDlg : public CDialog {
   private:
     void Wipe();
 
-    PasswordMode m_mode;    // Open: one box; NewPassword: two boxes that must agree
+    PasswordMode m_mode;    // Open*: one box; New*: two boxes that must agree
     std::string m_password; // the first box's text once the dialog ended with OK
 };
 

@@ -3,8 +3,9 @@
 #include <cstddef>
 #include <string>
 
-// Opening a file asks for its password once; a new password is asked twice.
-enum class PasswordMode { Open, NewPassword };
+// Opening a file asks for its password once; a new password is asked twice. A protected list's password
+// is longer and is taken exactly as typed.
+enum class PasswordMode { Open, NewPassword, OpenProtected, NewProtected };
 
 // The text an encrypted list stores: the password, CR LF, then the list text.
 std::string ComposePasswordLine(const std::string& password, const std::string& listText);

@@ -38,7 +38,8 @@ int ArrowCount(const std::string& text) {
 }
 
 bool MustRestoreClipboard(ListKind kind, int field, bool restoreOption) {
-    return restoreOption || kind == kEncryptedList || (kind == kLoginList && field == kPasswordField);
+    return restoreOption || kind == kEncryptedList || kind == kProtectedList ||
+           (kind == kLoginList && field == kPasswordField);
 }
 
 std::string Describe(const InputPlan& plan) {

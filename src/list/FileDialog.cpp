@@ -21,6 +21,7 @@ namespace {
 const wchar_t kTextFilters[] =
     L"Text Files (*.txt)\0 *.txt\0 Encrypted Files (*.ple)\0 *.ple\0 All Files(*.*)\0 *.*\0";
 const wchar_t kEncryptedFilter[] = L"Encrypted Files (*.ple)\0 *.ple\0";
+const wchar_t kProtectedFilter[] = L"Protected List Files (*.plk)\0 *.plk\0";
 // Room for the longest path Windows knows; the dialog refuses a longer name instead of cutting it.
 constexpr size_t kFileBufferLength = 32768;
 
@@ -28,12 +29,15 @@ const wchar_t* FilterFor(FileChoice choice) {
     switch (choice) {
     case FileChoice::OpenList: return kTextFilters;
     case FileChoice::SaveList: return nullptr;
+    case FileChoice::OpenProtected:
+    case FileChoice::SaveProtected: return kProtectedFilter;
     default: return kEncryptedFilter;
     }
 }
 
 bool IsSaving(FileChoice choice) {
-    return choice == FileChoice::SaveList || choice == FileChoice::SaveEncrypted;
+    return choice == FileChoice::SaveList || choice == FileChoice::SaveEncrypted ||
+           choice == FileChoice::SaveProtected;
 }
 } // namespace
 

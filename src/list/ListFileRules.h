@@ -5,17 +5,29 @@
 
 #include "list/ListText.h"
 
-enum class SaveMode { As, InPlace, EncryptedAs };
+enum class SaveMode { As, InPlace, EncryptedAs, ProtectedAs };
 
 // "List.txt", and any other bare name, means a file in the program's folder (given with its backslash).
 std::string ResolveListPath(const std::string& name, const std::string& programFolder);
 
-// The kind a file name implies by its last three characters (any case): "plr" login, "ple" encrypted.
+// The kind a file name implies by its last three characters (any case): "plr" login, "ple" encrypted,
+// "plk" protected.
 ListKind KindFromName(const std::string& path);
 
-// The kind a file is loaded as: the program's own login file is a login list and a "ple" name an
-// encrypted list, whatever was asked; no other file is a login list; the rest keep the requested kind.
+// The login list's protected file: the login file's name ending in "plk".
+std::string ProtectedLoginFile(const std::string& loginFile);
+
+// The file a load of path reads: once the login list is protected, its protected file stands for the
+// login file, even where the old file was kept.
+std::string FileToRead(const std::string& path, const std::string& loginFile, bool protectedLoginExists);
+
+// The kind a file is loaded as: the program's own login file (protected or not) is a login list, a "ple"
+// name an encrypted list and a "plk" name a protected list, whatever was asked; no other file is a login
+// list; the rest keep the requested kind.
 ListKind KindForLoad(const std::string& path, ListKind requested, const std::string& loginFile);
+
+// Whether a file loaded as kind is a protected list file: a protected list, or the protected login file.
+bool ReadsProtected(ListKind kind, const std::string& path, const std::string& loginFile);
 
 // Where a save goes: the file (the proposed name when the user chooses), its kind, and whether the user
 // chooses the name.
@@ -24,6 +36,7 @@ struct SavePlan {
     ListKind kind;
     bool chooseName;
 };
+// loginFile: the login list's file (its protected file once the login list on screen is protected).
 // unloadedFile: the list file that failed to load at start-up, which an in-place save must not replace.
 SavePlan PlanSave(SaveMode mode, ListKind kind, const std::string& currentFile, const std::string& loginFile,
                   const std::string& unloadedFile);

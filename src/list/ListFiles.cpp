@@ -1,5 +1,5 @@
 // The list-file commands: New, Open, Load login file, Save as, the in-place save after an edit, and the
-// encrypted commands, each committing its state only when it succeeded.
+// encrypted and protected commands, each committing its state only when it succeeded.
 #include "list/ListFiles.h"
 
 #include <windows.h>
@@ -19,7 +19,8 @@ namespace {
 const char kPlaceholderEntry[] = "Modify this first item";
 const char kPasswordNotice[] =
     "is a Pelmar encrypted file.\r\nYou will need to enter its password to open it.";
-const char kEncryptedNotReplaced[] = "is a Pelmar encrypted file. Choose another name for the new list.";
+const char kNotReplaced[] = ". Choose another name for the new list.";
+const char kWrongPasswordOrDamaged[] = "Incorrect password, or the file is damaged! File not opened.";
 const char kCantSave[] = "Can't save List Box data!";
 const char kNoMemory[] = "Can't get memory!\nCan't fill List Box!";
 constexpr size_t kMaxListPath = 32767; // the longest path Windows knows
@@ -64,6 +65,28 @@ const char* ReadFailureText(ReadResult result) {
     }
 }
 
+const char* ProtectFailureText(ProtectResult result) {
+    switch (result) {
+    case ProtectResult::BadFile: return ReadFailureText(ReadResult::BadFile);
+    case ProtectResult::WrongPasswordOrDamaged: return kWrongPasswordOrDamaged;
+    case ProtectResult::NoMemory: return kNoMemory;
+    default: return "The system's cryptography failed!";
+    }
+}
+
+// Deriving a key takes a noticeable moment on purpose; the message loop waits meanwhile, so nothing
+// changes the cursor back before the destructor does.
+class WaitCursor {
+  public:
+    WaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(m_previous); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    HCURSOR m_previous;
+};
+
 void SetPassword(ListFileState& s, const std::string& password) {
     WipeString(s.password);
     s.password = password;
@@ -82,18 +105,68 @@ void WipeEntries(std::vector<ListEntry>& entries) {
     }
 }
 
-// An encrypted list under another name: its first bytes are the container's header.
-bool HoldsEncryptedList(const std::string& path) {
+// An encrypted or protected list under another name, told by its first bytes: "encrypted", "protected"
+// or nullptr.
+const char* HeldListKind(const std::string& path) {
     CFile file;
     uint8_t head[64] = {};
     if (!file.Open(path.c_str(), CFile::modeRead))
-        return false;
+        return nullptr;
     UINT got = file.Read(head, sizeof head);
-    return HasContainerHeader(head, got);
+    if (HasContainerHeader(head, got))
+        return "encrypted";
+    ProtectedHeader header; // the header alone tells: the zeros after a short read fail its magic
+    return ReadProtectedHeader(head, sizeof head, header) == ProtectResult::Ok ? "protected" : nullptr;
 }
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Overwrites a file's bytes with zeros on the disk before deleting it, so that its clear text does not
+// stay behind in the freed clusters (as far as the file system writes in place).
+bool WipeAndDelete(const std::string& path) {
+    static const char kZeros[4096] = {};
+    CFile file;
+    if (file.Open(path.c_str(), CFile::modeWrite)) {
+        for (uint64_t left = file.GetLength(); left > 0;) {
+            UINT n = UINT(left < sizeof kZeros ? left : sizeof kZeros);
+            if (!file.Write(kZeros, n))
+                break;
+            left -= n;
+        }
+        file.Flush();
+        file.Close();
+    }
+    return DeleteFileW(Widen(path).c_str()) != FALSE;
+}
+
+// A protected list's text is what its list file would hold: a plain list's own bytes, a login list's
+// with its login and password lines in clear.
+bool SealListBytes(const ListFileState& s, const std::vector<ListEntry>& entries, EncodedText& sealed) {
+    ListKind kind = s.kind == kLoginList ? kLoginList : kPlainList;
+    EncodedText file = BuildListFile(entries, kind, s.encoding, SystemCodePage());
+    std::string text = kind == kLoginList ? UnshiftLoginText(file.bytes) : file.bytes;
+    // A field byte that turns into a line end would move the lines: refuse it rather than lose entries.
+    std::string back = kind == kLoginList ? ShiftLoginText(text) : std::string();
+    bool exact = kind != kLoginList || back == file.bytes;
+    std::vector<uint8_t> bytes;
+    bool ok = exact && SealProtectedList(s.key, kind, text, bytes) == ProtectResult::Ok;
+    WipeString(back);
+    WipeString(text);
+    WipeString(file.bytes);
+    sealed = {std::string(bytes.begin(), bytes.end()), file.encoding};
+    return ok;
+}
+
+// A protected list, or the login list once its file is protected: saved sealed under the kept key.
+bool IsProtected(const ListFileState& s) {
+    return s.kind == kProtectedList || (s.kind == kLoginList && s.key.IsSet());
+}
+
+// Where the list on screen is saved when it is the login list.
+std::string LoginHome(const ListFileState& s) {
+    return IsProtected(s) ? ProtectedLoginFile(LoginFilePath()) : LoginFilePath();
 }
 } // namespace
 
@@ -129,14 +202,17 @@ void ListFiles::LoadStartupList() {
 bool ListFiles::Load(const std::string& name, ListKind kind) {
     return Commit(kNoMemory, [&](ListFileState& s) {
         s.kind = kind;
+        s.key.Clear(); // a protected list loaded anew asks for its password
         return LoadInto(s, name);
     });
 }
 
 bool ListFiles::LoadInto(ListFileState& s, const std::string& name) {
-    std::string path = ResolveListPath(name, ProgramFolder());
+    std::string login = LoginFilePath();
+    std::string path =
+        FileToRead(ResolveListPath(name, ProgramFolder()), login, FileExists(ProtectedLoginFile(login)));
     WriteSetting(TextSetting::LastDir, FolderPart(path));
-    s.kind = KindForLoad(path, s.kind, LoginFilePath());
+    s.kind = KindForLoad(path, s.kind, login);
     std::vector<ListEntry> entries;
     if (!ReadEntries(s, path, entries))
         return false;
@@ -154,6 +230,9 @@ bool ListFiles::ReadEntries(ListFileState& s, const std::string& path, std::vect
     ReadResult read = ReadListFile(path, bytes);
     if (read != ReadResult::Ok)
         return Refuse(ReadFailureText(read));
+    if (ReadsProtected(s.kind, path, LoginFilePath()))
+        return ReadProtectedEntries(s, bytes, entries);
+    s.key.Clear();
     if (s.kind != kEncryptedList) {
         ListFile file = ParseListFile(bytes, s.kind, SystemCodePage());
         WipeString(bytes);
@@ -178,6 +257,33 @@ bool ListFiles::ReadEntries(ListFileState& s, const std::string& path, std::vect
     }
     WipeString(decoded.text); // it holds the password
     return matched;
+}
+
+// Opens with the key kept (a list this command wrote) or else with the password the user types.
+bool ListFiles::ReadProtectedEntries(ListFileState& s, const std::string& bytes,
+                                     std::vector<ListEntry>& entries) {
+    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    ListKind stored = kPlainList;
+    std::string text;
+    ProtectResult result = OpenProtectedList(data, bytes.size(), s.key, stored, text);
+    if (result == ProtectResult::WrongPasswordOrDamaged) {
+        std::string typed;
+        if (!m_window.AskPassword(PasswordMode::OpenProtected, typed))
+            return false;
+        WaitCursor wait;
+        result = OpenProtectedList(data, bytes.size(), typed, s.key, stored, text);
+        WipeString(typed);
+    }
+    if (result != ProtectResult::Ok)
+        return Refuse(ProtectFailureText(result));
+    // Where the file lies decides how its list file reads, as for the list file itself.
+    std::string file = stored == kLoginList ? ShiftLoginText(text) : text;
+    WipeString(text);
+    ListFile list = ParseListFile(file, s.kind == kLoginList ? kLoginList : kPlainList, SystemCodePage());
+    WipeString(file);
+    s.encoding = list.encoding;
+    entries.swap(list.entries);
+    return true;
 }
 
 bool ListFiles::Refuse(const char* message) {
@@ -205,13 +311,16 @@ bool ListFiles::Save(SaveMode mode) {
 }
 
 bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
-    SavePlan plan = PlanSave(mode, s.kind, s.file, LoginFilePath(), s.unloadedFile);
+    SavePlan plan = PlanSave(mode, s.kind, s.file, LoginHome(s), s.unloadedFile);
     s.kind = plan.kind;
     if (plan.chooseName) {
-        if (!m_window.ChooseListFile("Save As", FileChoice::SaveList, plan.file))
+        FileChoice choice = mode == SaveMode::ProtectedAs ? FileChoice::SaveProtected : FileChoice::SaveList;
+        if (!m_window.ChooseListFile("Save As", choice, plan.file))
             return false;
         s.kind = KindOfChosenName(plan.file);
         if (s.kind == kEncryptedList && !AskNewPassword(s))
+            return false;
+        if (s.kind == kProtectedList && !AskNewKey(s))
             return false;
     }
     std::vector<ListEntry> entries = m_window.ReadItems(s.kind);
@@ -219,6 +328,8 @@ bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
     WipeEntries(entries);
     if (!written)
         return false;
+    if (!IsProtected(s))
+        s.key.Clear(); // saved unprotected: the key closes with the protected file
     s.file = plan.file;
     s.unloadedFile.clear();
     WriteSetting(TextSetting::List, s.file);
@@ -226,7 +337,9 @@ bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
 }
 
 bool ListFiles::WriteList(ListFileState& s, const std::string& file, const std::vector<ListEntry>& entries) {
-    EncodedText encoded = ListFileBytes(s, file, entries);
+    EncodedText encoded;
+    if (!ListFileBytes(s, file, entries, encoded))
+        return Refuse(kCantSave);
     // Temporary file, flush, then replace: a failed save leaves the old file as it was.
     bool written = WriteWholeFileSafely(file.c_str(), encoded.bytes.data(), encoded.bytes.size());
     WipeString(encoded.bytes); // a login or encrypted list's bytes hold passwords
@@ -236,10 +349,14 @@ bool ListFiles::WriteList(ListFileState& s, const std::string& file, const std::
     return true;
 }
 
-EncodedText ListFiles::ListFileBytes(const ListFileState& s, const std::string& file,
-                                     const std::vector<ListEntry>& entries) {
-    if (s.kind != kEncryptedList)
-        return BuildListFile(entries, s.kind, s.encoding, SystemCodePage());
+bool ListFiles::ListFileBytes(const ListFileState& s, const std::string& file,
+                              const std::vector<ListEntry>& entries, EncodedText& encoded) {
+    if (IsProtected(s))
+        return SealListBytes(s, entries, encoded);
+    if (s.kind != kEncryptedList) {
+        encoded = BuildListFile(entries, s.kind, s.encoding, SystemCodePage());
+        return true;
+    }
     std::string listText = BuildListText(entries, kPlainList);
     std::string plainText = ComposePasswordLine(s.password, listText);
     EncodedText inner = EncodeListText(plainText, s.encoding, SystemCodePage());
@@ -248,9 +365,9 @@ EncodedText ListFiles::ListFileBytes(const ListFileState& s, const std::string& 
     // The container bytes are only compressed, not hidden: they are wiped once written.
     std::vector<uint8_t> bytes = EncryptedListBytes(inner.bytes, NameField(file));
     WipeString(inner.bytes);
-    EncodedText encoded = {std::string(bytes.begin(), bytes.end()), inner.encoding};
+    encoded = {std::string(bytes.begin(), bytes.end()), inner.encoding};
     WipeBytes(bytes);
-    return encoded;
+    return true;
 }
 
 bool ListFiles::AskNewPassword(ListFileState& s) {
@@ -262,17 +379,32 @@ bool ListFiles::AskNewPassword(ListFileState& s) {
     return answered;
 }
 
+// A new password makes a new key with a fresh salt.
+bool ListFiles::AskNewKey(ListFileState& s) {
+    std::string typed;
+    if (!m_window.AskPassword(PasswordMode::NewProtected, typed))
+        return false;
+    ProtectResult result;
+    {
+        WaitCursor wait;
+        result = s.key.Create(typed);
+    }
+    WipeString(typed);
+    return result == ProtectResult::Ok || Refuse(ProtectFailureText(result));
+}
+
 void ListFiles::New() {
     Commit(kNoMemory, [&](ListFileState& s) {
         std::string file = "NewList.txt";
         if (!m_window.ChooseListFile("Open a new Listbox File", FileChoice::SaveList, file))
             return false;
-        // A plain placeholder under an encrypted list's name could never be opened again, and over an
-        // encrypted list it would destroy it: such a name makes a new encrypted list, behind a password.
-        if (KindOfChosenName(file) == kEncryptedList)
-            return NewEncryptedList(s, file);
-        if (HoldsEncryptedList(file))
-            return Refuse((file + "\r\n" + kEncryptedNotReplaced).c_str());
+        // A plain placeholder under an encrypted or protected list's name could never be opened again, and
+        // over such a list it would destroy it: such a name makes a new list of that kind, behind a password.
+        ListKind chosen = KindOfChosenName(file);
+        if (chosen == kEncryptedList || chosen == kProtectedList)
+            return NewListBehindPassword(s, file, chosen);
+        if (const char* held = HeldListKind(file))
+            return Refuse((file + "\r\nis a Pelmar " + held + " file" + kNotReplaced).c_str());
         // Through the safe write, so a file that can't be written keeps what it held.
         if (!WriteWholeFileSafely(file.c_str(), kPlaceholderEntry, sizeof kPlaceholderEntry - 1))
             return Refuse(kCantSave);
@@ -286,9 +418,10 @@ void ListFiles::Open() {
         std::string file;
         if (!m_window.ChooseListFile("Open a Listbox File", FileChoice::OpenList, file))
             return false;
-        // A file of an encrypted list chosen here asks for its password again; LoadList makes it a
-        // login or encrypted list by its name.
+        // A file of an encrypted or protected list chosen here asks for its password again; the load
+        // makes it a login, encrypted or protected list by its name.
         SetPassword(s, std::string());
+        s.key.Clear();
         s.kind = kPlainList;
         return LoadInto(s, file);
     });
@@ -299,33 +432,58 @@ void ListFiles::LoadLoginFile() {
 }
 
 void ListFiles::SaveAs() {
-    // Only a plain list may change its name here: a login list has its fixed file, and an encrypted list
-    // changes its name through Encrypted Save as.
+    // Only a plain list may change its name here: a login list has its fixed file, and an encrypted or
+    // protected list changes its name through its own Save as.
     Save(m_state.kind == kPlainList ? SaveMode::As : SaveMode::InPlace);
 }
 
 void ListFiles::EncryptedNew() {
+    NewBehindPassword(kEncryptedList);
+}
+
+void ListFiles::ProtectedNew() {
+    NewBehindPassword(kProtectedList);
+}
+
+void ListFiles::NewBehindPassword(ListKind kind) {
     Commit(kNoMemory, [&](ListFileState& s) {
-        std::string file = "NewList.ple";
-        return m_window.ChooseListFile("Open a new Listbox File", FileChoice::SaveEncrypted, file) &&
-               NewEncryptedList(s, file);
+        bool encrypted = kind == kEncryptedList;
+        std::string file = encrypted ? "NewList.ple" : "NewList.plk";
+        FileChoice choice = encrypted ? FileChoice::SaveEncrypted : FileChoice::SaveProtected;
+        return m_window.ChooseListFile("Open a new Listbox File", choice, file) &&
+               NewListBehindPassword(s, file, kind);
     });
 }
 
-bool ListFiles::NewEncryptedList(ListFileState& s, const std::string& file) {
-    if (!AskNewPassword(s))
+// An encrypted list opens with the password it was written with, a protected list with the key it was
+// sealed under: the password is asked only once.
+bool ListFiles::NewListBehindPassword(ListFileState& s, const std::string& file, ListKind kind) {
+    if (!(kind == kEncryptedList ? AskNewPassword(s) : AskNewKey(s)))
         return false;
-    s.kind = kEncryptedList;
+    s.kind = kind;
     s.encoding = TextEncoding::Ansi;
     return WriteList(s, file, {ListEntry{kPlaceholderEntry, "", ""}}) && LoadInto(s, file);
 }
 
 void ListFiles::EncryptedOpen() {
+    OpenBehindPassword(kEncryptedList);
+}
+
+void ListFiles::ProtectedOpen() {
+    OpenBehindPassword(kProtectedList);
+}
+
+// Forgets the password and key first, so the chosen file asks for its own.
+void ListFiles::OpenBehindPassword(ListKind kind) {
     Commit(kNoMemory, [&](ListFileState& s) {
+        bool encrypted = kind == kEncryptedList;
         std::string file;
-        if (!m_window.ChooseListFile("Open an encrypted Listbox File", FileChoice::OpenEncrypted, file))
+        if (!m_window.ChooseListFile(encrypted ? "Open an encrypted Listbox File"
+                                               : "Open a protected Listbox File",
+                                     encrypted ? FileChoice::OpenEncrypted : FileChoice::OpenProtected, file))
             return false;
-        s.kind = kEncryptedList;
+        s.kind = kind;
+        s.key.Clear();
         SetPassword(s, std::string());
         return LoadInto(s, file);
     });
@@ -333,4 +491,45 @@ void ListFiles::EncryptedOpen() {
 
 void ListFiles::EncryptedSaveAs() {
     Save(SaveMode::EncryptedAs);
+}
+
+void ListFiles::ProtectedSaveAs() {
+    Save(SaveMode::ProtectedAs);
+}
+
+// Writes the login list as its file holds it (under the kept key or its password if it is protected
+// already, which then changes that password) to the protected login file, and reads that back with the
+// new key before the old file may go: a file that opens under the key holds exactly what was sealed.
+void ListFiles::ProtectLoginFile() {
+    Commit(kNoMemory, [&](ListFileState& s) {
+        std::string login = LoginFilePath(), target = ProtectedLoginFile(login);
+        bool existed = FileExists(target);
+        std::vector<ListEntry> entries;
+        if (s.kind != kLoginList)
+            s.key.Clear();
+        s.kind = kLoginList;
+        bool written = ReadEntries(s, FileToRead(login, login, existed), entries) && AskNewKey(s) &&
+                       WriteList(s, target, entries);
+        WipeEntries(entries);
+        if (!written)
+            return false;
+        if (!LoadInto(s, target)) {
+            if (!existed)
+                DeleteFileW(Widen(target).c_str()); // the login file stays the login list's home
+            return false;
+        }
+        return OfferToDelete(target, login);
+    });
+}
+
+// True whatever the answer: the login list is protected either way.
+bool ListFiles::OfferToDelete(const std::string& protectedFile, const std::string& loginFile) {
+    if (!FileExists(loginFile))
+        return true;
+    std::string question = protectedFile +
+                           "\r\nnow holds the login list, protected.\r\n\r\nWipe and delete " + loginFile +
+                           ", which holds it unprotected?";
+    if (m_window.Confirm(question) && !WipeAndDelete(loginFile))
+        m_window.Tell("Can't delete " + loginFile + "!", MessageIcon::Error);
+    return true;
 }

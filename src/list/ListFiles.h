@@ -1,10 +1,11 @@
-// The list files of the main window: which file the list on screen came from, its kind, the start-up guard
-// and an encrypted list's password, and every command that loads or saves them.
+// The list files of the main window: which file the list on screen came from, its kind, the start-up guard,
+// an encrypted list's password and a protected list's key, and every command that loads or saves them.
 #pragma once
 #include <string>
 #include <utility>
 
 #include "common/Wipe.h"
+#include "crypt/ProtectedList.h"
 #include "list/ListFileRules.h"
 #include "list/TextEncoding.h"
 #include "list/ListWindow.h"
@@ -15,6 +16,9 @@ struct ListFileState {
     std::string unloadedFile; // the list file that failed to load at start-up: never replaced in place
     std::string password;     // the password of an encrypted list
     TextEncoding encoding = TextEncoding::Ansi; // the file's encoding, kept when it is saved
+    // The key of a protected list, or of the login list once its file is protected: set exactly while one
+    // is on screen (a login list with a key is saved to the protected login file). Wipes itself.
+    ProtectionKey key;
 
     ListFileState() = default;
     ListFileState(const ListFileState&) = default;
@@ -26,6 +30,7 @@ struct ListFileState {
             unloadedFile = other.unloadedFile;
             password = other.password;
             encoding = other.encoding;
+            key = other.key;
         }
         return *this;
     }
@@ -36,6 +41,7 @@ struct ListFileState {
         unloadedFile.swap(other.unloadedFile);
         password.swap(other.password);
         std::swap(encoding, other.encoding);
+        std::swap(key, other.key); // the temporary it goes through wipes itself
     }
 };
 
@@ -53,6 +59,10 @@ class ListFiles {
     void EncryptedNew();
     void EncryptedOpen();
     void EncryptedSaveAs();
+    void ProtectedNew();
+    void ProtectedOpen();
+    void ProtectedSaveAs();
+    void ProtectLoginFile();
     // After Add, Modify and Delete.
     void SaveInPlace() { Save(SaveMode::InPlace); }
 
@@ -69,14 +79,19 @@ class ListFiles {
     template <typename Command> bool Commit(const char* noMemory, Command command);
     bool LoadInto(ListFileState& s, const std::string& name);
     bool ReadEntries(ListFileState& s, const std::string& path, std::vector<ListEntry>& entries);
+    bool ReadProtectedEntries(ListFileState& s, const std::string& bytes, std::vector<ListEntry>& entries);
     bool Refuse(const char* message);
     bool CheckPassword(ListFileState& s, const std::string& path, const std::string& stored);
     bool SaveFrom(ListFileState& s, SaveMode mode);
     bool WriteList(ListFileState& s, const std::string& file, const std::vector<ListEntry>& entries);
-    static EncodedText ListFileBytes(const ListFileState& s, const std::string& file,
-                                     const std::vector<ListEntry>& entries);
+    static bool ListFileBytes(const ListFileState& s, const std::string& file,
+                              const std::vector<ListEntry>& entries, EncodedText& encoded);
     bool AskNewPassword(ListFileState& s);
-    bool NewEncryptedList(ListFileState& s, const std::string& file);
+    bool AskNewKey(ListFileState& s);
+    void NewBehindPassword(ListKind kind);
+    bool NewListBehindPassword(ListFileState& s, const std::string& file, ListKind kind);
+    void OpenBehindPassword(ListKind kind);
+    bool OfferToDelete(const std::string& protectedFile, const std::string& loginFile);
 
     ListWindow& m_window;
     ListFileState m_state;

@@ -1,4 +1,4 @@
-// What the list files need from the window that shows the list: a message box, a file choice, a password
+// What the list files need from the window that shows the list: message boxes, a file choice, a password
 // prompt, and the item list itself. The main dialog implements it; tests may stand in for it.
 #pragma once
 #include <string>
@@ -7,13 +7,15 @@
 #include "crypt/PasswordLine.h"
 #include "list/ListText.h"
 
-// Which file dialog: opening or saving, any list or an encrypted list.
-enum class FileChoice { OpenList, SaveList, OpenEncrypted, SaveEncrypted };
+// Which file dialog: opening or saving, any list, an encrypted list or a protected list.
+enum class FileChoice { OpenList, SaveList, OpenEncrypted, SaveEncrypted, OpenProtected, SaveProtected };
 enum class MessageIcon { Error, Warning };
 
 class ListWindow {
   public:
     virtual void Tell(const std::string& text, MessageIcon icon) = 0;
+    // A yes-or-no question; true for yes.
+    virtual bool Confirm(const std::string& text) = 0;
     // name comes in as the proposed name and goes out as the chosen path; false when cancelled.
     virtual bool ChooseListFile(const char* title, FileChoice choice, std::string& name) = 0;
     virtual bool AskPassword(PasswordMode mode, std::string& password) = 0;

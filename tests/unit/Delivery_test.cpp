@@ -239,6 +239,7 @@ TEST(DeliveryPlan, ClipboardComesBackAfterSecretsOrWhenAsked) {
         {kPlainList, kEntryField, false, false},   {kPlainList, kEntryField, true, true},
         {kLoginList, kLoginField, false, false},   {kLoginList, kLoginField, true, true},
         {kLoginList, kPasswordField, false, true}, {kEncryptedList, kEntryField, false, true},
+        {kProtectedList, kEntryField, false, true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MustRestoreClipboard(c.kind, c.field, c.option), c.restore) << c.kind << "/" << c.field;

@@ -44,6 +44,35 @@ TEST(ListFileRules, KindComesFromTheNameAndTheProgramsLoginFile) {
     EXPECT_EQ(KindOfChosenName("D:\\a.plr"), kPlainList);
 }
 
+TEST(ListFileRules, ProtectedListsByNameAndTheProtectedLoginFile) {
+    const char kProtectedLogin[] = "C:\\Tools\\Pelmar.plk";
+    EXPECT_EQ(ProtectedLoginFile(kLogin), kProtectedLogin);
+    EXPECT_EQ(KindFromName("D:\\a.PlK"), kProtectedList);
+    EXPECT_EQ(KindOfChosenName("D:\\a.plk"), kProtectedList);
+    const struct {
+        const char* path;
+        ListKind requested, kind;
+        bool sealed;
+    } loads[] = {
+        {"c:\\tools\\PELMAR.PLK", kProtectedList, kLoginList, true}, // the login list, protected
+        {"C:\\Tools\\Pelmar.plk", kPlainList, kLoginList, true},
+        {"C:\\Tools\\Pelmar.plr", kLoginList, kLoginList, false},
+        {"D:\\bak\\Pelmar.plk", kLoginList, kProtectedList, true}, // a copy elsewhere is no login list
+        {"D:\\a.plk", kEncryptedList, kProtectedList, true},
+        {"D:\\a.txt", kProtectedList, kProtectedList, true}, // as asked
+        {"D:\\a.ple", kProtectedList, kEncryptedList, false},
+    };
+    for (const auto& c : loads) {
+        ListKind kind = KindForLoad(c.path, c.requested, kLogin);
+        EXPECT_EQ(kind, c.kind) << c.path;
+        EXPECT_EQ(ReadsProtected(kind, c.path, kLogin), c.sealed) << c.path;
+    }
+    // Once protected, the login list is read from its protected file, even where the old one was kept.
+    EXPECT_EQ(FileToRead("c:\\TOOLS\\pelmar.plr", kLogin, true), kProtectedLogin);
+    EXPECT_EQ(FileToRead("c:\\TOOLS\\pelmar.plr", kLogin, false), "c:\\TOOLS\\pelmar.plr");
+    EXPECT_EQ(FileToRead("D:\\Pelmar.plr", kLogin, true), "D:\\Pelmar.plr");
+}
+
 TEST(ListFileRules, EverySaveModeHasItsTargetAndKind) {
     const std::string current = "D:\\lists\\work.txt", guard = "D:\\lists\\work.txt";
     const struct {
@@ -56,9 +85,13 @@ TEST(ListFileRules, EverySaveModeHasItsTargetAndKind) {
         {SaveMode::As, kPlainList, "", {current, kPlainList, true}},
         {SaveMode::EncryptedAs, kPlainList, "", {"D:\\lists\\work.ple", kEncryptedList, true}},
         {SaveMode::InPlace, kEncryptedList, "", {"D:\\lists\\work.ple", kEncryptedList, false}},
+        {SaveMode::ProtectedAs, kEncryptedList, "", {"D:\\lists\\work.plk", kProtectedList, true}},
+        {SaveMode::InPlace, kProtectedList, "", {"D:\\lists\\work.plk", kProtectedList, false}},
+        {SaveMode::EncryptedAs, kProtectedList, "", {"D:\\lists\\work.ple", kEncryptedList, true}},
         // A login list is always saved in place to the login file, never encrypted.
         {SaveMode::As, kLoginList, "", {kLogin, kLoginList, false}},
         {SaveMode::EncryptedAs, kLoginList, "", {kLogin, kLoginList, false}},
+        {SaveMode::ProtectedAs, kLoginList, "", {kLogin, kLoginList, false}},
         // The file that failed to load at start-up is never replaced in place: the user picks a file.
         {SaveMode::InPlace, kPlainList, "d:\\LISTS\\work.txt", {"", kPlainList, true}},
         {SaveMode::InPlace, kPlainList, "D:\\other.txt", {current, kPlainList, false}},

@@ -51,6 +51,30 @@ inline void AnswerFileDialog(const std::string& title, const std::string& name,
     });
 }
 
+// Answers the next password dialog titled title: types first (and second) and presses OK; nullptr
+// presses Cancel.
+inline void AnswerPassword(const std::string& title, const char* first, const char* second = "",
+                           int timeoutMs = 10000) {
+    WhenDialogAppears(
+        title,
+        [=](HWND dlg) {
+            if (first) {
+                SetDlgItemTextA(dlg, IDC_PASSWORD_FIRST, first);
+                SetDlgItemTextA(dlg, IDC_PASSWORD_SECOND, second);
+            }
+            PostMessageA(dlg, WM_COMMAND, first ? IDOK : IDCANCEL, 0);
+        },
+        timeoutMs);
+}
+
+// Cancels a dialog that must not come, and notes in came that it did.
+inline void Trap(const std::string& title, bool& came) {
+    WhenDialogAppears(title, [&came](HWND w) {
+        came = true;
+        PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    });
+}
+
 // Answers the next box of the main dialog (caption "Pelmar") with OK, keeping its text.
 inline void AnswerMessageBox(std::string* text) {
     WhenDialogAppears("Pelmar", [=](HWND box) {

@@ -17,19 +17,6 @@ std::string EncryptedFile(const std::string& text, const std::string& name) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-void AnswerPassword(const std::string& title, const char* first, const char* second = "", int timeoutMs = 10000) {
-    WhenDialogAppears(
-        title,
-        [=](HWND dlg) {
-            if (first) {
-                SetDlgItemTextA(dlg, IDC_PASSWORD_FIRST, first);
-                SetDlgItemTextA(dlg, IDC_PASSWORD_SECOND, second);
-            }
-            PostMessageA(dlg, WM_COMMAND, first ? IDOK : IDCANCEL, 0);
-        },
-        timeoutMs);
-}
-
 // The notice and the password prompt of an encrypted start-up list; a first start under Wine can be slow.
 void AnswerStartupPassword(const char* password) {
     WhenDialogAppears(

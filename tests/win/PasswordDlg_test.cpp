@@ -124,4 +124,44 @@ TEST(PasswordDlg, OkReturnsTheFirstBoxExactlyAsTyped) {
         EXPECT_EQ(password, c.expected);
     }
 }
+
+TEST(PasswordDlg, AProtectedPasswordTakes128CharactersMatchesExactlyAndIsNeverEmpty) {
+    const std::string longest = std::string(64, 'A') + std::string(64, 'z');
+    std::string prompt, first, second;
+    std::vector<std::string> messages;
+    auto answerBox = [&](HWND box) {
+        messages.push_back(MessageBoxText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    };
+    auto submit = [&](const std::string& a, const std::string& b) {
+        WhenDialogAppears("Set your password", [=](HWND dlg) {
+            Fill(dlg, a.c_str(), b.c_str());
+            PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        });
+    };
+    WhenDialogAppears("Set your password", [&](HWND dlg) {
+        prompt = WindowText(GetDlgItem(dlg, IDC_PASSWORD_PROMPT));
+        TypeChars(GetDlgItem(dlg, IDC_PASSWORD_FIRST), longest + "!");
+        TypeChars(GetDlgItem(dlg, IDC_PASSWORD_SECOND), longest + "?");
+        first = WindowText(GetDlgItem(dlg, IDC_PASSWORD_FIRST));
+        second = WindowText(GetDlgItem(dlg, IDC_PASSWORD_SECOND));
+        Fill(dlg, "Secret", "secret");
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    });
+    WhenDialogAppears("Pelmar", answerBox);
+    submit("", "");
+    WhenDialogAppears("Pelmar", answerBox);
+    submit(longest, longest);
+    std::string password;
+    EXPECT_TRUE(AskPassword(PasswordMode::NewProtected, password));
+    EXPECT_TRUE(AllDialogActionsRan());
+    CancelDialogActions();
+    EXPECT_EQ(prompt, "Enter a password for this protected list:");
+    EXPECT_EQ(first, longest);
+    EXPECT_EQ(second, longest);
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"The passwords do not match!\n\rPlease enter your password again.",
+                                        "A protected list needs a password!\n\rPlease enter a password."}));
+    EXPECT_EQ(password, longest);
+}
 } // namespace

@@ -85,9 +85,25 @@ std::function<void(CListDlg&)> g_body;
 
 // Waits until the dialog's set-up has returned: while a box that set-up shows is open, the dialog is
 // disabled.
+BOOL CALLBACK FindOtherDialog(HWND hwnd, LPARAM lParam) {
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || hwnd == g_harnessDialog->m_hWnd)
+        return TRUE;
+    *reinterpret_cast<bool*>(lParam) = true;
+    return FALSE;
+}
+
+// A box or prompt that set-up shows may have no owner, and then the dialog stays enabled while it is up.
+bool SetUpDialogOpen() {
+    bool open = false;
+    EnumThreadWindows(GetCurrentThreadId(), FindOtherDialog, reinterpret_cast<LPARAM>(&open));
+    return open;
+}
+
 VOID CALLBACK StartBody(HWND, UINT, UINT_PTR id, DWORD) {
     CListDlg* dlg = g_harnessDialog;
-    if (!dlg->m_hWnd || !IsWindowEnabled(dlg->m_hWnd))
+    if (!dlg->m_hWnd || !IsWindowEnabled(dlg->m_hWnd) || SetUpDialogOpen())
         return;
     KillTimer(nullptr, id);
     if (g_body)
