@@ -48,7 +48,7 @@ TEST(Crypto, Pbkdf2HmacSha256KnownAnswers) {
     }
 }
 
-// The GCM specification (McGrew and Viega), test cases 13 to 16: AES-256 with a 96-bit nonce.
+// Published AES-256-GCM known answers (McGrew and Viega, cases 13 to 16) with a 96-bit nonce.
 TEST(Crypto, AesGcmKnownAnswersBothWays) {
     const std::string k = "feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308";
     const std::string p = "d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a72"
