@@ -41,21 +41,4 @@ TEST(MainLayout, ScalesWithTheDpiAndKeeps96DpiAsItWas) {
     }
 }
 
-TEST(MainLayout, FixedPlacesOfTheWindowModesScale) {
-    const struct {
-        int mode, dpi;
-        Placement want;
-    } cases[] = {
-        {1, 96, {400, 60, 192, 369}},  {2, 96, {57, 50, 526, 162}},  {0, 96, {57, 50, 526, 162}},
-        {1, 144, {600, 90, 288, 554}}, {2, 144, {86, 75, 789, 243}}, {2, 120, {71, 63, 658, 203}},
-    };
-    for (const auto& c : cases) {
-        Placement got = FixedModePlacement(c.mode, c.dpi);
-        EXPECT_EQ(got.x, c.want.x) << c.mode << " at " << c.dpi;
-        EXPECT_EQ(got.y, c.want.y) << c.mode << " at " << c.dpi;
-        EXPECT_EQ(got.width, c.want.width) << c.mode << " at " << c.dpi;
-        EXPECT_EQ(got.height, c.want.height) << c.mode << " at " << c.dpi;
-    }
-}
-
 } // namespace
