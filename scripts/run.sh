@@ -11,13 +11,14 @@ if [[ ! -x build/win64/Pelmar.exe || ! -x build/win64/e2e_helper.exe ]]; then
   { cmake --preset win64 && cmake --build build/win64 -j2; } >/dev/null || { echo "run.sh: build failed" >&2; exit 1; }
 fi
 
+source scripts/wine-env.sh
 if [[ -n "${DISPLAY:-}" ]]; then
+  wine_env_use_wine64 "$root/build/wine-run"
   export WINEPREFIX="$root/build/wine-run/wine-prefix" WINEDEBUG=-all LC_ALL=C.UTF-8
   [[ -d "$WINEPREFIX" ]] || wineboot -i >/dev/null 2>&1
   exec wine build/win64/Pelmar.exe
 fi
 
-source scripts/wine-env.sh
 work=$(mktemp -d /tmp/pelmar-run-XXXXXX)
 pids=()
 cleanup() {

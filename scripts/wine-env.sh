@@ -8,8 +8,25 @@ wine_env_pick_display() {
   echo ":$n"
 }
 
+# Debian's wine command prefers the 32-bit loader once wine32 is installed; on a kernel that runs no
+# 32-bit programs that loader fails to start, and every program with it. Then a wine command of our own,
+# first on the PATH, goes straight to the 64-bit loader (32-bit programs still cannot run).
+wine_env_use_wine64() {
+  local loader=/usr/lib/wine/wine64 bin="$1/bin"
+  if wine --version >/dev/null 2>&1 || [[ ! -x $loader ]] || ! "$loader" --version >/dev/null 2>&1; then
+    return 0
+  fi
+  mkdir -p "$bin"
+  printf '#!/bin/sh\nexport WINELOADER=%s\nexec %s "$@"\n' "$loader" "$loader" >"$bin/wine"
+  chmod +x "$bin/wine"
+  ln -sf wine "$bin/wine-stable"
+  export PATH="$bin:$PATH"
+}
+
 wine_env_start() {
   local root="$1"
+  mkdir -p "$root"
+  wine_env_use_wine64 "$root"
   export DISPLAY
   DISPLAY=$(wine_env_pick_display)
   export WINEPREFIX="$root/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8

@@ -2,11 +2,18 @@
 """Checks a release package built by scripts/package.sh: it holds exactly the five shipped files, both
 programs are stripped 32-bit x86 programs, Pelmar.exe stays within its size budget and carries the
 package's version in its version resource and About box, and README.txt is the user part of the
-README. Usage: check_package.py build/Pelmar-<version>-win32.zip. Exit status 1 lists what is wrong."""
+README. With --run (in a running Wine session: DISPLAY and WINEPREFIX set) it also unpacks the package
+and runs what it holds: Pelmar.exe starts, shows its window and ends cleanly when asked to close, and
+pelmar-cli.exe encrypts and decrypts the shipped list back to its bytes.
+Usage: check_package.py [--run] build/Pelmar-<version>-win32.zip. Exit status 1 lists what is wrong."""
 import os
 import re
+import shutil
 import struct
+import subprocess
 import sys
+import tempfile
+import time
 import zipfile
 
 FILES = {'Pelmar.exe', 'pelmar-cli.exe', 'Pelmar.html', 'List.txt', 'README.txt'}
@@ -62,10 +69,83 @@ def problems(path):
         yield 'README.txt is not the user part of the README with Windows line ends'
 
 
+# Starting a program under Wine on a loaded machine can take a while.
+START_TIMEOUT = 120
+
+
+def wait_until(cond, timeout):
+    deadline = time.monotonic() + timeout
+    while not cond():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.1)
+    return True
+
+
+def wine(*args, cwd):
+    """Runs a program under Wine to its end; output through a file, never a pipe that Wine's services
+    could hold open."""
+    with tempfile.TemporaryFile() as out:
+        rc = subprocess.call(['wine', *args], cwd=cwd, stdout=out, stderr=subprocess.STDOUT,
+                             stdin=subprocess.DEVNULL, timeout=120)
+        out.seek(0)
+        return rc, out.read().decode('utf-8', 'replace').replace('\r', '')
+
+
+def pelmar_window_shown():
+    return subprocess.call(['xdotool', 'search', '--onlyvisible', '--name', '^Pelmar$'],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) == 0
+
+
+def run_problems(folder):
+    """Runs the unpacked programs once each."""
+    program = subprocess.Popen(['wine', 'Pelmar.exe'], cwd=folder, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        if not wait_until(lambda: pelmar_window_shown() or program.poll() is not None, START_TIMEOUT) \
+                or not pelmar_window_shown():
+            yield 'Pelmar.exe showed no window (exit status %s)' % program.poll()
+            return
+        # Without /f Wine's taskkill asks the program's windows to close, as the user would.
+        wine('taskkill', '/im', 'Pelmar.exe', cwd=folder)
+        try:
+            status = program.wait(timeout=START_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            yield 'Pelmar.exe did not end when asked to close'
+            return
+        if status != 0:
+            yield 'Pelmar.exe ended with status %d' % status
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+    steps = (('encrypt', 'List.txt', 'List.ple'), ('decrypt', 'List.ple', 'Back.txt'))
+    for command, source, target in steps:
+        rc, output = wine('pelmar-cli.exe', command, source, target, '--password', 'Pack4ge', cwd=folder)
+        if rc != 0:
+            yield 'pelmar-cli.exe %s ended with status %d: %s' % (command, rc, output.strip())
+            return
+    with open(os.path.join(folder, 'List.txt'), 'rb') as original, \
+            open(os.path.join(folder, 'Back.txt'), 'rb') as back:
+        if original.read() != back.read():
+            yield 'pelmar-cli.exe encrypt then decrypt did not give List.txt back'
+
+
 def main():
-    found = list(problems(sys.argv[1]))
+    args = sys.argv[1:]
+    run = args[:1] == ['--run']
+    path = args[-1]
+    found = list(problems(path))
+    if run and not found:
+        folder = tempfile.mkdtemp(prefix='pelmar-package-')
+        try:
+            with zipfile.ZipFile(path) as package:
+                package.extractall(folder)
+            found = list(run_problems(folder))
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
     for problem in found:
-        print('%s: %s' % (os.path.basename(sys.argv[1]), problem))
+        print('%s: %s' % (os.path.basename(path), problem))
     return 1 if found else 0
 
 
