@@ -3,6 +3,8 @@
 
 #include "common/Wipe.h"
 
+#include <utility>
+
 namespace {
 const size_t kNotFound = size_t(-1);
 
@@ -22,6 +24,14 @@ size_t NearestCopy(const std::vector<ListEntry>& entries, const ListEntry& entry
         }
     }
     return best;
+}
+
+bool SwapWithNeighbour(std::vector<ListEntry>& entries, size_t at, int step, const ListEntry& neighbour) {
+    size_t other = at + size_t(step); // wraps past the end when at is 0 and step -1
+    if (other >= entries.size() || !SameEntry(entries[other], neighbour))
+        return false;
+    std::swap(entries[at], entries[other]);
+    return true;
 }
 } // namespace
 
@@ -45,6 +55,8 @@ bool ReapplyEdit(const ListEdit& edit, std::vector<ListEntry>& entries) {
     size_t at = NearestCopy(entries, edit.old, edit.index);
     if (at == kNotFound)
         return false;
+    if (edit.kind == EditKind::Move)
+        return SwapWithNeighbour(entries, at, edit.step, edit.now);
     if (edit.kind == EditKind::Modify)
         entries[at] = edit.now;
     else

@@ -20,8 +20,10 @@ Texts TextsOf(const std::vector<ListEntry>& entries) {
     return texts;
 }
 
-ListEdit Edit(EditKind kind, size_t index, const char* old, const char* now, bool atEnd = false) {
+ListEdit Edit(EditKind kind, size_t index, const char* old, const char* now, bool atEnd = false,
+              int step = 0) {
     ListEdit edit;
+    edit.step = step;
     edit.kind = kind;
     edit.index = index;
     edit.old.text = old;
@@ -38,26 +40,66 @@ TEST(ListEdit, MadeOnTheChangedListWhereItsEntryIsStillThere) {
         bool applies;
         Texts after;
     } cases[] = {
-        {"modify a kept entry", Edit(EditKind::Modify, 1, "b", "B"), {"new", "a", "b", "c"}, true,
+        {"modify a kept entry",
+         Edit(EditKind::Modify, 1, "b", "B"),
+         {"new", "a", "b", "c"},
+         true,
          {"new", "a", "B", "c"}},
-        {"modify an entry the other removed", Edit(EditKind::Modify, 1, "b", "B"), {"a", "c"}, false,
+        {"modify an entry the other removed",
+         Edit(EditKind::Modify, 1, "b", "B"),
+         {"a", "c"},
+         false,
          {"a", "c"}},
-        {"modify an entry the other changed", Edit(EditKind::Modify, 1, "b", "B"), {"a", "b2", "c"}, false,
+        {"modify an entry the other changed",
+         Edit(EditKind::Modify, 1, "b", "B"),
+         {"a", "b2", "c"},
+         false,
          {"a", "b2", "c"}},
-        {"modify the nearest of two copies", Edit(EditKind::Modify, 3, "x", "y"), {"x", "a", "b", "c", "x"},
-         true, {"x", "a", "b", "c", "y"}},
-        {"two copies as near: the earlier", Edit(EditKind::Modify, 2, "x", "y"), {"a", "x", "b", "x"}, true,
+        {"modify the nearest of two copies",
+         Edit(EditKind::Modify, 3, "x", "y"),
+         {"x", "a", "b", "c", "x"},
+         true,
+         {"x", "a", "b", "c", "y"}},
+        {"two copies as near: the earlier",
+         Edit(EditKind::Modify, 2, "x", "y"),
+         {"a", "x", "b", "x"},
+         true,
          {"a", "y", "b", "x"}},
         {"delete a kept entry", Edit(EditKind::Delete, 0, "a", ""), {"z", "a", "b"}, true, {"z", "b"}},
         {"delete an entry already gone", Edit(EditKind::Delete, 0, "a", ""), {"b"}, false, {"b"}},
-        {"add after its neighbour", Edit(EditKind::Add, 2, "b", "n"), {"b", "a", "c"}, true,
+        {"add after its neighbour",
+         Edit(EditKind::Add, 2, "b", "n"),
+         {"b", "a", "c"},
+         true,
          {"b", "n", "a", "c"}},
-        {"add whose neighbour is gone: last", Edit(EditKind::Add, 2, "b", "n"), {"a", "c"}, true,
+        {"add whose neighbour is gone: last",
+         Edit(EditKind::Add, 2, "b", "n"),
+         {"a", "c"},
+         true,
          {"a", "c", "n"}},
-        {"add with nothing selected: last", Edit(EditKind::Add, 3, "c", "n", true), {"c", "a", "d"}, true,
+        {"add with nothing selected: last",
+         Edit(EditKind::Add, 3, "c", "n", true),
+         {"c", "a", "d"},
+         true,
          {"c", "a", "d", "n"}},
         {"add first", Edit(EditKind::Add, 0, "", "n"), {"a"}, true, {"n", "a"}},
         {"add to an emptied list", Edit(EditKind::Add, 1, "a", "n"), {}, true, {"n"}},
+        {"move up past its neighbour",
+         Edit(EditKind::Move, 2, "c", "b", false, -1),
+         {"a", "b", "c", "d"},
+         true,
+         {"a", "c", "b", "d"}},
+        {"move down, another entry added first",
+         Edit(EditKind::Move, 0, "a", "b", false, +1),
+         {"x", "a", "b"},
+         true,
+         {"x", "b", "a"}},
+        {"move whose neighbour is no longer beside it",
+         Edit(EditKind::Move, 1, "b", "a", false, -1),
+         {"a", "x", "b"},
+         false,
+         {"a", "x", "b"}},
+        {"move up from the top", Edit(EditKind::Move, 0, "a", "z", false, -1), {"a", "z"}, false, {"a", "z"}},
     };
     for (const auto& c : cases) {
         std::vector<ListEntry> entries = Entries(c.changed);
