@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "ListFileDrivers.h"
+#include "crypt/Container.h"
+#include "crypt/PasswordLine.h"
 #include "crypt/ProtectedList.h"
 
 namespace {
@@ -85,29 +87,38 @@ TEST(OutsideChanges, TheEditIsMadeOnTheFilesNewContentOrLeftOut) {
     }
 }
 
-std::string Sealed(const std::string& text, const std::string& password) {
+// A protected or encrypted list file of text under password.
+std::string Sealed(ListKind kind, const std::string& text, const std::string& password) {
+    std::vector<uint8_t> bytes = EncryptedListBytes(ComposePasswordLine(password, text), "list.ple");
     ProtectionKey key;
-    std::vector<uint8_t> bytes;
-    EXPECT_EQ(key.Create(password, kMinIterations), ProtectResult::Ok);
-    EXPECT_EQ(SealProtectedList(key, kPlainList, text, bytes), ProtectResult::Ok);
+    if (kind == kProtectedList) {
+        EXPECT_EQ(key.Create(password, kMinIterations), ProtectResult::Ok);
+        EXPECT_EQ(SealProtectedList(key, kPlainList, text, bytes), ProtectResult::Ok);
+    }
     return std::string(bytes.begin(), bytes.end());
 }
 
-TEST(OutsideChanges, AProtectedListSavedUnderAnotherPasswordIsNeverOverwritten) {
-    TempDir dir;
-    std::string ini = StartWith(dir, "start.txt", "start\r\n"), file = dir.File("list.plk"), message;
-    WriteFileBytes(file, Sealed(kStart, "first"));
-    const std::string other = Sealed("a\r\nb\r\nc\r\nmore\r\n", "second");
-    RunMainDialog(ini, [&](CListDlg& dlg) {
-        AnswerPassword("Enter your Password", "first");
-        ASSERT_TRUE(dlg.Files().Load(file, kProtectedList));
-        CancelDialogActions();
-        EditAfterOutsideWrite(dlg, file, other, ID_MODIFY_ITEM, 1, "B", message);
-        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"a", "B", "c"})) << "kept to save elsewhere";
-    });
-    EXPECT_EQ(ReadFileBytes(file), other);
-    EXPECT_EQ(message, file + " was saved by another program under another password, or is damaged. It was "
-                              "not changed and your change is not saved: open it again with its password, or "
-                              "keep the list shown with Save as.");
+TEST(OutsideChanges, AListSavedUnderAnotherPasswordIsNeverOverwritten) {
+    for (ListKind kind : {kProtectedList, kEncryptedList}) {
+        TempDir dir;
+        std::string ini = StartWith(dir, "start.txt", "start\r\n"), message;
+        std::string file = dir.File(kind == kProtectedList ? "list.plk" : "list.ple");
+        WriteFileBytes(file, Sealed(kind, kStart, "first"));
+        const std::string other = Sealed(kind, "a\r\nb\r\nc\r\nmore\r\n", "second");
+        RunMainDialog(ini, [&](CListDlg& dlg) {
+            SetPassword(dlg, "first"); // an encrypted list's
+            AnswerPassword("Enter your Password", "first");
+            ASSERT_TRUE(dlg.Files().Load(file, kind));
+            CancelDialogActions();
+            EditAfterOutsideWrite(dlg, file, other, ID_MODIFY_ITEM, 1, "B", message);
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"a", "B", "c"}))
+                << "to be saved elsewhere";
+        });
+        EXPECT_EQ(ReadFileBytes(file), other) << kind;
+        EXPECT_EQ(message, file + " was saved by another program under another password, or is damaged. It "
+                                  "was not changed and your change is not saved: open it again with its "
+                                  "password, or keep the list shown with Save as.")
+            << kind;
+    }
 }
 } // namespace
