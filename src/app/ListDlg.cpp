@@ -154,8 +154,8 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_ADD_ITEM: AddItem(m_hWnd, m_files); return true;
     case ID_MODIFY_ITEM: ModifyItem(m_hWnd, m_files); return true;
     case ID_DELETE_ITEM: DeleteItem(m_hWnd, m_files); return true;
-    case ID_MOVE_UP: MoveSelectedEntry(m_hWnd, -1); return true;
-    case ID_MOVE_DOWN: MoveSelectedEntry(m_hWnd, +1); return true;
+    case ID_MOVE_UP: MoveSelectedEntry(m_hWnd, -1, m_files); return true;
+    case ID_MOVE_DOWN: MoveSelectedEntry(m_hWnd, +1, m_files); return true;
     case ID_COPY_ALT:
     case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode(), m_files.Kind()); return true;
     case ID_SEND_PREVIOUS: m_delivery.SendToPreviousWindow(m_files.Kind(), false); return true;

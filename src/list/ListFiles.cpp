@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/Paths.h"
+#include "common/Text.h"
 #include "crypt/Container.h"
 #include "framework/File.h"
 #include "framework/WideText.h"
@@ -159,6 +160,11 @@ bool SealListBytes(const ListFileState& s, const std::vector<ListEntry>& entries
     return ok;
 }
 
+void NoteFileBytes(ListFileState& s, const std::string& bytes) {
+    s.fileHash = ContentHash(bytes);
+    s.fileHashKnown = true;
+}
+
 // A protected list, or the login list once its file is protected: saved sealed under the kept key.
 bool IsProtected(const ListFileState& s) {
     return s.kind == kProtectedList || (s.kind == kLoginList && s.key.IsSet());
@@ -178,6 +184,7 @@ template <typename Command> bool ListFiles::Commit(const char* noMemory, Command
         if (!command(next))
             return false;
         m_state.Swap(next);
+        m_moves.clear(); // the list on screen was loaded or saved
         return true;
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
@@ -230,6 +237,7 @@ bool ListFiles::ReadEntries(ListFileState& s, const std::string& path, std::vect
     ReadResult read = ReadListFile(path, bytes);
     if (read != ReadResult::Ok)
         return Refuse(ReadFailureText(read));
+    NoteFileBytes(s, bytes);
     if (ReadsProtected(s.kind, path, LoginFilePath()))
         return ReadProtectedEntries(s, bytes, entries);
     s.key.Clear();
@@ -342,6 +350,8 @@ bool ListFiles::WriteList(ListFileState& s, const std::string& file, const std::
         return Refuse(kCantSave);
     // Temporary file, flush, then replace: a failed save leaves the old file as it was.
     bool written = WriteWholeFileSafely(file.c_str(), encoded.bytes.data(), encoded.bytes.size());
+    if (written)
+        NoteFileBytes(s, encoded.bytes);
     WipeString(encoded.bytes); // a login or encrypted list's bytes hold passwords
     if (!written)
         return Refuse(kCantSave);
@@ -532,4 +542,117 @@ bool ListFiles::OfferToDelete(const std::string& protectedFile, const std::strin
     if (m_window.Confirm(question) && !WipeAndDelete(loginFile))
         m_window.Tell("Can't delete " + loginFile + "!", MessageIcon::Error);
     return true;
+}
+
+namespace {
+const char kEditMadeOnChange[] = " was changed by another program; your change was made on its new content.";
+const char kEditNotMade[] = " was changed by another program and no longer holds the entry you edited: your "
+                            "change was not made. The list shows the file's new content.";
+const char kUnderOtherPassword[] =
+    " was saved by another program under another password, or is damaged. It was not changed and your change "
+    "is not saved: open it again with its password, or keep the list shown with Save as.";
+const char kCantReadNow[] = " can't be read now: your change is not saved.";
+
+enum class Outside { Unchanged, Changed, Unreadable };
+
+// Whether the file an in-place save replaces still holds the bytes last read or written here; bytes gets
+// what it holds when it changed. A file that is gone is written anew, as it always was.
+Outside ChangedOutside(const ListFileState& s, std::string& bytes) {
+    SavePlan plan = PlanSave(SaveMode::InPlace, s.kind, s.file, LoginHome(s), s.unloadedFile);
+    if (!s.fileHashKnown || plan.chooseName || !EqualsIgnoreCase(plan.file, s.file) || !FileExists(s.file))
+        return Outside::Unchanged;
+    if (ReadListFile(s.file, bytes) != ReadResult::Ok)
+        return Outside::Unreadable;
+    return ContentHash(bytes) == s.fileHash ? Outside::Unchanged : Outside::Changed;
+}
+
+// An encrypted or protected list, told by its first bytes.
+bool HoldsSealedList(const std::string& bytes) {
+    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    ProtectedHeader header;
+    return HasContainerHeader(data, bytes.size()) ||
+           ReadProtectedHeader(data, bytes.size(), header) == ProtectResult::Ok;
+}
+
+bool ReadSealedEntries(ListFileState& s, const std::string& bytes, std::vector<ListEntry>& entries) {
+    ListKind stored = kPlainList;
+    std::string text;
+    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    if (OpenProtectedList(data, bytes.size(), s.key, stored, text) != ProtectResult::Ok)
+        return false;
+    std::string file = stored == kLoginList ? ShiftLoginText(text) : text;
+    WipeString(text);
+    ListFile list = ParseListFile(file, s.kind == kLoginList ? kLoginList : kPlainList, SystemCodePage());
+    WipeString(file);
+    s.encoding = list.encoding;
+    entries.swap(list.entries);
+    return true;
+}
+
+// Another program's version of the list, read under the password or key the list was read with and
+// asking nothing: false when it is no longer under them, or is damaged.
+bool ReadChangedEntries(ListFileState& s, const std::string& bytes, std::vector<ListEntry>& entries) {
+    if (ReadsProtected(s.kind, s.file, LoginFilePath()))
+        return ReadSealedEntries(s, bytes, entries);
+    if (s.kind != kEncryptedList) {
+        if (HoldsSealedList(bytes))
+            return false; // its text would be written over it in clear
+        ListFile file = ParseListFile(bytes, s.kind, SystemCodePage());
+        s.encoding = file.encoding;
+        entries.swap(file.entries);
+        return true;
+    }
+    std::string inner;
+    if (DecodeFile(bytes, inner) != ReadResult::Ok)
+        return false;
+    DecodedText decoded = DecodeListBytes(inner, SystemCodePage());
+    WipeString(inner);
+    PasswordLine line = SplitPasswordLine(decoded.text);
+    bool matched = PasswordsMatch(line.password, s.password);
+    WipeString(line.password);
+    if (matched) {
+        entries = ParseListText(decoded.text.data() + line.entriesOffset,
+                                decoded.text.size() - line.entriesOffset, kPlainList);
+        s.encoding = decoded.encoding;
+    }
+    WipeString(decoded.text); // it holds the password
+    return matched;
+}
+} // namespace
+
+// Another program's change to the list file is never written over: the edit is made on what the file
+// holds now, or left out.
+bool ListFiles::SaveInPlace(const ListEdit& edit) {
+    return Commit(kCantSave, [&](ListFileState& s) {
+        std::string bytes;
+        Outside outside = ChangedOutside(s, bytes);
+        bool saved = outside == Outside::Unchanged ? SaveFrom(s, SaveMode::InPlace)
+                     : outside == Outside::Changed ? SaveOverOutsideChange(s, bytes, edit)
+                                                   : Refuse((s.file + kCantReadNow).c_str());
+        WipeString(bytes);
+        return saved;
+    });
+}
+
+// Where the edited entry is gone, the file stays as the other program left it and the list shows it. A
+// file under another password or key is left alone; the edit then stays on screen, to be saved elsewhere.
+bool ListFiles::SaveOverOutsideChange(ListFileState& s, const std::string& bytes, const ListEdit& edit) {
+    std::vector<ListEntry> entries;
+    if (!ReadChangedEntries(s, bytes, entries))
+        return Refuse((s.file + kUnderOtherPassword).c_str());
+    // Moves go with the edit they were saved with; those whose entries were moved apart are left out.
+    std::vector<ListEntry> edited = entries;
+    for (const ListEdit& move : m_moves)
+        ReapplyEdit(move, edited);
+    bool applied = ReapplyEdit(edit, edited);
+    bool saved = !applied || WriteList(s, s.file, edited);
+    if (saved) {
+        if (!applied)
+            NoteFileBytes(s, bytes); // the list shown is what the file holds
+        m_window.FillItems(applied ? edited : entries, s.kind);
+        m_window.Tell(s.file + (applied ? kEditMadeOnChange : kEditNotMade), MessageIcon::Warning);
+    }
+    WipeEntries(edited);
+    WipeEntries(entries);
+    return saved;
 }

@@ -1,11 +1,13 @@
 // The list files of the main window: which file the list on screen came from, its kind, the start-up guard,
 // an encrypted list's password and a protected list's key, and every command that loads or saves them.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <utility>
 
 #include "common/Wipe.h"
 #include "crypt/ProtectedList.h"
+#include "list/ListEdit.h"
 #include "list/ListFileRules.h"
 #include "list/TextEncoding.h"
 #include "list/ListWindow.h"
@@ -19,6 +21,9 @@ struct ListFileState {
     // The key of a protected list, or of the login list once its file is protected: set exactly while one
     // is on screen (a login list with a key is saved to the protected login file). Wipes itself.
     ProtectionKey key;
+    // The hash of the bytes last read from or written to the file: another program's change shows.
+    uint64_t fileHash = 0;
+    bool fileHashKnown = false;
 
     ListFileState() = default;
     ListFileState(const ListFileState&) = default;
@@ -31,6 +36,8 @@ struct ListFileState {
             password = other.password;
             encoding = other.encoding;
             key = other.key;
+            fileHash = other.fileHash;
+            fileHashKnown = other.fileHashKnown;
         }
         return *this;
     }
@@ -42,6 +49,8 @@ struct ListFileState {
         password.swap(other.password);
         std::swap(encoding, other.encoding);
         std::swap(key, other.key); // the temporary it goes through wipes itself
+        std::swap(fileHash, other.fileHash);
+        std::swap(fileHashKnown, other.fileHashKnown);
     }
 };
 
@@ -63,8 +72,11 @@ class ListFiles {
     void ProtectedOpen();
     void ProtectedSaveAs();
     void ProtectLoginFile();
-    // After Add, Modify and Delete.
-    void SaveInPlace() { Save(SaveMode::InPlace); }
+    // After Add, Modify and Delete: edit is made again on the file's new content where another program
+    // changed the file since it was read or written here.
+    bool SaveInPlace(const ListEdit& edit);
+    // A move up or down: saved with the next edit, and made again with it on a file another program changed.
+    void NoteMove(const ListEdit& move) { m_moves.push_back(move); }
 
     // Loads name (a bare name lies beside the program) as kind, unless its name decides otherwise.
     bool Load(const std::string& name, ListKind kind);
@@ -92,7 +104,9 @@ class ListFiles {
     bool NewListBehindPassword(ListFileState& s, const std::string& file, ListKind kind);
     void OpenBehindPassword(ListKind kind);
     bool OfferToDelete(const std::string& protectedFile, const std::string& loginFile);
+    bool SaveOverOutsideChange(ListFileState& s, const std::string& bytes, const ListEdit& edit);
 
     ListWindow& m_window;
     ListFileState m_state;
+    std::vector<ListEdit> m_moves; // made on screen since the list was last loaded or saved
 };

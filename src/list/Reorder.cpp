@@ -8,7 +8,7 @@
 namespace {
 // Moves the neighbour of the lowest selected entry to the other side of it, so the selection follows the
 // entry without being set again. False when there is no selection or no neighbour that way.
-bool SwapWithNeighbour(HWND list, int direction) {
+bool SwapWithNeighbour(HWND list, int direction, ListEdit& move) {
     int selected = LowestSelectedIndex(list);
     if (selected < 0)
         return false;
@@ -16,6 +16,11 @@ bool SwapWithNeighbour(HWND list, int direction) {
     if (neighbour < 0 || neighbour >= ListBoxCount(list))
         return false;
     std::string text = ListBoxText(list, neighbour);
+    move.kind = EditKind::Move;
+    move.index = size_t(selected);
+    move.step = direction;
+    move.old.text = ListBoxText(list, selected);
+    move.now.text = text;
     SendMessageA(list, LB_DELETESTRING, WPARAM(neighbour), 0);
     InsertString(list, selected, text);
     return true;
@@ -41,7 +46,10 @@ void OnListDoubleClick(HWND dialog, ListKind kind) {
         ShowReorderMenu(dialog);
 }
 
-void MoveSelectedEntry(HWND dialog, int direction) {
-    if (SwapWithNeighbour(GetDlgItem(dialog, IDC_LIST), direction))
-        ShowReorderMenu(dialog);
+void MoveSelectedEntry(HWND dialog, int direction, ListFiles& files) {
+    ListEdit move;
+    if (!SwapWithNeighbour(GetDlgItem(dialog, IDC_LIST), direction, move))
+        return;
+    files.NoteMove(move);
+    ShowReorderMenu(dialog);
 }
