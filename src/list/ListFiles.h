@@ -10,6 +10,8 @@
 #include "list/TextEncoding.h"
 #include "list/ListWindow.h"
 
+struct LoginCsv;
+
 struct ListFileState {
     ListKind kind = kPlainList;
     std::string file;         // the list file the list on screen belongs to
@@ -63,6 +65,7 @@ class ListFiles {
     void ProtectedOpen();
     void ProtectedSaveAs();
     void ProtectLoginFile();
+    void ImportLogins();
     // After Add, Modify and Delete.
     void SaveInPlace() { Save(SaveMode::InPlace); }
 
@@ -92,6 +95,10 @@ class ListFiles {
     bool NewListBehindPassword(ListFileState& s, const std::string& file, ListKind kind);
     void OpenBehindPassword(ListKind kind);
     bool OfferToDelete(const std::string& protectedFile, const std::string& loginFile);
+    bool ReadLoginCsvFile(const std::string& path, LoginCsv& csv);
+    bool LoginListForImport(ListFileState& s, std::vector<ListEntry>& entries);
+    bool CreateLoginList(ListFileState& s);
+    bool SaveImport(ListFileState& s, std::vector<ListEntry>& entries, LoginCsv& csv, const std::string& csvFile);
 
     ListWindow& m_window;
     ListFileState m_state;
