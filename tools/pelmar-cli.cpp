@@ -455,7 +455,8 @@ int ReadProtectedLoginList(const Args& args, const std::string& path, LoginListF
     std::string password;
     WipeOnExit wipePassword{password};
     if (!PasswordFor(args, password) || password.empty())
-        return UsageError("import-csv into a .plk needs its password (--password or a line on standard input)");
+        return UsageError(
+            "import-csv into a .plk needs its password (--password or a line on standard input)");
     if (!OutputExists(path)) {
         ProtectResult created = list.key.Create(PasswordUtf8(password));
         return created == ProtectResult::Ok ? kExitOk : ProtectFailure(created, path);
@@ -466,7 +467,8 @@ int ReadProtectedLoginList(const Args& args, const std::string& path, LoginListF
     ListKind kind = kPlainList;
     std::string text;
     WipeOnExit wipeText{text};
-    ProtectResult result = OpenProtectedList(file.data(), file.size(), PasswordUtf8(password), list.key, kind, text);
+    ProtectResult result =
+        OpenProtectedList(file.data(), file.size(), PasswordUtf8(password), list.key, kind, text);
     if (result != ProtectResult::Ok)
         return ProtectFailure(result, path);
     if (kind != kLoginList)
@@ -489,7 +491,8 @@ int WriteLoginList(const Args& args, const std::string& path, LoginListFile& lis
         return Fail(path + ": a login or password line would not come back byte for byte");
     Bytes out;
     ProtectResult result = SealProtectedList(list.key, kLoginList, text, out);
-    return result == ProtectResult::Ok ? WriteOutput(path, out.data(), out.size()) : ProtectFailure(result, path);
+    return result == ProtectResult::Ok ? WriteOutput(path, out.data(), out.size())
+                                       : ProtectFailure(result, path);
 }
 
 // Adds the logins of a browser's or password manager's CSV export to a login list; the summary of what
@@ -509,7 +512,8 @@ int ImportCsv(const Args& args) {
     if (!csv.understood)
         return Fail(args.files[0] + ": " + csv.refusal + ", nothing imported");
     LoginListFile list;
-    int rc = kind == kLoginList ? ReadPlainLoginList(args, out, list) : ReadProtectedLoginList(args, out, list);
+    int rc =
+        kind == kLoginList ? ReadPlainLoginList(args, out, list) : ReadProtectedLoginList(args, out, list);
     if (rc != kExitOk)
         return rc;
     size_t imported = AppendLogins(list.entries, csv);

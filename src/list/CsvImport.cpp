@@ -131,11 +131,21 @@ const struct {
     const char* name;
     int Columns::*role;
 } kColumnNames[] = {
-    {"name", &Columns::label},         {"title", &Columns::label},         {"account", &Columns::label},
-    {"url", &Columns::url},            {"login_uri", &Columns::url},       {"web site", &Columns::url},
-    {"username", &Columns::login},     {"login_username", &Columns::login}, {"login name", &Columns::login},
-    {"password", &Columns::password},  {"login_password", &Columns::password},
-    {"totp", &Columns::totp},          {"login_totp", &Columns::totp},     {"type", &Columns::type},
+    {"name", &Columns::label},
+    {"title", &Columns::label},
+    {"account", &Columns::label},
+    {"url", &Columns::url},
+    {"login_uri", &Columns::url},
+    {"web site", &Columns::url},
+    {"username", &Columns::login},
+    {"login_username", &Columns::login},
+    {"login name", &Columns::login},
+    {"password", &Columns::password},
+    {"login_password", &Columns::password},
+    {"totp", &Columns::totp},
+    {"login_totp", &Columns::totp},
+    {"otpauth", &Columns::totp},
+    {"type", &Columns::type},
 };
 
 Columns ColumnsOf(const Record& header) {
@@ -229,7 +239,8 @@ void ReadRows(const std::string& text, size_t pos, char separator, const Columns
             ++csv.skipped[size_t(reason)];
             continue;
         }
-        csv.logins.push_back({SiteLabel(row, columns), row.Field(columns.login), row.Field(columns.password)});
+        csv.logins.push_back(
+            {SiteLabel(row, columns), row.Field(columns.login), row.Field(columns.password)});
     }
     if (row.brokenQuote) {
         WipeEntries(csv.logins);
@@ -306,7 +317,10 @@ struct SameEntry {
 };
 
 const char* const kReasonNames[] = {
-    "not a login", "line break in login or password", "login or password is *", "no login and no password",
+    "not a login",
+    "line break in login or password",
+    "login or password is *",
+    "no login and no password",
     "already in the list",
 };
 static_assert(sizeof kReasonNames / sizeof kReasonNames[0] == size_t(SkipReason::Count), "a name per reason");
@@ -331,7 +345,8 @@ size_t AppendLogins(std::vector<ListEntry>& list, LoginCsv& csv) {
     all.reserve(list.size() + csv.logins.size());
     all.insert(all.end(), list.begin(), list.end());
     WipeEntries(list);
-    std::unordered_set<size_t, EntryHash, SameEntry> seen(all.size() * 2 + 1, EntryHash{&all}, SameEntry{&all});
+    std::unordered_set<size_t, EntryHash, SameEntry> seen(all.size() * 2 + 1, EntryHash{&all},
+                                                          SameEntry{&all});
     for (size_t i = 0; i < all.size(); ++i)
         seen.insert(i);
     size_t appended = 0;
@@ -361,11 +376,12 @@ std::string ImportSummary(const LoginCsv& csv, size_t imported) {
         reasons += (reasons.empty() ? "" : ", ") + std::string(kReasonNames[r]) + ": " +
                    DecimalText((long long)csv.skipped[r]);
     }
-    std::string summary = "imported " + DecimalText((long long)imported) + ", skipped " +
-                          DecimalText((long long)skipped);
+    std::string summary =
+        "imported " + DecimalText((long long)imported) + ", skipped " + DecimalText((long long)skipped);
     if (!reasons.empty())
         summary += " (" + reasons + ")";
     if (csv.totpSecrets)
-        summary += "; " + DecimalText((long long)csv.totpSecrets) + " one-time-code (TOTP) secrets not imported";
+        summary +=
+            "; " + DecimalText((long long)csv.totpSecrets) + " one-time-code (TOTP) secrets not imported";
     return summary;
 }

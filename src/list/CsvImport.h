@@ -12,8 +12,8 @@
 enum class SkipReason { NotALogin, LineBreak, Star, Empty, AlreadyThere, Count };
 
 struct LoginCsv {
-    bool understood = false; // the header named a login and a password column
-    std::string refusal;     // one line saying why not, when not understood
+    bool understood = false;       // the header named a login and a password column
+    std::string refusal;           // one line saying why not, when not understood
     std::vector<ListEntry> logins; // site label, login, password of the rows kept, in file order
     size_t skipped[size_t(SkipReason::Count)] = {};
     size_t totpSecrets = 0; // rows that held a one-time-code secret, which a login list cannot keep

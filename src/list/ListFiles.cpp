@@ -524,8 +524,9 @@ bool ListFiles::CreateLoginList(ListFileState& s) {
     if (m_window.Confirm("There is no login list yet.\r\n\r\nMake it protected by a password, as " +
                          ProtectedLoginFile(login) + "?"))
         return AskNewKey(s);
-    return m_window.Confirm("Make it unprotected, as " + login +
-                            "?\r\n\r\nAnyone who can read that file can read every login and password in it.");
+    return m_window.Confirm(
+        "Make it unprotected, as " + login +
+        "?\r\n\r\nAnyone who can read that file can read every login and password in it.");
 }
 
 bool ListFiles::SaveImport(ListFileState& s, std::vector<ListEntry>& entries, LoginCsv& csv,
@@ -541,9 +542,10 @@ bool ListFiles::SaveImport(ListFileState& s, std::vector<ListEntry>& entries, Lo
     m_window.FillItems(entries, kLoginList);
     if (imported)
         m_window.SelectItem(int(first));
-    m_window.Tell("Logins from " + csvFile + ": " + ImportSummary(csv, imported) +
-                      ".\r\n\r\nThat file holds the passwords in clear: delete it once you no longer need it.",
-                  MessageIcon::Warning);
+    m_window.Tell(
+        "Logins from " + csvFile + ": " + ImportSummary(csv, imported) +
+            ".\r\n\r\nThat file holds the passwords in clear: delete it once you no longer need it.",
+        MessageIcon::Warning);
     return true;
 }
 

@@ -98,7 +98,8 @@ class ListFiles {
     bool ReadLoginCsvFile(const std::string& path, LoginCsv& csv);
     bool LoginListForImport(ListFileState& s, std::vector<ListEntry>& entries);
     bool CreateLoginList(ListFileState& s);
-    bool SaveImport(ListFileState& s, std::vector<ListEntry>& entries, LoginCsv& csv, const std::string& csvFile);
+    bool SaveImport(ListFileState& s, std::vector<ListEntry>& entries, LoginCsv& csv,
+                    const std::string& csvFile);
 
     ListWindow& m_window;
     ListFileState m_state;

@@ -9,7 +9,15 @@
 
 // Which file dialog: opening or saving, any list, an encrypted list or a protected list; or a CSV file to
 // import logins from.
-enum class FileChoice { OpenList, SaveList, OpenEncrypted, SaveEncrypted, OpenProtected, SaveProtected, OpenCsv };
+enum class FileChoice {
+    OpenList,
+    SaveList,
+    OpenEncrypted,
+    SaveEncrypted,
+    OpenProtected,
+    SaveProtected,
+    OpenCsv
+};
 enum class MessageIcon { Error, Warning };
 
 class ListWindow {

@@ -52,7 +52,8 @@ TEST(CsvImport, ReadsTheExportOfEachBrowserAndPasswordManager) {
          {{"www.example.org", "j\xC3\xBCrgen", "p\xC3\xA4ss"}},
          "imported 1, skipped 0"},
         {"Bitwarden: only logins, the one-time-code secret counted",
-         "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\n"
+         "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_"
+         "totp\n"
          "Work,1,login,Git,\"multi\nline, note\",,0,https://git.example.com,dev,hunter2,otpauth://totp/x\n"
          ",,note,Secret note,text,,,,,,\n"
          ",,LOGIN,,,,,,,,\n",
@@ -60,11 +61,15 @@ TEST(CsvImport, ReadsTheExportOfEachBrowserAndPasswordManager) {
          "imported 1, skipped 2 (not a login: 1, no login and no password: 1); "
          "1 one-time-code (TOTP) secrets not imported"},
         {"KeePassXC: UTF-16 with its mark, a label with a line break, no label or URL",
-         Utf16LeWithMark("\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\"\r\n"
-                         "\"Root\",\"\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0\r\nmail\",\"ivan\",\"\xE2\x82\xAC""1\","
-                         "\"\",\"\",\"\",\"0\"\r\n"
-                         "\"Root\",\"\",\"only-login\",\"pw\",\"\",\"\",\"\",\"0\"\r\n"),
-         {{"\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0 mail", "ivan", "\xE2\x82\xAC""1"},
+         Utf16LeWithMark(
+             "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\"\r\n"
+             "\"Root\",\"\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0\r\nmail\",\"ivan\",\"\xE2\x82\xAC"
+             "1\","
+             "\"\",\"\",\"\",\"0\"\r\n"
+             "\"Root\",\"\",\"only-login\",\"pw\",\"\",\"\",\"\",\"0\"\r\n"),
+         {{"\xD0\x9F\xD0\xBE\xD1\x87\xD1\x82\xD0\xB0 mail", "ivan",
+           "\xE2\x82\xAC"
+           "1"},
           {"only-login", "only-login", "pw"}},
          "imported 2, skipped 0"},
         {"LastPass: a secure note, a star, a line break in a password",
@@ -120,10 +125,10 @@ TEST(CsvImport, RefusesFilesWithoutLoginsWithAReason) {
 TEST(CsvImport, AppendsAfterTheListAndSkipsLoginsAlreadyThere) {
     std::vector<ListEntry> list = {{"b", "y", "2"}, {"a", "x", "1"}};
     LoginCsv csv = ReadLoginCsv("name,username,password\n"
-                                "a,x,1\n"   // already in the list
-                                "a,x,11\n"  // another password: a login of its own
+                                "a,x,1\n"  // already in the list
+                                "a,x,11\n" // another password: a login of its own
                                 "c,z,3\n"
-                                "c,z,3\n",  // twice in the file
+                                "c,z,3\n", // twice in the file
                                 Windows1252());
     size_t imported = AppendLogins(list, csv);
     EXPECT_EQ(imported, 2u);

@@ -118,14 +118,16 @@ TEST(ImportLogins, OpensTheProtectedLoginListWithItsPasswordAndSavesItSealed) {
         AnswerMessageBox(&summary);
         RunCommand(dlg, ID_IMPORT_LOGINS);
         EXPECT_EQ(dlg.Files().Kind(), kLoginList);
-        ExpectLogins(dlg, {"bank", "shop.example.com", "New"}, {"me", "bob", "carl"}, {"secret", "secret", "pw3"});
+        ExpectLogins(dlg, {"bank", "shop.example.com", "New"}, {"me", "bob", "carl"},
+                     {"secret", "secret", "pw3"});
         EXPECT_EQ(ReadIni(ini, "list"), plk);
     });
     EXPECT_NE(summary.find("imported 2, skipped 0"), std::string::npos) << summary;
     std::string bytes = ReadFileBytes(plk), text;
     ListKind kind = kPlainList;
-    ASSERT_EQ(OpenProtectedList(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), key, kind, text),
-              ProtectResult::Ok)
+    ASSERT_EQ(
+        OpenProtectedList(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), key, kind, text),
+        ProtectResult::Ok)
         << "sealed again under the key the file opened with";
     EXPECT_EQ(kind, kLoginList);
     EXPECT_EQ(text, "bank\r\nme\r\nsecret\r\nshop.example.com\r\nbob\r\nsecret\r\nNew\r\ncarl\r\npw3\r\n");
