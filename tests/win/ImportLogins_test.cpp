@@ -83,7 +83,7 @@ TEST(ImportLogins, MakesTheLoginListAppendsToItAndSelectsWhatCame) {
                      {"p\"w", "secret", "pw3"});
         EXPECT_EQ(ListBoxSelection(dlg.GetDlgItem(IDC_LIST)), std::vector<int>{2});
     });
-    EXPECT_EQ(seen.filters, (Items{"CSV Files (*.csv)", "All Files(*.*)"}));
+    EXPECT_EQ(seen.filters, (Items{"CSV Files (*.csv)", "All Files (*.*)"}));
     EXPECT_NE(refusal.find("no login column"), std::string::npos) << refusal;
     EXPECT_EQ(ReadFileBytes(dir.File("other.txt")), "other\r\n");
     EXPECT_NE(protectQuestion.find(plk), std::string::npos) << protectQuestion;
