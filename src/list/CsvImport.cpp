@@ -2,6 +2,7 @@
 // into login entries, in one pass over the file.
 #include "list/CsvImport.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string_view>
@@ -224,10 +225,13 @@ SkipReason Check(const Record& row, const Columns& columns) {
 }
 
 void ReadRows(const std::string& text, size_t pos, char separator, const Columns& columns, LoginCsv& csv) {
-    size_t lines = 1;
-    for (char c : text)
-        lines += c == '\n';
-    csv.logins.reserve(lines); // no reallocation: it would leave copies of passwords behind
+    size_t feeds = 0, returns = 0; // rows end in LF, CR LF or CR alone
+    for (char c : text) {
+        feeds += c == '\n';
+        returns += c == '\r';
+    }
+    // No reallocation: it would leave copies of passwords behind.
+    csv.logins.reserve(std::max(feeds, returns) + 1);
     Record row;
     while (ReadRecord(text, pos, separator, row)) {
         if (row.Blank())
