@@ -1,5 +1,5 @@
-// pelmar-cli: shows, encrypts, decrypts, protects and unprotects list files and runs the raw LZHUF
-// codec, for scripts and support.
+// pelmar-cli: shows, encrypts, decrypts, protects and unprotects list files, imports logins from CSV
+// exports, and runs the raw LZHUF codec, for scripts and support.
 // Exit 0 success, 1 usage error, 2 bad file, wrong password, I/O error or no memory. Outputs are written to
 // a temporary file beside the target and renamed, so a failure leaves no partial file. show prints UTF-8,
 // reading ANSI lists in Windows-1252 or the --codepage given; encrypt and decrypt keep a list's encoding.
@@ -10,6 +10,7 @@
 #include "crypt/Lzhuf.h"
 #include "crypt/PasswordLine.h"
 #include "crypt/ProtectedList.h"
+#include "list/CsvImport.h"
 #include "list/ListFileRules.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <stdexcept>
@@ -43,7 +45,8 @@ const char kUsage[] =
     "       pelmar-cli encrypt IN OUT [--password PW] [--codepage N]\n"
     "       pelmar-cli decrypt IN OUT [--password PW] [--codepage N]\n"
     "       pelmar-cli protect IN OUT [--password PW]\n"
-    "       pelmar-cli unprotect IN OUT [--password PW]\n";
+    "       pelmar-cli unprotect IN OUT [--password PW]\n"
+    "       pelmar-cli import-csv IN.csv OUT.plr|OUT.plk [--password PW] [--codepage N]\n";
 
 struct Args {
     std::string command;
@@ -408,6 +411,118 @@ int Unprotect(const Args& args) {
     return WriteOutput(args.files[1], file.data(), file.size(), Exposure::OwnerOnly);
 }
 
+// A login list that logins are imported into: its entries, its encoding and, protected, the key it opened
+// with (or a new one), so it is written back as it was found.
+struct LoginListFile {
+    std::vector<ListEntry> entries;
+    TextEncoding encoding = TextEncoding::Ansi;
+    ProtectionKey key;
+    ~LoginListFile() {
+        for (ListEntry& e : entries) {
+            WipeSecret(e.text);
+            WipeSecret(e.login);
+            WipeSecret(e.password);
+        }
+    }
+};
+
+bool OutputExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::u8path(path), error);
+}
+
+void ReadLoginEntries(const Args& args, const std::string& file, LoginListFile& list) {
+    ListFile parsed = ParseListFile(file, kLoginList, *args.ansi);
+    list.entries.swap(parsed.entries);
+    list.encoding = parsed.encoding;
+}
+
+int ReadPlainLoginList(const Args& args, const std::string& path, LoginListFile& list) {
+    if (!OutputExists(path))
+        return kExitOk;
+    Bytes file;
+    if (!ReadFile(path, file))
+        return Fail("cannot read " + path);
+    std::string bytes(file.begin(), file.end());
+    WipeOnExit wipeBytes{bytes};
+    std::fill(file.begin(), file.end(), uint8_t(0));
+    ReadLoginEntries(args, bytes, list);
+    return kExitOk;
+}
+
+// An existing protected login list opens with its own password; a new one is sealed under the password.
+int ReadProtectedLoginList(const Args& args, const std::string& path, LoginListFile& list) {
+    std::string password;
+    WipeOnExit wipePassword{password};
+    if (!PasswordFor(args, password) || password.empty())
+        return UsageError(
+            "import-csv into a .plk needs its password (--password or a line on standard input)");
+    if (!OutputExists(path)) {
+        ProtectResult created = list.key.Create(PasswordUtf8(password));
+        return created == ProtectResult::Ok ? kExitOk : ProtectFailure(created, path);
+    }
+    Bytes file;
+    if (!ReadFile(path, file))
+        return Fail("cannot read " + path);
+    ListKind kind = kPlainList;
+    std::string text;
+    WipeOnExit wipeText{text};
+    ProtectResult result =
+        OpenProtectedList(file.data(), file.size(), PasswordUtf8(password), list.key, kind, text);
+    if (result != ProtectResult::Ok)
+        return ProtectFailure(result, path);
+    if (kind != kLoginList)
+        return Fail(path + " is a protected plain list, not a login list");
+    std::string stored = ListFileText(kind, text);
+    WipeOnExit wipeStored{stored};
+    ReadLoginEntries(args, stored, list);
+    return kExitOk;
+}
+
+// Written as the program writes its login list: shifted fields, ANSI while the code page holds them.
+int WriteLoginList(const Args& args, const std::string& path, LoginListFile& list) {
+    EncodedText file = BuildListFile(list.entries, kLoginList, list.encoding, *args.ansi);
+    WipeOnExit wipeFile{file.bytes};
+    if (!list.key.IsSet())
+        return WriteOutput(path, file.bytes.data(), file.bytes.size(), Exposure::OwnerOnly);
+    std::string text = UnshiftLoginText(file.bytes), back = ListFileText(kLoginList, text);
+    WipeOnExit wipeText{text}, wipeBack{back};
+    if (back != file.bytes)
+        return Fail(path + ": a login or password line would not come back byte for byte");
+    Bytes out;
+    ProtectResult result = SealProtectedList(list.key, kLoginList, text, out);
+    return result == ProtectResult::Ok ? WriteOutput(path, out.data(), out.size())
+                                       : ProtectFailure(result, path);
+}
+
+// Adds the logins of a browser's or password manager's CSV export to a login list; the summary of what
+// was imported and skipped goes to standard error.
+int ImportCsv(const Args& args) {
+    const std::string& out = args.files[1];
+    ListKind kind = KindFromName(out);
+    if (kind != kLoginList && kind != kProtectedList)
+        return UsageError("import-csv writes a login list (.plr or .plk)");
+    Bytes in;
+    if (!ReadFile(args.files[0], in))
+        return Fail("cannot read " + args.files[0]);
+    std::string bytes(in.begin(), in.end());
+    std::fill(in.begin(), in.end(), uint8_t(0));
+    LoginCsv csv = ReadLoginCsv(bytes, *args.ansi);
+    WipeSecret(bytes);
+    if (!csv.understood)
+        return Fail(args.files[0] + ": " + csv.refusal + ", nothing imported");
+    LoginListFile list;
+    int rc =
+        kind == kLoginList ? ReadPlainLoginList(args, out, list) : ReadProtectedLoginList(args, out, list);
+    if (rc != kExitOk)
+        return rc;
+    size_t imported = AppendLogins(list.entries, csv);
+    rc = WriteLoginList(args, out, list);
+    if (rc == kExitOk)
+        std::cerr << ImportSummary(csv, imported) << "\n";
+    return rc;
+}
+
 struct Command {
     const char* name;
     size_t files;
@@ -422,6 +537,7 @@ const Command kCommands[] = {
     {"decrypt", 2, Decrypt},
     {"protect", 2, Protect},
     {"unprotect", 2, Unprotect},
+    {"import-csv", 2, ImportCsv},
 };
 
 int RunCommand(int argc, char** argv) {
@@ -435,9 +551,10 @@ int RunCommand(int argc, char** argv) {
         if (args.files.size() != command.files)
             return UsageError(args.command + " takes " + std::to_string(command.files) + " file name(s)");
         if (args.hasPassword && command.run != Show && command.run != Encrypt && command.run != Decrypt &&
-            command.run != Protect && command.run != Unprotect)
+            command.run != Protect && command.run != Unprotect && command.run != ImportCsv)
             return UsageError(args.command + " takes no password");
-        if (args.hasCodePage && command.run != Show && command.run != Encrypt && command.run != Decrypt)
+        if (args.hasCodePage && command.run != Show && command.run != Encrypt && command.run != Decrypt &&
+            command.run != ImportCsv)
             return UsageError(args.command + " takes no code page");
         args.ansi = OpenCodePage(args.codePage);
         if (!args.ansi)

@@ -151,6 +151,7 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_PROTECTED_OPEN: m_files.ProtectedOpen(); return true;
     case ID_PROTECTED_SAVE_AS: m_files.ProtectedSaveAs(); return true;
     case ID_PROTECT_LOGIN_FILE: m_files.ProtectLoginFile(); return true;
+    case ID_IMPORT_LOGINS: m_files.ImportLogins(); return true;
     case ID_ADD_ITEM: AddItem(m_hWnd, m_files); return true;
     case ID_MODIFY_ITEM: ModifyItem(m_hWnd, m_files); return true;
     case ID_DELETE_ITEM: DeleteItem(m_hWnd, m_files); return true;
@@ -268,4 +269,8 @@ void CListDlg::FillItems(const std::vector<ListEntry>& entries, ListKind kind) {
 
 std::vector<ListEntry> CListDlg::ReadItems(ListKind kind) {
     return ReadItemList(m_hWnd, kind);
+}
+
+void CListDlg::SelectItem(int index) {
+    SelectEntry(m_hWnd, index);
 }

@@ -41,6 +41,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     bool AskPassword(PasswordMode mode, std::string& password) override;
     void FillItems(const std::vector<ListEntry>& entries, ListKind kind) override;
     std::vector<ListEntry> ReadItems(ListKind kind) override;
+    void SelectItem(int index) override;
 
     // DeliveryWindow.
     HWND Window() const override { return m_hWnd; }

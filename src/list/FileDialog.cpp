@@ -22,6 +22,7 @@ const wchar_t kTextFilters[] =
     L"Text Files (*.txt)\0 *.txt\0 Encrypted Files (*.ple)\0 *.ple\0 All Files(*.*)\0 *.*\0";
 const wchar_t kEncryptedFilter[] = L"Encrypted Files (*.ple)\0 *.ple\0";
 const wchar_t kProtectedFilter[] = L"Protected List Files (*.plk)\0 *.plk\0";
+const wchar_t kCsvFilters[] = L"CSV Files (*.csv)\0*.csv\0All Files (*.*)\0*.*\0";
 // Room for the longest path Windows knows; the dialog refuses a longer name instead of cutting it.
 constexpr size_t kFileBufferLength = 32768;
 
@@ -29,6 +30,7 @@ const wchar_t* FilterFor(FileChoice choice) {
     switch (choice) {
     case FileChoice::OpenList: return kTextFilters;
     case FileChoice::SaveList: return nullptr;
+    case FileChoice::OpenCsv: return kCsvFilters;
     case FileChoice::OpenProtected:
     case FileChoice::SaveProtected: return kProtectedFilter;
     default: return kEncryptedFilter;

@@ -124,3 +124,11 @@ void DeleteEntry(HWND dialog, int index, ListKind kind) {
     for (int b = 0; b < boxCount; ++b)
         SendMessageA(GetDlgItem(dialog, kBoxes[b]), LB_DELETESTRING, WPARAM(index), 0);
 }
+
+void SelectEntry(HWND dialog, int index) {
+    HWND box = GetDlgItem(dialog, IDC_LIST);
+    // The entry box takes several selections: clear them all, then select the one.
+    SendMessageA(box, LB_SETSEL, FALSE, -1);
+    SendMessageA(box, LB_SETSEL, TRUE, index);
+    SendMessageA(box, LB_SETCARETINDEX, WPARAM(index), FALSE);
+}

@@ -23,3 +23,5 @@ std::vector<ListEntry> ReadItemList(HWND dialog, ListKind kind);
 ListEntry ReadEntry(HWND dialog, int index, ListKind kind);
 void InsertEntry(HWND dialog, int index, const ListEntry& entry, ListKind kind);
 void DeleteEntry(HWND dialog, int index, ListKind kind);
+// Selects the entry at index alone and scrolls it into view.
+void SelectEntry(HWND dialog, int index);

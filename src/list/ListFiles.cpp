@@ -14,6 +14,7 @@
 #include "framework/File.h"
 #include "framework/WideText.h"
 #include "list/AnsiCodePageWin.h"
+#include "list/CsvImport.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -481,6 +482,81 @@ void ListFiles::EncryptedOpen() {
 
 void ListFiles::ProtectedOpen() {
     OpenBehindPassword(kProtectedList);
+}
+
+// Adds the logins of a browser's or password manager's CSV export to the login list, which takes the place
+// of any other list on screen (made first when there is none yet), and saves it at once. The file is read
+// before anything else happens: one that is refused changes nothing.
+void ListFiles::ImportLogins() {
+    Commit(kNoMemory, [&](ListFileState& s) {
+        std::string csvFile;
+        LoginCsv csv;
+        if (!m_window.ChooseListFile("Import logins", FileChoice::OpenCsv, csvFile) ||
+            !ReadLoginCsvFile(csvFile, csv))
+            return false;
+        std::vector<ListEntry> entries;
+        bool imported = LoginListForImport(s, entries) && SaveImport(s, entries, csv, csvFile);
+        WipeEntries(entries);
+        return imported;
+    });
+}
+
+bool ListFiles::ReadLoginCsvFile(const std::string& path, LoginCsv& csv) {
+    std::string bytes;
+    ReadResult read = ReadListFile(path, bytes);
+    if (read != ReadResult::Ok)
+        return Refuse(ReadFailureText(read));
+    csv = ReadLoginCsv(bytes, SystemCodePage());
+    WipeString(bytes);
+    if (!csv.understood)
+        m_window.Tell(path + "\r\nholds no logins to import: " + csv.refusal + ".", MessageIcon::Error);
+    return csv.understood;
+}
+
+// The login list's entries: those on screen, or those of its file (protected or not), or none for a login
+// list made now.
+bool ListFiles::LoginListForImport(ListFileState& s, std::vector<ListEntry>& entries) {
+    if (s.kind == kLoginList) {
+        entries = m_window.ReadItems(kLoginList);
+        return true;
+    }
+    std::string login = LoginFilePath();
+    std::string path = FileToRead(login, login, FileExists(ProtectedLoginFile(login)));
+    s.kind = kLoginList;
+    s.key.Clear(); // another protected list's key; the login list's own is asked for
+    return FileExists(path) ? ReadEntries(s, path, entries) : CreateLoginList(s);
+}
+
+// Protected under a new password, or, once told what that means, unprotected.
+bool ListFiles::CreateLoginList(ListFileState& s) {
+    std::string login = LoginFilePath();
+    s.encoding = TextEncoding::Ansi;
+    if (m_window.Confirm("There is no login list yet.\r\n\r\nMake it protected by a password, as " +
+                         ProtectedLoginFile(login) + "?"))
+        return AskNewKey(s);
+    return m_window.Confirm(
+        "Make it unprotected, as " + login +
+        "?\r\n\r\nAnyone who can read that file can read every login and password in it.");
+}
+
+bool ListFiles::SaveImport(ListFileState& s, std::vector<ListEntry>& entries, LoginCsv& csv,
+                           const std::string& csvFile) {
+    size_t first = entries.size();
+    size_t imported = AppendLogins(entries, csv);
+    std::string home = LoginHome(s);
+    if (!WriteList(s, home, entries))
+        return false;
+    s.file = home;
+    s.unloadedFile.clear();
+    WriteSetting(TextSetting::List, home);
+    m_window.FillItems(entries, kLoginList);
+    if (imported)
+        m_window.SelectItem(int(first));
+    m_window.Tell(
+        "Logins from " + csvFile + ": " + ImportSummary(csv, imported) +
+            ".\r\n\r\nThat file holds the passwords in clear: delete it once you no longer need it.",
+        MessageIcon::Warning);
+    return true;
 }
 
 // Forgets the password and key first, so the chosen file asks for its own.

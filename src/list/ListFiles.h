@@ -12,6 +12,8 @@
 #include "list/TextEncoding.h"
 #include "list/ListWindow.h"
 
+struct LoginCsv;
+
 struct ListFileState {
     ListKind kind = kPlainList;
     std::string file;         // the list file the list on screen belongs to
@@ -72,6 +74,7 @@ class ListFiles {
     void ProtectedOpen();
     void ProtectedSaveAs();
     void ProtectLoginFile();
+    void ImportLogins();
     // After Add, Modify and Delete: edit is made again on the file's new content where another program
     // changed the file since it was read or written here.
     bool SaveInPlace(const ListEdit& edit);
@@ -105,6 +108,11 @@ class ListFiles {
     void OpenBehindPassword(ListKind kind);
     bool OfferToDelete(const std::string& protectedFile, const std::string& loginFile);
     bool SaveOverOutsideChange(ListFileState& s, const std::string& bytes, const ListEdit& edit);
+    bool ReadLoginCsvFile(const std::string& path, LoginCsv& csv);
+    bool LoginListForImport(ListFileState& s, std::vector<ListEntry>& entries);
+    bool CreateLoginList(ListFileState& s);
+    bool SaveImport(ListFileState& s, std::vector<ListEntry>& entries, LoginCsv& csv,
+                    const std::string& csvFile);
 
     ListWindow& m_window;
     ListFileState m_state;

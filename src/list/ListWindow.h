@@ -7,8 +7,17 @@
 #include "crypt/PasswordLine.h"
 #include "list/ListText.h"
 
-// Which file dialog: opening or saving, any list, an encrypted list or a protected list.
-enum class FileChoice { OpenList, SaveList, OpenEncrypted, SaveEncrypted, OpenProtected, SaveProtected };
+// Which file dialog: opening or saving, any list, an encrypted list or a protected list; or a CSV file to
+// import logins from.
+enum class FileChoice {
+    OpenList,
+    SaveList,
+    OpenEncrypted,
+    SaveEncrypted,
+    OpenProtected,
+    SaveProtected,
+    OpenCsv
+};
 enum class MessageIcon { Error, Warning };
 
 class ListWindow {
@@ -21,6 +30,8 @@ class ListWindow {
     virtual bool AskPassword(PasswordMode mode, std::string& password) = 0;
     virtual void FillItems(const std::vector<ListEntry>& entries, ListKind kind) = 0;
     virtual std::vector<ListEntry> ReadItems(ListKind kind) = 0;
+    // Selects the entry at index alone and scrolls it into view.
+    virtual void SelectItem(int index) = 0;
 
   protected:
     ~ListWindow() = default;

@@ -180,5 +180,50 @@ expect 1 "$cli" protect "$dir/list.ple" "$dir/ple.plk" --password pw
 absent "$dir/nopw.plk"
 no_temp_files
 
+# Logins from CSV exports: a new .plr holds them as the program stores logins; an append keeps the entries
+# first and skips those already there (and turns the file UTF-8 with its mark for a label ANSI cannot hold);
+# a .plk opens with its own password; a refused file writes nothing.
+printf 'name,url,username,password,note\r\n"Mail, home",https://m.example.com,ab,"c1","two\r\nlines"\r\n' >"$dir/logins.csv"
+printf ',https://x.example.com/login,ab,c1,\r\n' >>"$dir/logins.csv"
+printf 'url,username,password,totp,extra,name,grouping,fav\nhttps://x.example.com/login,ab,c1,,,,,0\n' >"$dir/more.csv"
+printf 'https://n.example.com,new,pw,JBSWY3DP,,\xd0\x9f\xd0\xbe,,0\n' >>"$dir/more.csv"
+expect 0 "$cli" import-csv "$dir/logins.csv" "$dir/new.plr"
+printf "Mail, home\r\nWX\r\nY'\r\nx.example.com\r\nWX\r\nY'\r\n" | cmp -s - "$dir/new.plr" || fail "import-csv into a new .plr"
+[ "$(cat "$dir/stderr")" = "imported 2, skipped 0" ] || fail "import summary: $(cat "$dir/stderr")"
+expect 0 "$cli" import-csv "$dir/more.csv" "$dir/new.plr"
+[ "$(cat "$dir/stderr")" = "imported 1, skipped 1 (already in the list: 1); 1 one-time-code (TOTP) secrets not imported" ] ||
+    fail "append summary: $(cat "$dir/stderr")"
+head -c 3 "$dir/new.plr" | cmp -s - <(printf '\xef\xbb\xbf') || fail "a label ANSI cannot hold makes the list UTF-8"
+expect 0 "$cli" show "$dir/new.plr"
+printf 'Mail, home\tab\tc1\nx.example.com\tab\tc1\n\xd0\x9f\xd0\xbe\tnew\tpw\n' >"$dir/imported.txt"
+same "$dir/imported.txt" "$dir/stdout"
+expect 0 "$cli" import-csv "$dir/logins.csv" "$dir/new.plk" --password 'p w'
+printf 'p w\n' >"$dir/typed"
+input="$dir/typed" expect 0 "$cli" import-csv "$dir/more.csv" "$dir/new.plk"
+expect 0 "$cli" show "$dir/new.plk" --password 'p w'
+same "$dir/imported.txt" "$dir/stdout"
+cp "$dir/new.plk" "$dir/kept.plk"
+expect 2 "$cli" import-csv "$dir/more.csv" "$dir/new.plk" --password 'P w'
+same "$dir/kept.plk" "$dir/new.plk"
+expect 0 "$cli" unprotect "$dir/new.plk" "$dir/new.back" --password 'p w'
+same "$dir/new.plr" "$dir/new.back"
+cp "$dir/new.plr" "$dir/kept.plr"
+printf 'name,url,username\nA,https://a,me\n' >"$dir/nopass.csv"
+for bad in nopass.csv random.bin; do
+    expect 2 "$cli" import-csv "$dir/$bad" "$dir/new.plr"
+    [ "$(wc -l <"$dir/stderr")" -eq 1 ] || fail "import-csv refusal in one line: $bad"
+    expect 2 "$cli" import-csv "$dir/$bad" "$dir/refused.plk" --password pw
+done
+same "$dir/kept.plr" "$dir/new.plr"
+absent "$dir/refused.plk"
+printf 'username,password\n*,x\n' >"$dir/star.csv"
+expect 0 "$cli" import-csv "$dir/star.csv" "$dir/new.plr"
+[ "$(cat "$dir/stderr")" = "imported 0, skipped 1 (login or password is *: 1)" ] || fail "all rows skipped"
+expect 1 "$cli" import-csv "$dir/logins.csv" "$dir/logins.txt"
+expect 1 "$cli" import-csv "$dir/logins.csv" "$dir/nopw.plk"
+absent "$dir/logins.txt"
+absent "$dir/nopw.plk"
+no_temp_files
+
 [ "$failures" -eq 0 ] && echo "all cli checks passed"
 exit $((failures > 0))
