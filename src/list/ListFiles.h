@@ -7,8 +7,8 @@
 #include "common/Wipe.h"
 #include "crypt/ProtectedList.h"
 #include "list/ListFileRules.h"
-#include "list/TextEncoding.h"
 #include "list/ListWindow.h"
+#include "list/TextEncoding.h"
 
 struct ListFileState {
     ListKind kind = kPlainList;
@@ -79,7 +79,8 @@ class ListFiles {
     template <typename Command> bool Commit(const char* noMemory, Command command);
     bool LoadInto(ListFileState& s, const std::string& name);
     bool ReadEntries(ListFileState& s, const std::string& path, std::vector<ListEntry>& entries);
-    bool ReadProtectedEntries(ListFileState& s, const std::string& bytes, std::vector<ListEntry>& entries);
+    bool ReadProtectedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
+                              std::vector<ListEntry>& entries);
     bool Refuse(const char* message);
     bool CheckPassword(ListFileState& s, const std::string& path, const std::string& stored);
     bool SaveFrom(ListFileState& s, SaveMode mode);
@@ -87,11 +88,14 @@ class ListFiles {
     static bool ListFileBytes(const ListFileState& s, const std::string& file,
                               const std::vector<ListEntry>& entries, EncodedText& encoded);
     bool AskNewPassword(ListFileState& s);
-    bool AskNewKey(ListFileState& s);
+    // file: the file the key is for, named by the password prompt.
+    bool AskNewKey(ListFileState& s, const std::string& file = std::string());
     void NewBehindPassword(ListKind kind);
     bool NewListBehindPassword(ListFileState& s, const std::string& file, ListKind kind);
     void OpenBehindPassword(ListKind kind);
-    bool OfferToDelete(const std::string& protectedFile, const std::string& loginFile);
+    bool MayMakeNewList(const std::string& file);
+    bool ReadsBackAs(const ListFileState& s, const std::string& file, const std::vector<ListEntry>& entries);
+    bool OfferToDelete(const std::string& protectedFile, const std::string& loginFile, bool whole);
 
     ListWindow& m_window;
     ListFileState m_state;

@@ -73,6 +73,55 @@ TEST(ListFileRules, ProtectedListsByNameAndTheProtectedLoginFile) {
     EXPECT_EQ(FileToRead("D:\\Pelmar.plr", kLogin, true), "D:\\Pelmar.plr");
 }
 
+TEST(ListFileRules, TheLoginFilesNamesBelongToTheLoginListAlone) {
+    const struct {
+        const char* path;
+        bool loginName;
+    } names[] = {
+        {"C:\\Tools\\Pelmar.plr", true},  {"c:\\TOOLS\\pelmar.PLK", true}, {"C:\\Tools\\Pelmar.ple", false},
+        {"C:\\Tools\\Pelmar.txt", false}, {"D:\\bak\\Pelmar.plr", false},  {"C:\\Tools\\notes.plk", false},
+    };
+    for (const auto& c : names)
+        EXPECT_EQ(IsLoginFileName(c.path, kLogin), c.loginName) << c.path;
+
+    // Only a protected file that holds the login list (or is damaged, so that its damage is told) stands
+    // for the login file; a protected plain list under its name never does.
+    using Held = ProtectedLoginContent;
+    const char kProtectedLogin[] = "C:\\Tools\\Pelmar.plk";
+    const struct {
+        Held held;
+        const char* read;
+    } reads[] = {
+        {Held::None, kLogin},
+        {Held::LoginList, kProtectedLogin},
+        {Held::Damaged, kProtectedLogin},
+        {Held::PlainList, kLogin},
+    };
+    for (const auto& c : reads) {
+        EXPECT_EQ(FileToRead(kLogin, kLogin, c.held), c.read) << int(c.held);
+        EXPECT_EQ(FileToRead("D:\\notes.txt", kLogin, c.held), "D:\\notes.txt") << int(c.held);
+    }
+
+    // Protect login file seals the login file's list, asks before it replaces a protected login file,
+    // and never replaces a protected plain list.
+    const struct {
+        bool loginExists;
+        Held held;
+        bool refuse, fromLoginFile, ask;
+    } plans[] = {
+        {true, Held::None, false, true, false},        {true, Held::LoginList, false, true, true},
+        {true, Held::Damaged, false, true, true},      {true, Held::PlainList, true, false, false},
+        {false, Held::LoginList, false, false, false}, // sealed anew under a new password
+        {false, Held::PlainList, true, false, false},  {false, Held::None, false, true, false},
+    };
+    for (const auto& c : plans) {
+        ProtectLoginPlan plan = PlanProtectLogin(c.loginExists, c.held);
+        EXPECT_EQ(plan.refuse, c.refuse) << c.loginExists << int(c.held);
+        EXPECT_EQ(plan.fromLoginFile, c.fromLoginFile) << c.loginExists << int(c.held);
+        EXPECT_EQ(plan.askToReplace, c.ask) << c.loginExists << int(c.held);
+    }
+}
+
 TEST(ListFileRules, EverySaveModeHasItsTargetAndKind) {
     const std::string current = "D:\\lists\\work.txt", guard = "D:\\lists\\work.txt";
     const struct {
@@ -133,7 +182,7 @@ TEST(PasswordLine, PasswordsMatchWithoutRegardToCase) {
     EXPECT_FALSE(PasswordsMatch("Secret", "Secret "));
     EXPECT_FALSE(PasswordsMatch("\xD7", "\xF7")); // multiplication and division signs are not letters
     EXPECT_FALSE(PasswordsMatch("a1", "A2"));
-    EXPECT_TRUE(PasswordsMatch("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"));             // Été in UTF-8
+    EXPECT_TRUE(PasswordsMatch("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"));               // Été in UTF-8
     EXPECT_TRUE(PasswordsMatch("\xD0\x9F\xD0\xB0\xD1\x80", "\xD0\xBF\xD0\x90\xD0\xA0")); // Пар / пАР
     EXPECT_FALSE(PasswordsMatch("\xC3\x89", "\xC3\xAA"));
 }
