@@ -95,8 +95,12 @@ inline void AnswerNextBox(bool yes, std::string* text, int* defaultButton = null
         if (text)
             *text = isBox ? MessageBoxText(box) : "<dialog " + WindowText(box) + ">";
         if (defaultButton) {
-            LRESULT id = SendMessageA(box, DM_GETDEFID, 0, 0);
-            *defaultButton = HIWORD(id) == DC_HASDEFID ? LOWORD(id) : 0;
+            *defaultButton = 0;
+            for (int id : {IDOK, IDYES, IDNO, IDCANCEL}) {
+                HWND button = GetDlgItem(box, id);
+                if (button && (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                    *defaultButton = id;
+            }
         }
         int answer = !isBox ? IDCANCEL : !yes ? IDNO : GetDlgItem(box, IDYES) ? IDYES : IDOK;
         PostMessageA(box, WM_COMMAND, answer, 0);
