@@ -74,51 +74,35 @@ TEST(ListFileRules, ProtectedListsByNameAndTheProtectedLoginFile) {
 }
 
 TEST(ListFileRules, TheLoginFilesNamesBelongToTheLoginListAlone) {
-    const struct {
-        const char* path;
-        bool loginName;
-    } names[] = {
-        {"C:\\Tools\\Pelmar.plr", true},  {"c:\\TOOLS\\pelmar.PLK", true}, {"C:\\Tools\\Pelmar.ple", false},
-        {"C:\\Tools\\Pelmar.txt", false}, {"D:\\bak\\Pelmar.plr", false},  {"C:\\Tools\\notes.plk", false},
-    };
-    for (const auto& c : names)
-        EXPECT_EQ(IsLoginFileName(c.path, kLogin), c.loginName) << c.path;
+    for (const char* name : {"C:\\Tools\\Pelmar.plr", "c:\\TOOLS\\pelmar.PLK"})
+        EXPECT_TRUE(IsLoginFileName(name, kLogin)) << name;
+    for (const char* name : {"C:\\Tools\\Pelmar.ple", "D:\\bak\\Pelmar.plr", "C:\\Tools\\notes.plk"})
+        EXPECT_FALSE(IsLoginFileName(name, kLogin)) << name;
 
-    // Only a protected file that holds the login list (or is damaged, so that its damage is told) stands
-    // for the login file; a protected plain list under its name never does.
+    // What Pelmar.plk holds decides whether it stands for the login file (a damaged one does, so that its
+    // damage is told) and what Protect login file does: refuse, seal Pelmar.plr (asking before it
+    // replaces Pelmar.plk) or, without Pelmar.plr, seal Pelmar.plk anew under a new password.
     using Held = ProtectedLoginContent;
-    const char kProtectedLogin[] = "C:\\Tools\\Pelmar.plk";
     const struct {
         Held held;
-        const char* read;
-    } reads[] = {
-        {Held::None, kLogin},
-        {Held::LoginList, kProtectedLogin},
-        {Held::Damaged, kProtectedLogin},
-        {Held::PlainList, kLogin},
+        bool standsIn;
+        ProtectLoginPlan withLoginFile, withoutLoginFile;
+    } cases[] = {
+        {Held::None, false, {false, true, false}, {false, true, false}},
+        {Held::LoginList, true, {false, true, true}, {false, false, false}},
+        {Held::Damaged, true, {false, true, true}, {false, false, false}},
+        {Held::PlainList, false, {true, false, false}, {true, false, false}},
     };
-    for (const auto& c : reads) {
-        EXPECT_EQ(FileToRead(kLogin, kLogin, c.held), c.read) << int(c.held);
-        EXPECT_EQ(FileToRead("D:\\notes.txt", kLogin, c.held), "D:\\notes.txt") << int(c.held);
-    }
-
-    // Protect login file seals the login file's list, asks before it replaces a protected login file,
-    // and never replaces a protected plain list.
-    const struct {
-        bool loginExists;
-        Held held;
-        bool refuse, fromLoginFile, ask;
-    } plans[] = {
-        {true, Held::None, false, true, false},        {true, Held::LoginList, false, true, true},
-        {true, Held::Damaged, false, true, true},      {true, Held::PlainList, true, false, false},
-        {false, Held::LoginList, false, false, false}, // sealed anew under a new password
-        {false, Held::PlainList, true, false, false},  {false, Held::None, false, true, false},
-    };
-    for (const auto& c : plans) {
-        ProtectLoginPlan plan = PlanProtectLogin(c.loginExists, c.held);
-        EXPECT_EQ(plan.refuse, c.refuse) << c.loginExists << int(c.held);
-        EXPECT_EQ(plan.fromLoginFile, c.fromLoginFile) << c.loginExists << int(c.held);
-        EXPECT_EQ(plan.askToReplace, c.ask) << c.loginExists << int(c.held);
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileToRead(kLogin, kLogin, c.held), c.standsIn ? "C:\\Tools\\Pelmar.plk" : kLogin);
+        EXPECT_EQ(FileToRead("D:\\a.txt", kLogin, c.held), "D:\\a.txt");
+        for (bool exists : {true, false}) {
+            ProtectLoginPlan plan = PlanProtectLogin(exists, c.held),
+                             want = exists ? c.withLoginFile : c.withoutLoginFile;
+            EXPECT_EQ(plan.refuse, want.refuse) << int(c.held) << exists;
+            EXPECT_EQ(plan.fromLoginFile, want.fromLoginFile) << int(c.held) << exists;
+            EXPECT_EQ(plan.askToReplace, want.askToReplace) << int(c.held) << exists;
+        }
     }
 }
 
