@@ -252,7 +252,7 @@ void CListDlg::Tell(const std::string& text, MessageIcon icon) {
 }
 
 bool CListDlg::Confirm(const std::string& text) {
-    return MessageBoxW(m_hWnd, Widen(text).c_str(), L"Pelmar", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxW(m_hWnd, Widen(text).c_str(), L"Pelmar", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool CListDlg::ChooseListFile(const char* title, FileChoice choice, std::string& name) {
@@ -261,6 +261,10 @@ bool CListDlg::ChooseListFile(const char* title, FileChoice choice, std::string&
 
 bool CListDlg::AskPassword(PasswordMode mode, std::string& password) {
     return ::AskPassword(mode, password);
+}
+
+bool CListDlg::AskFilePassword(PasswordMode mode, const std::string& file, std::string& password) {
+    return ::AskPassword(mode, file, password);
 }
 
 void CListDlg::FillItems(const std::vector<ListEntry>& entries, ListKind kind) {

@@ -39,6 +39,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     bool Confirm(const std::string& text) override;
     bool ChooseListFile(const char* title, FileChoice choice, std::string& name) override;
     bool AskPassword(PasswordMode mode, std::string& password) override;
+    bool AskFilePassword(PasswordMode mode, const std::string& file, std::string& password) override;
     void FillItems(const std::vector<ListEntry>& entries, ListKind kind) override;
     std::vector<ListEntry> ReadItems(ListKind kind) override;
     void SelectItem(int index) override;

@@ -2,6 +2,9 @@
 // encrypted list (10 characters, letter case ignored) or a protected list (128 characters, exact).
 #include "crypt/PasswordDlg.h"
 
+#include <utility>
+
+#include "common/Paths.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "resource.h"
@@ -44,7 +47,8 @@ const char* Refusal(PasswordMode mode, const std::string& first, const std::stri
 }
 } // namespace
 
-CPasswordDlg::CPasswordDlg(PasswordMode mode) : CDialog(IDD_PASSWORD), m_mode(mode) {}
+CPasswordDlg::CPasswordDlg(PasswordMode mode, std::string file)
+    : CDialog(IDD_PASSWORD), m_mode(mode), m_file(std::move(file)) {}
 
 CPasswordDlg::~CPasswordDlg() {
     Wipe();
@@ -59,15 +63,27 @@ BOOL CPasswordDlg::OnInitDialog() {
     SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_SECOND, EM_LIMITTEXT, WPARAM(MaxLength(m_mode)), 0);
     if (!AsksTwice(m_mode)) {
         ShowWindow(GetDlgItem(IDC_PASSWORD_SECOND), SW_HIDE);
-        SetDlgItemTextW(m_hWnd, IDC_PASSWORD_PROMPT, L"Enter your Password:");
         SetWindowTextW(m_hWnd, L"Enter your Password");
         ShowWindow(GetDlgItem(IDC_PASSWORD_AGAIN_LABEL), SW_HIDE);
-    } else if (IsProtected(m_mode)) {
-        SetDlgItemTextW(m_hWnd, IDC_PASSWORD_PROMPT, L"Enter a password for this protected list:");
     }
+    ShowPrompt();
     SendDlgItemMessageA(m_hWnd, IDC_PASSWORD_FIRST, EM_LIMITTEXT, WPARAM(MaxLength(m_mode)), 0);
     SetFocus(GetDlgItem(IDC_PASSWORD_FIRST));
     return FALSE; // the focus is set already
+}
+
+// The caption stays as it always was; the prompt names the file (its name: the whole path may not fit).
+void CPasswordDlg::ShowPrompt() {
+    std::string prompt;
+    if (!m_file.empty())
+        prompt =
+            (AsksTwice(m_mode) ? "Enter a password for " : "Enter the password of ") + NamePart(m_file) + ":";
+    else if (!AsksTwice(m_mode))
+        prompt = "Enter your Password:";
+    else if (IsProtected(m_mode))
+        prompt = "Enter a password for this protected list:";
+    if (!prompt.empty())
+        SetDlgItemTextW(m_hWnd, IDC_PASSWORD_PROMPT, Widen(prompt).c_str());
 }
 
 void CPasswordDlg::OnOK() {
@@ -91,7 +107,11 @@ void CPasswordDlg::OnOK() {
 }
 
 bool AskPassword(PasswordMode mode, std::string& password) {
-    CPasswordDlg dlg(mode);
+    return AskPassword(mode, std::string(), password);
+}
+
+bool AskPassword(PasswordMode mode, const std::string& file, std::string& password) {
+    CPasswordDlg dlg(mode, file);
     if (dlg.DoModal() != IDOK)
         return false;
     WipeString(password);

@@ -28,6 +28,25 @@ std::string FileToRead(const std::string& path, const std::string& loginFile, bo
     return protectedLoginExists && EqualsIgnoreCase(path, loginFile) ? ProtectedLoginFile(loginFile) : path;
 }
 
+bool IsLoginFileName(const std::string& path, const std::string& loginFile) {
+    return EqualsIgnoreCase(path, loginFile) || EqualsIgnoreCase(path, ProtectedLoginFile(loginFile));
+}
+
+std::string FileToRead(const std::string& path, const std::string& loginFile, ProtectedLoginContent held) {
+    bool standsIn = held == ProtectedLoginContent::LoginList || held == ProtectedLoginContent::Damaged;
+    return FileToRead(path, loginFile, standsIn);
+}
+
+ProtectLoginPlan PlanProtectLogin(bool loginFileExists, ProtectedLoginContent held) {
+    if (held == ProtectedLoginContent::PlainList)
+        return {true, false, false};
+    // The login file is the login list; without it, the protected login file is only sealed anew under
+    // a new password (a damaged one then fails to read, and is kept).
+    if (!loginFileExists && held != ProtectedLoginContent::None)
+        return {false, false, false};
+    return {false, true, held != ProtectedLoginContent::None};
+}
+
 ListKind KindForLoad(const std::string& path, ListKind requested, const std::string& loginFile) {
     if (EqualsIgnoreCase(path, loginFile) || EqualsIgnoreCase(path, ProtectedLoginFile(loginFile)))
         return kLoginList;

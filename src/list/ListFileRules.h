@@ -21,6 +21,28 @@ std::string ProtectedLoginFile(const std::string& loginFile);
 // login file, even where the old file was kept.
 std::string FileToRead(const std::string& path, const std::string& loginFile, bool protectedLoginExists);
 
+// Whether path is one of the names of the login file beside the program, protected or not: a list saved
+// there would be read as the login list, so only the login list may be saved under them.
+bool IsLoginFileName(const std::string& path, const std::string& loginFile);
+
+// What the protected login file holds, told by its header: nothing (no file), the login list, a
+// protected plain list (which is never the login list), or no protected list at all (damaged).
+enum class ProtectedLoginContent { None, LoginList, PlainList, Damaged };
+
+// The file a load of path reads, given what the protected login file holds: a protected login list
+// stands for the login file, and so does a damaged one (so its damage is reported rather than hidden);
+// a protected plain list never does.
+std::string FileToRead(const std::string& path, const std::string& loginFile, ProtectedLoginContent held);
+
+// Protect login file: which file it seals the login list from and whether it must first ask before
+// replacing the protected login file, or refuses (the protected login file holds a plain list).
+struct ProtectLoginPlan {
+    bool refuse;
+    bool fromLoginFile; // from the login file; otherwise the protected login file sealed anew
+    bool askToReplace;
+};
+ProtectLoginPlan PlanProtectLogin(bool loginFileExists, ProtectedLoginContent held);
+
 // The kind a file is loaded as: the program's own login file (protected or not) is a login list, a "ple"
 // name an encrypted list and a "plk" name a protected list, whatever was asked; no other file is a login
 // list; the rest keep the requested kind.

@@ -22,6 +22,10 @@ const char kPlaceholderEntry[] = "Modify this first item";
 const char kPasswordNotice[] =
     "is a Pelmar encrypted file.\r\nYou will need to enter its password to open it.";
 const char kNotReplaced[] = ". Choose another name for the new list.";
+const char kLoginFileName[] = "\r\nis the login list's file. Choose another name for this list.";
+const char kNotTheLoginList[] =
+    "\r\nholds a protected list that is not the login list, and is not replaced.\r\nMove or rename it "
+    "to protect the login list.";
 const char kWrongPasswordOrDamaged[] = "Incorrect password, or the file is damaged! File not opened.";
 const char kCantSave[] = "Can't save List Box data!";
 const char kNoMemory[] = "Can't get memory!\nCan't fill List Box!";
@@ -125,6 +129,47 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A file with something in it, which New replaces only when the user says so.
+bool HasContent(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data))
+        return false;
+    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeHigh || data.nFileSizeLow);
+}
+
+// What the protected login file holds, by its header alone (no password needed).
+ProtectedLoginContent HeldByProtectedLogin(const std::string& path) {
+    if (!FileExists(path))
+        return ProtectedLoginContent::None;
+    CFile file;
+    uint8_t head[64] = {};
+    if (file.Open(path.c_str(), CFile::modeRead))
+        file.Read(head, sizeof head);
+    ProtectedHeader header; // a short or unreadable file leaves zeros, which fail its magic
+    if (ReadProtectedHeader(head, sizeof head, header) != ProtectResult::Ok)
+        return ProtectedLoginContent::Damaged;
+    return header.kind == kLoginList ? ProtectedLoginContent::LoginList : ProtectedLoginContent::PlainList;
+}
+
+// A protected login file that can't be opened hides the login file kept beside it: say it is still there.
+std::string LoginFileStillThere(const std::string& path, ProtectResult result) {
+    std::string login = LoginFilePath();
+    if (!EqualsIgnoreCase(path, ProtectedLoginFile(login)) || !FileExists(login))
+        return std::string();
+    return "\r\n\r\n" + path + (result == ProtectResult::BadFile ? " is damaged." : " was not opened.") +
+           "\r\nThe unprotected login file " + login + " is still there.";
+}
+
+bool SameEntries(const std::vector<ListEntry>& a, const std::vector<ListEntry>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].text != b[i].text || a[i].login != b[i].login || a[i].password != b[i].password)
+            return false;
+    }
+    return true;
+}
+
 // Overwrites a file's bytes with zeros on the disk before deleting it, so that its clear text does not
 // stay behind in the freed clusters (as far as the file system writes in place).
 bool WipeAndDelete(const std::string& path) {
@@ -217,8 +262,8 @@ bool ListFiles::Load(const std::string& name, ListKind kind) {
 
 bool ListFiles::LoadInto(ListFileState& s, const std::string& name) {
     std::string login = LoginFilePath();
-    std::string path =
-        FileToRead(ResolveListPath(name, ProgramFolder()), login, FileExists(ProtectedLoginFile(login)));
+    std::string path = FileToRead(ResolveListPath(name, ProgramFolder()), login,
+                                  HeldByProtectedLogin(ProtectedLoginFile(login)));
     WriteSetting(TextSetting::LastDir, FolderPart(path));
     s.kind = KindForLoad(path, s.kind, login);
     std::vector<ListEntry> entries;
@@ -240,7 +285,7 @@ bool ListFiles::ReadEntries(ListFileState& s, const std::string& path, std::vect
         return Refuse(ReadFailureText(read));
     NoteFileBytes(s, bytes);
     if (ReadsProtected(s.kind, path, LoginFilePath()))
-        return ReadProtectedEntries(s, bytes, entries);
+        return ReadProtectedEntries(s, path, bytes, entries);
     s.key.Clear();
     if (s.kind != kEncryptedList) {
         ListFile file = ParseListFile(bytes, s.kind, SystemCodePage());
@@ -269,7 +314,7 @@ bool ListFiles::ReadEntries(ListFileState& s, const std::string& path, std::vect
 }
 
 // Opens with the key kept (a list this command wrote) or else with the password the user types.
-bool ListFiles::ReadProtectedEntries(ListFileState& s, const std::string& bytes,
+bool ListFiles::ReadProtectedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
                                      std::vector<ListEntry>& entries) {
     const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
     ListKind stored = kPlainList;
@@ -277,14 +322,17 @@ bool ListFiles::ReadProtectedEntries(ListFileState& s, const std::string& bytes,
     ProtectResult result = OpenProtectedList(data, bytes.size(), s.key, stored, text);
     if (result == ProtectResult::WrongPasswordOrDamaged) {
         std::string typed;
-        if (!m_window.AskPassword(PasswordMode::OpenProtected, typed))
+        if (!m_window.AskFilePassword(PasswordMode::OpenProtected, path, typed))
             return false;
         WaitCursor wait;
         result = OpenProtectedList(data, bytes.size(), typed, s.key, stored, text);
         WipeString(typed);
     }
     if (result != ProtectResult::Ok)
-        return Refuse(ProtectFailureText(result));
+        return Refuse((ProtectFailureText(result) + LoginFileStillThere(path, result)).c_str());
+    // A protected plain list under the protected login file's name is opened as what it is.
+    if (s.kind == kLoginList && stored != kLoginList)
+        s.kind = kProtectedList;
     // Where the file lies decides how its list file reads, as for the list file itself.
     std::string file = stored == kLoginList ? ShiftLoginText(text) : text;
     WipeString(text);
@@ -326,6 +374,8 @@ bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
         FileChoice choice = mode == SaveMode::ProtectedAs ? FileChoice::SaveProtected : FileChoice::SaveList;
         if (!m_window.ChooseListFile("Save As", choice, plan.file))
             return false;
+        if (IsLoginFileName(plan.file, LoginFilePath()))
+            return Refuse((plan.file + kLoginFileName).c_str());
         s.kind = KindOfChosenName(plan.file);
         if (s.kind == kEncryptedList && !AskNewPassword(s))
             return false;
@@ -391,9 +441,9 @@ bool ListFiles::AskNewPassword(ListFileState& s) {
 }
 
 // A new password makes a new key with a fresh salt.
-bool ListFiles::AskNewKey(ListFileState& s) {
+bool ListFiles::AskNewKey(ListFileState& s, const std::string& file) {
     std::string typed;
-    if (!m_window.AskPassword(PasswordMode::NewProtected, typed))
+    if (!m_window.AskFilePassword(PasswordMode::NewProtected, file, typed))
         return false;
     ProtectResult result;
     {
@@ -416,6 +466,8 @@ void ListFiles::New() {
             return NewListBehindPassword(s, file, chosen);
         if (const char* held = HeldListKind(file))
             return Refuse((file + "\r\nis a Pelmar " + held + " file" + kNotReplaced).c_str());
+        if (!MayMakeNewList(file))
+            return false;
         // Through the safe write, so a file that can't be written keeps what it held.
         if (!WriteWholeFileSafely(file.c_str(), kPlaceholderEntry, sizeof kPlaceholderEntry - 1))
             return Refuse(kCantSave);
@@ -469,11 +521,20 @@ void ListFiles::NewBehindPassword(ListKind kind) {
 // An encrypted list opens with the password it was written with, a protected list with the key it was
 // sealed under: the password is asked only once.
 bool ListFiles::NewListBehindPassword(ListFileState& s, const std::string& file, ListKind kind) {
-    if (!(kind == kEncryptedList ? AskNewPassword(s) : AskNewKey(s)))
+    if (!MayMakeNewList(file) || !(kind == kEncryptedList ? AskNewPassword(s) : AskNewKey(s, file)))
         return false;
     s.kind = kind;
     s.encoding = TextEncoding::Ansi;
     return WriteList(s, file, {ListEntry{kPlaceholderEntry, "", ""}}) && LoadInto(s, file);
+}
+
+// A new list never takes the login file's names (it would be read as the login list), and replaces a
+// file with something in it only when the user says so.
+bool ListFiles::MayMakeNewList(const std::string& file) {
+    if (IsLoginFileName(file, LoginFilePath()))
+        return Refuse((file + kLoginFileName).c_str());
+    return !HasContent(file) ||
+           m_window.Confirm(file + " already exists. Replace it with a new, empty list?");
 }
 
 void ListFiles::EncryptedOpen() {
@@ -580,38 +641,61 @@ void ListFiles::EncryptedSaveAs() {
 }
 
 void ListFiles::ProtectedSaveAs() {
+    // The login list has one home: protecting it is Protect login file, never a clear save in place.
+    if (m_state.kind == kLoginList)
+        return ProtectLoginFile();
     Save(SaveMode::ProtectedAs);
 }
 
-// Writes the login list as its file holds it (under the kept key or its password if it is protected
-// already, which then changes that password) to the protected login file, and reads that back with the
-// new key before the old file may go: a file that opens under the key holds exactly what was sealed.
+// Seals the login list of the login file (or, without one, of the protected login file, under a new
+// password) into the protected login file, and reads that back with the new key before the old file may
+// go: only a file that holds exactly the entries read is offered to replace the login file.
 void ListFiles::ProtectLoginFile() {
     Commit(kNoMemory, [&](ListFileState& s) {
         std::string login = LoginFilePath(), target = ProtectedLoginFile(login);
         bool existed = FileExists(target);
-        std::vector<ListEntry> entries;
+        ProtectLoginPlan plan = PlanProtectLogin(FileExists(login), HeldByProtectedLogin(target));
+        if (plan.refuse)
+            return Refuse((target + kNotTheLoginList).c_str());
+        if (plan.askToReplace &&
+            !m_window.Confirm(target + "\r\nalready exists.\r\n\r\nReplace it with the login list from " +
+                              login + "?"))
+            return false;
         if (s.kind != kLoginList)
             s.key.Clear();
         s.kind = kLoginList;
-        bool written = ReadEntries(s, FileToRead(login, login, existed), entries) && AskNewKey(s) &&
-                       WriteList(s, target, entries);
+        std::vector<ListEntry> entries;
+        bool sealed = ReadEntries(s, plan.fromLoginFile ? login : target, entries) && AskNewKey(s, target) &&
+                      WriteList(s, target, entries);
+        bool loaded = sealed && LoadInto(s, target);
+        bool whole = loaded && ReadsBackAs(s, target, entries);
         WipeEntries(entries);
-        if (!written)
-            return false;
-        if (!LoadInto(s, target)) {
-            if (!existed)
-                DeleteFileW(Widen(target).c_str()); // the login file stays the login list's home
-            return false;
-        }
-        return OfferToDelete(target, login);
+        if (sealed && !loaded && !existed)
+            DeleteFileW(Widen(target).c_str()); // the login file stays the login list's home
+        return loaded && (!plan.fromLoginFile || OfferToDelete(target, login, whole));
     });
 }
 
+// Whether file, decrypted again under the key just kept, holds exactly entries.
+bool ListFiles::ReadsBackAs(const ListFileState& s, const std::string& file,
+                            const std::vector<ListEntry>& entries) {
+    ListFileState copy = s;
+    std::vector<ListEntry> back;
+    bool same = ReadEntries(copy, file, back) && SameEntries(back, entries);
+    WipeEntries(back);
+    return same;
+}
+
 // True whatever the answer: the login list is protected either way.
-bool ListFiles::OfferToDelete(const std::string& protectedFile, const std::string& loginFile) {
+bool ListFiles::OfferToDelete(const std::string& protectedFile, const std::string& loginFile, bool whole) {
     if (!FileExists(loginFile))
         return true;
+    if (!whole) {
+        m_window.Tell(protectedFile + "\r\ndoes not read back as " + loginFile +
+                          " holds the login list.\r\n" + loginFile + " is kept.",
+                      MessageIcon::Warning);
+        return true;
+    }
     std::string question = protectedFile +
                            "\r\nnow holds the login list, protected.\r\n\r\nWipe and delete " + loginFile +
                            ", which holds it unprotected?";

@@ -9,8 +9,8 @@
 #include "crypt/ProtectedList.h"
 #include "list/ListEdit.h"
 #include "list/ListFileRules.h"
-#include "list/TextEncoding.h"
 #include "list/ListWindow.h"
+#include "list/TextEncoding.h"
 
 struct LoginCsv;
 
@@ -94,7 +94,8 @@ class ListFiles {
     template <typename Command> bool Commit(const char* noMemory, Command command);
     bool LoadInto(ListFileState& s, const std::string& name);
     bool ReadEntries(ListFileState& s, const std::string& path, std::vector<ListEntry>& entries);
-    bool ReadProtectedEntries(ListFileState& s, const std::string& bytes, std::vector<ListEntry>& entries);
+    bool ReadProtectedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
+                              std::vector<ListEntry>& entries);
     bool Refuse(const char* message);
     bool CheckPassword(ListFileState& s, const std::string& path, const std::string& stored);
     bool SaveFrom(ListFileState& s, SaveMode mode);
@@ -102,11 +103,14 @@ class ListFiles {
     static bool ListFileBytes(const ListFileState& s, const std::string& file,
                               const std::vector<ListEntry>& entries, EncodedText& encoded);
     bool AskNewPassword(ListFileState& s);
-    bool AskNewKey(ListFileState& s);
+    // file: the file the key is for, named by the password prompt.
+    bool AskNewKey(ListFileState& s, const std::string& file = std::string());
     void NewBehindPassword(ListKind kind);
     bool NewListBehindPassword(ListFileState& s, const std::string& file, ListKind kind);
     void OpenBehindPassword(ListKind kind);
-    bool OfferToDelete(const std::string& protectedFile, const std::string& loginFile);
+    bool MayMakeNewList(const std::string& file);
+    bool ReadsBackAs(const ListFileState& s, const std::string& file, const std::vector<ListEntry>& entries);
+    bool OfferToDelete(const std::string& protectedFile, const std::string& loginFile, bool whole);
     bool SaveOverOutsideChange(ListFileState& s, const std::string& bytes, const ListEdit& edit);
     bool ReadLoginCsvFile(const std::string& path, LoginCsv& csv);
     bool LoginListForImport(ListFileState& s, std::vector<ListEntry>& entries);

@@ -23,11 +23,13 @@ enum class MessageIcon { Error, Warning };
 class ListWindow {
   public:
     virtual void Tell(const std::string& text, MessageIcon icon) = 0;
-    // A yes-or-no question; true for yes.
+    // A yes-or-no question whose default answer is No; true for yes.
     virtual bool Confirm(const std::string& text) = 0;
     // name comes in as the proposed name and goes out as the chosen path; false when cancelled.
     virtual bool ChooseListFile(const char* title, FileChoice choice, std::string& name) = 0;
     virtual bool AskPassword(PasswordMode mode, std::string& password) = 0;
+    // The same prompt, saying which file the password is for.
+    virtual bool AskFilePassword(PasswordMode mode, const std::string& file, std::string& password) = 0;
     virtual void FillItems(const std::vector<ListEntry>& entries, ListKind kind) = 0;
     virtual std::vector<ListEntry> ReadItems(ListKind kind) = 0;
     // Selects the entry at index alone and scrolls it into view.

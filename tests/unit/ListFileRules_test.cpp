@@ -73,6 +73,39 @@ TEST(ListFileRules, ProtectedListsByNameAndTheProtectedLoginFile) {
     EXPECT_EQ(FileToRead("D:\\Pelmar.plr", kLogin, true), "D:\\Pelmar.plr");
 }
 
+TEST(ListFileRules, TheLoginFilesNamesBelongToTheLoginListAlone) {
+    for (const char* name : {"C:\\Tools\\Pelmar.plr", "c:\\TOOLS\\pelmar.PLK"})
+        EXPECT_TRUE(IsLoginFileName(name, kLogin)) << name;
+    for (const char* name : {"C:\\Tools\\Pelmar.ple", "D:\\bak\\Pelmar.plr", "C:\\Tools\\notes.plk"})
+        EXPECT_FALSE(IsLoginFileName(name, kLogin)) << name;
+
+    // What Pelmar.plk holds decides whether it stands for the login file (a damaged one does, so that its
+    // damage is told) and what Protect login file does: refuse, seal Pelmar.plr (asking before it
+    // replaces Pelmar.plk) or, without Pelmar.plr, seal Pelmar.plk anew under a new password.
+    using Held = ProtectedLoginContent;
+    const struct {
+        Held held;
+        bool standsIn;
+        ProtectLoginPlan withLoginFile, withoutLoginFile;
+    } cases[] = {
+        {Held::None, false, {false, true, false}, {false, true, false}},
+        {Held::LoginList, true, {false, true, true}, {false, false, false}},
+        {Held::Damaged, true, {false, true, true}, {false, false, false}},
+        {Held::PlainList, false, {true, false, false}, {true, false, false}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileToRead(kLogin, kLogin, c.held), c.standsIn ? "C:\\Tools\\Pelmar.plk" : kLogin);
+        EXPECT_EQ(FileToRead("D:\\a.txt", kLogin, c.held), "D:\\a.txt");
+        for (bool exists : {true, false}) {
+            ProtectLoginPlan plan = PlanProtectLogin(exists, c.held),
+                             want = exists ? c.withLoginFile : c.withoutLoginFile;
+            EXPECT_EQ(plan.refuse, want.refuse) << int(c.held) << exists;
+            EXPECT_EQ(plan.fromLoginFile, want.fromLoginFile) << int(c.held) << exists;
+            EXPECT_EQ(plan.askToReplace, want.askToReplace) << int(c.held) << exists;
+        }
+    }
+}
+
 TEST(ListFileRules, EverySaveModeHasItsTargetAndKind) {
     const std::string current = "D:\\lists\\work.txt", guard = "D:\\lists\\work.txt";
     const struct {
@@ -133,7 +166,7 @@ TEST(PasswordLine, PasswordsMatchWithoutRegardToCase) {
     EXPECT_FALSE(PasswordsMatch("Secret", "Secret "));
     EXPECT_FALSE(PasswordsMatch("\xD7", "\xF7")); // multiplication and division signs are not letters
     EXPECT_FALSE(PasswordsMatch("a1", "A2"));
-    EXPECT_TRUE(PasswordsMatch("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"));             // Été in UTF-8
+    EXPECT_TRUE(PasswordsMatch("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89"));               // Été in UTF-8
     EXPECT_TRUE(PasswordsMatch("\xD0\x9F\xD0\xB0\xD1\x80", "\xD0\xBF\xD0\x90\xD0\xA0")); // Пар / пАР
     EXPECT_FALSE(PasswordsMatch("\xC3\x89", "\xC3\xAA"));
 }

@@ -11,17 +11,20 @@ TEST(FileCommands, NewWritesThePlaceholderEntryAndLoadsIt) {
     TempDir dir;
     std::string ini = StartWith(dir, "start.txt", "old\r\n");
     std::string target = dir.File("fresh.txt");
-    WriteFileBytes(target, "an existing file's text\r\n"); // replaced without a question
+    WriteFileBytes(target, "an existing file's text\r\n"); // replaced once the user says so
     FileDialogSeen seen;
+    std::string question;
     RunMainDialog(ini, [&](CListDlg& dlg) {
         SetListKind(dlg, kLoginList);
         // A bare name lands in the folder the dialog opened in: "lastdir".
         AnswerFileDialog("Open a new Listbox File", "fresh.txt", &seen);
+        AnswerNextBox(true, &question);
         Command(dlg, ID_FILE_NEW);
         EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"Modify this first item"}));
         EXPECT_EQ(dlg.Files().Kind(), kPlainList);
     });
     EXPECT_TRUE(seen.appeared);
+    EXPECT_EQ(question, target + " already exists. Replace it with a new, empty list?");
     EXPECT_EQ(seen.initialName, "NewList.txt");
     EXPECT_TRUE(seen.filters.empty());
     EXPECT_EQ(ReadFileBytes(target), "Modify this first item");

@@ -86,6 +86,27 @@ inline void AnswerMessageBox(std::string* text) {
     });
 }
 
+// Answers the next dialog, whatever it is: a message box with Yes (or OK) or No, keeping its text and the
+// button Enter would press. Any other dialog is cancelled and its caption kept instead, so that a test
+// expecting a box fails at once rather than waiting on a dialog nobody answers.
+inline void AnswerNextBox(bool yes, std::string* text, int* defaultButton = nullptr) {
+    WhenDialogAppears("", [=](HWND box) {
+        bool isBox = GetDlgItem(box, 0xFFFF) != nullptr;
+        if (text)
+            *text = isBox ? MessageBoxText(box) : "<dialog " + WindowText(box) + ">";
+        if (defaultButton) {
+            *defaultButton = 0;
+            for (int id : {IDOK, IDYES, IDNO, IDCANCEL}) {
+                HWND button = GetDlgItem(box, id);
+                if (button && (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                    *defaultButton = id;
+            }
+        }
+        int answer = !isBox ? IDCANCEL : !yes ? IDNO : GetDlgItem(box, IDYES) ? IDYES : IDOK;
+        PostMessageA(box, WM_COMMAND, answer, 0);
+    });
+}
+
 struct ItemDialogSeen {
     bool appeared = false;
     std::string title, text, login, password;

@@ -54,6 +54,7 @@ TEST(NothingLost, NewUnderAnEncryptedListsNameMakesAnEncryptedList) {
     RunMainDialog(ini, [&](CListDlg& dlg) {
         // Cancelling the password it asks for leaves the encrypted list as it was.
         AnswerFileDialog("Open a new Listbox File", secret);
+        AnswerNextBox(true, nullptr);
         AnswerPassword("Set your password", nullptr);
         Command(dlg, ID_FILE_NEW);
         EXPECT_TRUE(AllDialogActionsRan());
@@ -67,6 +68,7 @@ TEST(NothingLost, NewUnderAnEncryptedListsNameMakesAnEncryptedList) {
         EXPECT_EQ(ReadFileBytes(disguised), before);
         // With a password it is a new encrypted list, which opens again.
         AnswerFileDialog("Open a new Listbox File", secret);
+        AnswerNextBox(true, nullptr);
         AnswerPassword("Set your password", "New", "New");
         Command(dlg, ID_FILE_NEW);
         CancelDialogActions();
@@ -78,6 +80,72 @@ TEST(NothingLost, NewUnderAnEncryptedListsNameMakesAnEncryptedList) {
     std::string bytes = ReadFileBytes(secret);
     ASSERT_TRUE(ReadEncryptedFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), text));
     EXPECT_EQ(text, "New\r\nModify this first item\r\n");
+}
+
+TEST(NothingLost, NewOfEveryKindAsksBeforeItReplacesAFileWithSomethingInIt) {
+    // No changes nothing and asks no password; the New tests of plain and encrypted lists answer Yes.
+    const struct {
+        UINT command;
+        const char* name;
+    } cases[] = {{ID_FILE_NEW, "list.txt"}, {ID_ENCRYPTED_NEW, "list.ple"}, {ID_PROTECTED_NEW, "list.plk"}};
+    const std::string mine = "the user's list\r\n";
+    for (const auto& c : cases) {
+        TempDir dir;
+        std::string ini = StartWith(dir, "start.txt", "old\r\n"), file = dir.File(c.name);
+        WriteFileBytes(file, mine);
+        std::string question, iniBefore, iniAfterNo;
+        int defaultButton = 0;
+        RunMainDialog(ini, [&](CListDlg& dlg) {
+            iniBefore = ReadFileBytes(ini);
+            AnswerFileDialog("Open a new Listbox File", file);
+            AnswerNextBox(false, &question, &defaultButton);
+            Command(dlg, c.command);
+            CancelDialogActions();
+            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), Items{"old"}) << c.name;
+            EXPECT_EQ(dlg.Files().Kind(), kPlainList) << c.name;
+            EXPECT_EQ(dlg.Files().State().file, dir.File("start.txt")) << c.name;
+            iniAfterNo = ReadFileBytes(ini);
+        });
+        EXPECT_EQ(question, file + " already exists. Replace it with a new, empty list?");
+        EXPECT_EQ(defaultButton, IDNO) << c.name;
+        EXPECT_EQ(ReadFileBytes(file), mine) << c.name;
+        EXPECT_EQ(iniAfterNo, iniBefore) << c.name;
+    }
+}
+
+TEST(NothingLost, NoOtherListTakesTheLoginFilesNames) {
+    // Saved there, a list would be read as the login list at the next start: each is refused before a
+    // password is asked, and nothing is written.
+    const struct {
+        UINT command;
+        const char* title;
+        const char* name;
+    } cases[] = {
+        {ID_FILE_NEW, "Open a new Listbox File", "Pelmar.plr"},
+        {ID_FILE_NEW, "Open a new Listbox File", "PELMAR.PLK"},
+        {ID_ENCRYPTED_NEW, "Open a new Listbox File", "Pelmar.plr"},
+        {ID_PROTECTED_NEW, "Open a new Listbox File", "Pelmar.plk"},
+        {ID_FILE_SAVE_AS, "Save As", "Pelmar.plr"},
+        {ID_ENCRYPTED_SAVE_AS, "Save As", "pelmar.plk"},
+        {ID_PROTECTED_SAVE_AS, "Save As", "Pelmar.plk"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        std::string ini = StartWith(dir, "work.txt", "a\r\nb\r\n"), file = dir.File(c.name);
+        std::string message;
+        RunMainDialog(ini, [&](CListDlg& dlg) {
+            AnswerFileDialog(c.title, file);
+            AnswerNextBox(true, &message);
+            Command(dlg, c.command);
+            EXPECT_TRUE(AllDialogActionsRan()) << c.name;
+            CancelDialogActions();
+            EXPECT_EQ(dlg.Files().Kind(), kPlainList) << c.name;
+            EXPECT_EQ(dlg.Files().State().file, dir.File("work.txt")) << c.name;
+        });
+        EXPECT_EQ(message, file + "\r\nis the login list's file. Choose another name for this list.");
+        EXPECT_EQ(FolderContents(dir.Path()), (Items{"Pelmar.ini", "work.txt"})) << c.name;
+        EXPECT_EQ(ReadIni(ini, "list"), dir.File("work.txt")) << c.name;
+    }
 }
 
 TEST(NothingLost, AFailedEncryptedSaveKeepsTheOldPassword) {
@@ -186,7 +254,8 @@ TEST(NothingLost, ALoneStarLoginIsRefusedAndThePasswordLineEndsAtOneLineEnd) {
             watch = AnswerNextMessageBox(refusal);
             PostMessageA(item, WM_COMMAND, IDOK, 0);
             // The refusal keeps the item dialog open; it is cancelled after it.
-            WhenDialogAppears("Add Listbox Item", [](HWND again) { PostMessageA(again, WM_COMMAND, IDCANCEL, 0); });
+            WhenDialogAppears("Add Listbox Item",
+                              [](HWND again) { PostMessageA(again, WM_COMMAND, IDCANCEL, 0); });
         });
         Command(dlg, ID_ADD_ITEM);
         StopAnswering(watch);

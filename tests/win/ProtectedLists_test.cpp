@@ -13,14 +13,6 @@ using Items = std::vector<std::string>;
 const char kIncorrect[] = "Incorrect password, or the file is damaged! File not opened.";
 const Items kProtectedFilter = {"Protected List Files (*.plk)"};
 
-// Answers the next yes-or-no box of the main dialog, keeping its text.
-void AnswerQuestion(bool yes, std::string* text) {
-    WhenDialogAppears("Pelmar", [=](HWND box) {
-        *text = MessageBoxText(box);
-        PostMessageA(box, WM_COMMAND, yes ? IDYES : IDNO, 0);
-    });
-}
-
 void RunCommand(CListDlg& dlg, UINT id) {
     Command(dlg, id);
     EXPECT_TRUE(AllDialogActionsRan()) << "a dialog the test expected did not come";
@@ -187,7 +179,7 @@ TEST(ProtectedLogin, ProtectLoginFileMovesTheLoginListAndItsHalvesStillDeliver) 
         std::string question;
         RunMainDialog(ini, [&](CListDlg& dlg) {
             AnswerPassword("Set your password", "Login key", "Login key");
-            AnswerQuestion(deleteOld, &question);
+            AnswerNextBox(deleteOld, &question);
             RunCommand(dlg, ID_PROTECT_LOGIN_FILE);
             EXPECT_EQ(dlg.Files().Kind(), kLoginList);
             EXPECT_EQ(ReadIni(ini, "list"), plk);
@@ -212,6 +204,110 @@ TEST(ProtectedLogin, ProtectLoginFileMovesTheLoginListAndItsHalvesStillDeliver) 
         EXPECT_NE(question.find(plr), std::string::npos) << question;
         EXPECT_EQ(ReadFileBytes(plr), deleteOld ? "<missing>" : stored);
     }
+}
+
+TEST(ProtectedLogin, ProtectLoginFileSealsTheLoginFileAndAsksBeforeReplacingTheProtectedOne) {
+    // A stale protected login file: the newer logins of Pelmar.plr must not be wiped for it.
+    TempDir dir;
+    std::string ini = StartWith(dir, "start.txt", "start\r\n");
+    std::string plr = dir.File("Pelmar.plr"), plk = dir.File("Pelmar.plk");
+    const std::string fresh = "new site\r\nW\r\nX\r\n"; // login "a", password "b"
+    const std::string stale = ProtectedFile(kLoginList, "old site\r\nme\r\nold\r\n", "Old key");
+    WriteFileBytes(plr, fresh);
+    WriteFileBytes(plk, stale);
+    std::string kept, prompt, wipe, plkAfterNo;
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        AnswerNextBox(false, &kept);
+        Command(dlg, ID_PROTECT_LOGIN_FILE);
+        CancelDialogActions();
+        EXPECT_EQ(dlg.Files().Kind(), kPlainList);
+        plkAfterNo = ReadFileBytes(plk);
+
+        AnswerNextBox(true, nullptr);
+        WhenDialogAppears("Set your password", [&](HWND d) {
+            prompt = WindowText(GetDlgItem(d, IDC_PASSWORD_PROMPT));
+            SetDlgItemTextA(d, IDC_PASSWORD_FIRST, "New key");
+            SetDlgItemTextA(d, IDC_PASSWORD_SECOND, "New key");
+            PostMessageA(d, WM_COMMAND, IDOK, 0);
+        });
+        AnswerNextBox(true, &wipe);
+        RunCommand(dlg, ID_PROTECT_LOGIN_FILE);
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), Items{"new site"});
+        EXPECT_EQ(Unsealed(plk, dlg.Files().State().key),
+                  std::make_pair(kLoginList, std::string("new site\r\na\r\nb\r\n")));
+    });
+    EXPECT_NE(kept.find(plk), std::string::npos) << kept;
+    EXPECT_NE(kept.find(plr), std::string::npos) << kept;
+    EXPECT_EQ(plkAfterNo, stale);
+    EXPECT_EQ(prompt, "Enter a password for Pelmar.plk:");
+    EXPECT_NE(wipe.find("Wipe and delete " + plr), std::string::npos) << wipe;
+    EXPECT_EQ(ReadFileBytes(plr), "<missing>");
+}
+
+TEST(ProtectedLogin, AProtectedPlainListUnderTheProtectedLoginFilesNameIsNeverTheLoginList) {
+    TempDir dir;
+    std::string ini = StartWith(dir, "start.txt", "start\r\n");
+    std::string plr = dir.File("Pelmar.plr"), plk = dir.File("Pelmar.plk");
+    const std::string logins = "bank\r\nW\r\nX\r\n";
+    const std::string notes = ProtectedFile(kPlainList, "one\r\ntwo\r\nthree\r\n", "pw");
+    WriteFileBytes(plr, logins);
+    WriteFileBytes(plk, notes);
+    std::string refusal;
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        // Protect login file refuses it before any password.
+        AnswerNextBox(true, &refusal);
+        RunCommand(dlg, ID_PROTECT_LOGIN_FILE);
+        EXPECT_EQ(dlg.Files().Kind(), kPlainList);
+        // Load login file reads the login file itself, asking nothing.
+        bool asked = false;
+        Trap("Enter your Password", asked);
+        Command(dlg, ID_LOAD_LOGIN_FILE);
+        CancelDialogActions();
+        EXPECT_FALSE(asked);
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), Items{"a"});
+        // Opened by its name, it is the protected plain list it is.
+        AnswerFileDialog("Open a protected Listbox File", plk);
+        AnswerPassword("Enter your Password", "pw");
+        RunCommand(dlg, ID_PROTECTED_OPEN);
+        EXPECT_EQ(dlg.Files().Kind(), kProtectedList);
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"one", "two", "three"}));
+    });
+    EXPECT_EQ(refusal, plk + "\r\nholds a protected list that is not the login list, and is not replaced."
+                             "\r\nMove or rename it to protect the login list.");
+    EXPECT_EQ(ReadFileBytes(plr), logins);
+}
+
+TEST(ProtectedLogin, ProtectedSaveAsOnTheLoginListProtectsTheLoginFile) {
+    TempDir dir;
+    const std::string stored = "site\r\nW\r\nX\r\n";
+    std::string ini = StartWith(dir, "Pelmar.plr", stored), plk = dir.File("Pelmar.plk");
+    std::string wipe;
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        AnswerPassword("Set your password", "Login key", "Login key");
+        AnswerNextBox(false, &wipe);
+        RunCommand(dlg, ID_PROTECTED_SAVE_AS);
+        EXPECT_EQ(dlg.Files().Kind(), kLoginList);
+        EXPECT_EQ(Unsealed(plk, dlg.Files().State().key),
+                  std::make_pair(kLoginList, std::string("site\r\na\r\nb\r\n")));
+    });
+    EXPECT_NE(wipe.find("Wipe and delete"), std::string::npos) << wipe;
+    EXPECT_EQ(ReadFileBytes(dir.File("Pelmar.plr")), stored);
+}
+
+TEST(ProtectedLogin, ADamagedProtectedLoginFileSaysTheLoginFileIsStillThere) {
+    TempDir dir;
+    std::string ini = StartWith(dir, "start.txt", "start\r\n");
+    std::string plr = dir.File("Pelmar.plr"), plk = dir.File("Pelmar.plk");
+    WriteFileBytes(plr, "bank\r\nW\r\nX\r\n");
+    WriteFileBytes(plk, "not a protected file");
+    std::string message;
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        AnswerNextBox(true, &message);
+        RunCommand(dlg, ID_LOAD_LOGIN_FILE);
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), Items{"start"});
+    });
+    EXPECT_EQ(message, "File error!\r\n\r\n" + plk + " is damaged.\r\nThe unprotected login file " + plr +
+                           " is still there.");
 }
 
 TEST(ProtectedLogin, TheStartUpListAsksForThePasswordOfTheProtectedLoginFile) {
