@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "deliver/ForegroundRules.h"
 #include "deliver/WindowsInput.h"
 #include "framework/WinApp.h"
 #include "list/ItemList.h"
@@ -104,13 +105,18 @@ void Delivery::Start(POINT p) {
 }
 
 void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
-    HWND previous = PreviousWindow();
+    const ForegroundTracker& previous = m_window.PreviousWindow();
+    m_target = previous.Target();
+    m_targetSeen = previous.Seen();
+    m_targetTitle = previous.TargetTitle();
     int field = kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField;
-    if (!previous || !TakeSelection(kind, field))
+    if (m_target && !TakeSelection(kind, field))
         return;
+    if (!m_target || !BringToFront(m_target)) {
+        TellTargetLost();
+        return;
+    }
     StopChain();
-    // Only the foreground program may hand the foreground on, so this comes before we hide.
-    SetForegroundWindow(previous);
     m_aimAtFocus = true;
     m_running = true;
     m_window.HideToTray();
@@ -120,7 +126,7 @@ void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
 bool Delivery::OnTimer(UINT_PTR id) {
     WindowsInput input(m_window.Window(), m_clipboard);
     switch (id) {
-    case kChainClick: ClickStep(m_job, input); return true;
+    case kChainClick: Arm(ClickStep(m_job, input)); return true;
     case kChainSend: Send(input); return true;
     case kChainType: Arm(TypeStep(m_job, input)); return true;
     case kChainAfterEntry: Arm(AfterEntryStep(m_job, input)); return true;
@@ -136,11 +142,9 @@ void Delivery::Send(InputSink& input) {
             SetTimer(m_window.Window(), kChainSend, kModifierPollDelay, nullptr);
             return;
         }
-        // The activated window has put its focus back by now; its middle is where characters are posted.
-        POINT focus = FocusCenter();
-        m_job.dropX = focus.x;
-        m_job.dropY = focus.y;
         m_aimAtFocus = false;
+        if (!TargetStillInFront())
+            return;
     }
     HWND window = m_window.Window();
     EntrySource source = [window](int index, int field, std::string& text) {
@@ -156,7 +160,7 @@ void Delivery::Send(InputSink& input) {
 void Delivery::Arm(NextStep next) {
     if (next.timer == kChainRefused)
         Refuse();
-    else
+    else if (next.timer != kChainNone)
         SetTimer(m_window.Window(), next.timer, next.delay, nullptr);
 }
 
@@ -184,4 +188,31 @@ void Delivery::Refuse() {
     Finish();
     SetForegroundWindow(m_window.Window());
     AfxMessageBox(kOutOfReach, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The user may have clicked elsewhere, or the window closed, while we hid: keys now would go astray.
+// Otherwise the activated window has put its focus back by now, and its middle is where characters are
+// posted.
+bool Delivery::TargetStillInFront() {
+    HWND focus = GetForegroundWindow() == m_target && !IsIconic(m_target)
+                     ? ForegroundTracker::FocusedControlOf(m_target)
+                     : nullptr;
+    if (!focus) {
+        TellTargetLost();
+        return false;
+    }
+    RECT r;
+    GetWindowRect(focus, &r);
+    m_job.dropX = (r.left + r.right) / 2;
+    m_job.dropY = (r.top + r.bottom) / 2;
+    return true;
+}
+
+void Delivery::TellTargetLost() {
+    if (m_running) {
+        StopChain();
+        Finish();
+    }
+    SetForegroundWindow(m_window.Window());
+    AfxMessageBox(TargetLostMessage(m_targetSeen, m_targetTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
