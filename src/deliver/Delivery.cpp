@@ -12,6 +12,7 @@
 
 namespace {
 constexpr UINT kModifierPollDelay = 50;
+constexpr unsigned kFrontWaits = 20; // how many more polls the target may take to come to the front
 const char kOutOfReach[] =
     "The target window runs with higher rights than Pelmar, so Pelmar cannot type into "
     "it. Start Pelmar as administrator to type there.";
@@ -118,6 +119,7 @@ void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
     }
     StopChain();
     m_aimAtFocus = true;
+    m_frontWaits = kFrontWaits;
     m_running = true;
     m_window.HideToTray();
     SetTimer(m_window.Window(), kChainSend, kSendDelay, nullptr);
@@ -142,8 +144,14 @@ void Delivery::Send(InputSink& input) {
             SetTimer(m_window.Window(), kChainSend, kModifierPollDelay, nullptr);
             return;
         }
+        // The system hands the activation to the other program's thread, and a busy program takes a moment.
+        if (!TargetFocus() && m_frontWaits > 0) {
+            --m_frontWaits;
+            SetTimer(m_window.Window(), kChainSend, kModifierPollDelay, nullptr);
+            return;
+        }
         m_aimAtFocus = false;
-        if (!TargetStillInFront())
+        if (!AimAtTargetFocus())
             return;
     }
     HWND window = m_window.Window();
@@ -190,13 +198,18 @@ void Delivery::Refuse() {
     AfxMessageBox(kOutOfReach, MB_OK | MB_ICONEXCLAMATION);
 }
 
+// The control that takes the keys while the target is in front; nullptr while it is not.
+HWND Delivery::TargetFocus() const {
+    if (GetForegroundWindow() != m_target || IsIconic(m_target))
+        return nullptr;
+    return ForegroundTracker::FocusedControlOf(m_target);
+}
+
 // The user may have clicked elsewhere, or the window closed, while we hid: keys now would go astray.
 // Otherwise the activated window has put its focus back by now, and its middle is where characters are
 // posted.
-bool Delivery::TargetStillInFront() {
-    HWND focus = GetForegroundWindow() == m_target && !IsIconic(m_target)
-                     ? ForegroundTracker::FocusedControlOf(m_target)
-                     : nullptr;
+bool Delivery::AimAtTargetFocus() {
+    HWND focus = TargetFocus();
     if (!focus) {
         TellTargetLost();
         return false;

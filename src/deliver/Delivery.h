@@ -78,7 +78,8 @@ class Delivery {
     void StopChain();
     void Finish();
     void Refuse();
-    bool TargetStillInFront();
+    HWND TargetFocus() const;
+    bool AimAtTargetFocus();
     void TellTargetLost();
 
     DeliveryWindow& m_window;
@@ -92,6 +93,7 @@ class Delivery {
     bool m_aimAtFocus = false; // no drop point: the first send step takes the focused control's
     HWND m_target = nullptr;   // the window Send to previous window types into, as the tracker saw it
     bool m_targetSeen = false;
+    unsigned m_frontWaits = 0;
     std::string m_targetTitle;
     ListKind m_dragKind = kPlainList;
     HCURSOR m_dragCursor = nullptr;

@@ -91,6 +91,5 @@ bool BringToFront(HWND window) {
     // Asynchronous: a hung program must not hold us; the check before typing catches a window still down.
     if (IsIconic(window))
         ShowWindowAsync(window, SW_RESTORE);
-    SetForegroundWindow(window);
-    return GetForegroundWindow() == window;
+    return SetForegroundWindow(window) != FALSE;
 }

@@ -43,6 +43,7 @@ class ForegroundTracker {
     UINT_PTR m_timer = 0;
 };
 
-// Activates window and tells whether it is in front now. Only the foreground program may hand the
-// foreground on, so this comes before Pelmar hides.
+// Activates window; false when the system refused. Only the foreground program may hand the foreground
+// on, so this comes before Pelmar hides. The window's thread takes the activation a moment later: check
+// GetForegroundWindow before typing.
 bool BringToFront(HWND window);
