@@ -19,12 +19,17 @@
 #include "settings/Settings.h"
 
 namespace {
-// The saved rectangle is in the screen's own pixels: only the fixed places scale with the DPI.
+// A saved value is in the screen's own pixels; a default, like the fixed places, is designed at 96 DPI.
+int RectangleSetting(IntSetting setting, int dpi) {
+    return IsSettingSaved(setting) ? ReadSetting(setting) : ScaleForDpi(RuleOf(setting).defaultValue, dpi);
+}
+
 Placement PlacementForMode(int windowMode, int dpi) {
     if (windowMode == 3) {
         // Hand-edited values may be anything: clamped, right and bottom can't overflow.
-        WindowBox box = ClampWindowBox({ReadSetting(IntSetting::Left), ReadSetting(IntSetting::Top),
-                                        ReadSetting(IntSetting::Width), ReadSetting(IntSetting::Height)});
+        WindowBox box = ClampWindowBox(
+            {RectangleSetting(IntSetting::Left, dpi), RectangleSetting(IntSetting::Top, dpi),
+             RectangleSetting(IntSetting::Width, dpi), RectangleSetting(IntSetting::Height, dpi)});
         return {box.x, box.y, box.width, box.height};
     }
     return FixedModePlacement(windowMode, dpi);
@@ -84,6 +89,7 @@ BOOL CListDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutToSystemMenu(m_hWnd);
     m_tray.SetUpIcons(m_hWnd, m_bigIcon);
+    m_previousWindow.Start();
     m_files.LoadStartupList();
     m_dpi = WindowDpi(m_hWnd);
     KeepDialogLayoutOnDpiChange(m_hWnd);

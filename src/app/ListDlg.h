@@ -48,6 +48,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     HWND Window() const override { return m_hWnd; }
     void HideToTray() override { m_tray.Hide(m_hWnd); }
     void ShowAfterDelivery() override { m_tray.Restore(m_hWnd, false); }
+    const ForegroundTracker& PreviousWindow() const override { return m_previousWindow; }
 
   protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -66,6 +67,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
 
     ListFiles m_files{*this};
     Delivery m_delivery{*this};
+    ForegroundTracker m_previousWindow; // the window Send to previous window types into
     TrayIcon m_tray;
     HICON m_bigIcon = nullptr;
     DragPictures m_pictures;

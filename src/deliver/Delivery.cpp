@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "deliver/ForegroundRules.h"
 #include "deliver/WindowsInput.h"
 #include "framework/WinApp.h"
 #include "list/ItemList.h"
@@ -11,6 +12,7 @@
 
 namespace {
 constexpr UINT kModifierPollDelay = 50;
+constexpr unsigned kFrontWaits = 20; // how many more polls the target may take to come to the front
 const char kOutOfReach[] =
     "The target window runs with higher rights than Pelmar, so Pelmar cannot type into "
     "it. Start Pelmar as administrator to type there.";
@@ -104,14 +106,20 @@ void Delivery::Start(POINT p) {
 }
 
 void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
-    HWND previous = PreviousWindow();
+    const ForegroundTracker& previous = m_window.PreviousWindow();
+    m_target = previous.Target();
+    m_targetSeen = previous.Seen();
+    m_targetTitle = previous.TargetTitle();
     int field = kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField;
-    if (!previous || !TakeSelection(kind, field))
+    if (m_target && !TakeSelection(kind, field))
         return;
+    if (!m_target || !BringToFront(m_target)) {
+        TellTargetLost();
+        return;
+    }
     StopChain();
-    // Only the foreground program may hand the foreground on, so this comes before we hide.
-    SetForegroundWindow(previous);
     m_aimAtFocus = true;
+    m_frontWaits = kFrontWaits;
     m_running = true;
     m_window.HideToTray();
     SetTimer(m_window.Window(), kChainSend, kSendDelay, nullptr);
@@ -120,7 +128,7 @@ void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
 bool Delivery::OnTimer(UINT_PTR id) {
     WindowsInput input(m_window.Window(), m_clipboard);
     switch (id) {
-    case kChainClick: ClickStep(m_job, input); return true;
+    case kChainClick: Arm(ClickStep(m_job, input)); return true;
     case kChainSend: Send(input); return true;
     case kChainType: Arm(TypeStep(m_job, input)); return true;
     case kChainAfterEntry: Arm(AfterEntryStep(m_job, input)); return true;
@@ -136,11 +144,15 @@ void Delivery::Send(InputSink& input) {
             SetTimer(m_window.Window(), kChainSend, kModifierPollDelay, nullptr);
             return;
         }
-        // The activated window has put its focus back by now; its middle is where characters are posted.
-        POINT focus = FocusCenter();
-        m_job.dropX = focus.x;
-        m_job.dropY = focus.y;
+        // The system hands the activation to the other program's thread, and a busy program takes a moment.
+        if (!TargetFocus() && m_frontWaits > 0) {
+            --m_frontWaits;
+            SetTimer(m_window.Window(), kChainSend, kModifierPollDelay, nullptr);
+            return;
+        }
         m_aimAtFocus = false;
+        if (!AimAtTargetFocus())
+            return;
     }
     HWND window = m_window.Window();
     EntrySource source = [window](int index, int field, std::string& text) {
@@ -156,7 +168,7 @@ void Delivery::Send(InputSink& input) {
 void Delivery::Arm(NextStep next) {
     if (next.timer == kChainRefused)
         Refuse();
-    else
+    else if (next.timer != kChainNone)
         SetTimer(m_window.Window(), next.timer, next.delay, nullptr);
 }
 
@@ -184,4 +196,36 @@ void Delivery::Refuse() {
     Finish();
     SetForegroundWindow(m_window.Window());
     AfxMessageBox(kOutOfReach, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The control that takes the keys while the target is in front; nullptr while it is not.
+HWND Delivery::TargetFocus() const {
+    if (GetForegroundWindow() != m_target || IsIconic(m_target))
+        return nullptr;
+    return ForegroundTracker::FocusedControlOf(m_target);
+}
+
+// The user may have clicked elsewhere, or the window closed, while we hid: keys now would go astray.
+// Otherwise the activated window has put its focus back by now, and its middle is where characters are
+// posted.
+bool Delivery::AimAtTargetFocus() {
+    HWND focus = TargetFocus();
+    if (!focus) {
+        TellTargetLost();
+        return false;
+    }
+    RECT r;
+    GetWindowRect(focus, &r);
+    m_job.dropX = (r.left + r.right) / 2;
+    m_job.dropY = (r.top + r.bottom) / 2;
+    return true;
+}
+
+void Delivery::TellTargetLost() {
+    if (m_running) {
+        StopChain();
+        Finish();
+    }
+    SetForegroundWindow(m_window.Window());
+    AfxMessageBox(TargetLostMessage(m_targetSeen, m_targetTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }

@@ -6,6 +6,7 @@
 
 #include "deliver/Clipboard.h"
 #include "deliver/DeliveryPlan.h"
+#include "deliver/ForegroundTracker.h"
 
 // What the delivery needs from the main window.
 class DeliveryWindow {
@@ -14,6 +15,8 @@ class DeliveryWindow {
     virtual void HideToTray() = 0;
     // Shown again where it was, without taking the keyboard from the target.
     virtual void ShowAfterDelivery() = 0;
+    // The window the user had in front before ours.
+    virtual const ForegroundTracker& PreviousWindow() const = 0;
 
   protected:
     ~DeliveryWindow() = default;
@@ -54,8 +57,9 @@ class Delivery {
     void OnButtonDown(POINT client, ListKind kind);
     // True when the release is handled (no default processing).
     bool OnButtonUp(POINT client);
-    // Delivers the selection to the focused control of the window that was active before ours; password
-    // chooses the lower half of a login list. Nothing happens without such a window.
+    // Delivers the selection to the focused control of the window the user had in front before ours;
+    // password chooses the lower half of a login list. When that window is gone, or is not in front when
+    // typing would start, nothing is sent and the user is told which window it was.
     void SendToPreviousWindow(ListKind kind, bool password);
     // False for a timer that is not the delivery's.
     bool OnTimer(UINT_PTR id);
@@ -74,6 +78,9 @@ class Delivery {
     void StopChain();
     void Finish();
     void Refuse();
+    HWND TargetFocus() const;
+    bool AimAtTargetFocus();
+    void TellTargetLost();
 
     DeliveryWindow& m_window;
     DropHandOver m_drop;
@@ -84,6 +91,10 @@ class Delivery {
     bool m_dragging = false;
     bool m_running = false;
     bool m_aimAtFocus = false; // no drop point: the first send step takes the focused control's
+    HWND m_target = nullptr;   // the window Send to previous window types into, as the tracker saw it
+    bool m_targetSeen = false;
+    unsigned m_frontWaits = 0;
+    std::string m_targetTitle;
     ListKind m_dragKind = kPlainList;
     HCURSOR m_dragCursor = nullptr;
     HCURSOR m_savedCursor = nullptr;

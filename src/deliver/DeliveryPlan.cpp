@@ -173,17 +173,20 @@ bool Perform(const InputPlan& plan, const DeliveryJob& job, InputSink& sink) {
     return true;
 }
 
-void ClickStep(const DeliveryJob& job, InputSink& sink) {
+namespace {
+constexpr NextStep kRefused = {kChainRefused, 0};
+} // namespace
+
+NextStep ClickStep(const DeliveryJob& job, InputSink& sink) {
     unsigned w = 0, h = 0;
     sink.ScreenSize(w, h);
     // The integer division comes first, as the absolute mouse coordinates expect it.
     unsigned dx = (w ? 65535u / w : 0) * unsigned(job.dropX);
     unsigned dy = (h ? 65535u / h : 0) * unsigned(job.dropY);
-    sink.Click(dx, dy);
+    return sink.Click(dx, dy) ? NextStep{kChainNone, 0} : kRefused;
 }
 
 namespace {
-constexpr NextStep kRefused = {kChainRefused, 0};
 
 // Starts one entry's text: onto the clipboard, or its events planned and the first of them played.
 NextStep SendText(const std::string& text, DeliveryJob& job, InputSink& sink) {

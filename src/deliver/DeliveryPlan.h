@@ -130,7 +130,8 @@ class InputSink {
     // False when the system refused the input.
     virtual bool Play(const InputEvent& event, long dropX, long dropY) = 0;
     // A left click where the pointer is; dx, dy are the absolute coordinates (0..65535) of the drop point.
-    virtual void Click(unsigned dx, unsigned dy) = 0;
+    // False when the system refused it.
+    virtual bool Click(unsigned dx, unsigned dy) = 0;
     // False when the clipboard could not be taken: nothing must be pasted then. With keepOriginal, what the
     // clipboard held before the delivery is kept aside first, for RestoreClipboard.
     virtual bool PutOnClipboard(const std::string& text, bool keepOriginal) = 0;
@@ -177,7 +178,8 @@ struct NextStep {
     unsigned timer;
     unsigned delay;
 };
-void ClickStep(const DeliveryJob& job, InputSink& sink);
+// Nothing more to arm after the click (the send timer runs already), or refused.
+NextStep ClickStep(const DeliveryJob& job, InputSink& sink);
 NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink);
 // Plays the current entry's events from where the last step stopped; a long pause, or a chunk that has
 // taken kTypingChunkMs, ends the step with a type timer for the rest.

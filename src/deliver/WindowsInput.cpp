@@ -86,11 +86,17 @@ bool WindowsInput::Play(const InputEvent& e, long dropX, long dropY) {
     return true;
 }
 
-void WindowsInput::Click(unsigned dx, unsigned dy) {
+bool WindowsInput::Click(unsigned dx, unsigned dy) {
     // No MOUSEEVENTF_MOVE: the click lands where the pointer is, which is the drop point unless the user
     // moved.
-    mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN, dx, dy, 0, 0);
-    mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP, dx, dy, 0, 0);
+    INPUT input[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        input[i].type = INPUT_MOUSE;
+        input[i].mi.dx = LONG(dx);
+        input[i].mi.dy = LONG(dy);
+        input[i].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | (i ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN);
+    }
+    return SendInput(2, input, sizeof(INPUT)) == 2;
 }
 
 bool WindowsInput::PutOnClipboard(const std::string& text, bool keepOriginal) {
@@ -191,59 +197,7 @@ bool WindowsInput::TargetOutOfReach(long dropX, long dropY) {
     return g_rightsProbe(GetForegroundWindow()) || g_rightsProbe(WindowFromPoint(POINT{dropX, dropY}));
 }
 
-namespace {
-constexpr DWORD kDwmCloaked = 14; // DWMWA_CLOAKED
-
-// Windows on another virtual desktop and suspended store apps are cloaked: present, shown, yet unseen.
-bool IsCloaked(HWND window) {
-    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
-    static const GetAttribute get = [] {
-        HMODULE dwm = LoadLibraryA("dwmapi.dll");
-        FARPROC proc = dwm ? GetProcAddress(dwm, "DwmGetWindowAttribute") : nullptr;
-        return reinterpret_cast<GetAttribute>(reinterpret_cast<void (*)()>(proc));
-    }();
-    DWORD cloaked = 0;
-    return get && SUCCEEDED(get(window, kDwmCloaked, &cloaked, sizeof cloaked)) && cloaked;
-}
-
-bool CouldHaveBeenActive(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId == GetCurrentProcessId() || !IsWindowVisible(window) || IsIconic(window) ||
-        window == GetShellWindow())
-        return false;
-    LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
-    if (exStyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE))
-        return false;
-    return !IsCloaked(window);
-}
-} // namespace
-
-// The system raises a window to the top of its band when it activates it, so the first window in Z order
-// that could have been active is the one used last. Always-on-top windows are passed over: the taskbar
-// and the task switcher are among them. Nothing here needs a hook (and Wine reports no foreground changes
-// to one).
-HWND PreviousWindow() {
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        if (CouldHaveBeenActive(window))
-            return window;
-    }
-    return nullptr;
-}
-
 bool ModifiersHeld() {
     return ((GetAsyncKeyState(VK_SHIFT) | GetAsyncKeyState(VK_CONTROL) | GetAsyncKeyState(VK_MENU)) &
             0x8000) != 0;
-}
-
-POINT FocusCenter() {
-    HWND target = GetForegroundWindow();
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (target && GetGUIThreadInfo(GetWindowThreadProcessId(target, nullptr), &info) && info.hwndFocus)
-        target = info.hwndFocus;
-    RECT r = {0, 0, 0, 0};
-    if (target)
-        GetWindowRect(target, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }

@@ -1,5 +1,5 @@
-// The real input behind InputSink: SendInput with the target's keyboard layout, mouse_event, WM_CHAR, the
-// clipboard and the rights check; and how a delivery without a drop finds its target.
+// The real input behind InputSink: SendInput with the target's keyboard layout, WM_CHAR, the clipboard and
+// the rights check.
 #pragma once
 #include <windows.h>
 
@@ -26,7 +26,7 @@ class WindowsInput : public InputSink {
         : m_owner(owner), m_clipboard(clipboard), m_layout(GetForegroundWindow()) {}
 
     bool Play(const InputEvent& event, long dropX, long dropY) override;
-    void Click(unsigned dx, unsigned dy) override;
+    bool Click(unsigned dx, unsigned dy) override;
     bool PutOnClipboard(const std::string& text, bool keepOriginal) override;
     void RestoreClipboard() override;
     // Keys go to the foreground window, so its layout decides which key types a character.
@@ -49,10 +49,5 @@ class WindowsInput : public InputSink {
 using RightsProbe = bool (*)(HWND window);
 void SetRightsProbe(RightsProbe probe); // nullptr: the real check
 
-// The window the user worked in before ours, or nullptr when there is none.
-HWND PreviousWindow();
 // Whether Shift, Ctrl or Alt is held down on the keyboard.
 bool ModifiersHeld();
-// The middle of the control that has the keyboard focus in the foreground window (of the window itself
-// when no control has it).
-POINT FocusCenter();

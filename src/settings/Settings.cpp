@@ -22,6 +22,10 @@ int ReadSetting(IntSetting setting) {
     return ReadClamped(setting, value);
 }
 
+bool IsSettingSaved(IntSetting setting) {
+    return !ProfileApp().GetProfileString(kSettingsSection, RuleOf(setting).key, "").empty();
+}
+
 std::string ReadSetting(TextSetting setting) { return ReadSetting(setting, DefaultOf(setting)); }
 
 std::string ReadSetting(TextSetting setting, const char* defaultValue) {

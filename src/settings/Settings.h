@@ -8,6 +8,8 @@ void SetSettingsPath(const std::string& path);
 const std::string& SettingsPath();
 
 int ReadSetting(IntSetting setting);  // with its default and clamp
+// Whether the file holds a value for setting (an empty one counts as none).
+bool IsSettingSaved(IntSetting setting);
 std::string ReadSetting(TextSetting setting);
 std::string ReadSetting(TextSetting setting, const char* defaultValue);
 void WriteSetting(IntSetting setting, int value);

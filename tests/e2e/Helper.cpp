@@ -16,12 +16,14 @@ int Fail(const char* why) {
     return 1;
 }
 
-// "pelmar" is the main dialog, "target" the test target, "notepad" Wine's notepad.
+// "pelmar" is the main dialog, "target" the test target, "popup" its pop-up, "notepad" Wine's notepad.
 HWND FindNamed(const char* name) {
     if (!strcmp(name, "pelmar"))
         return FindWindowA("#32770", "Pelmar");
     if (!strcmp(name, "target"))
         return FindWindowA("PelmarE2ETarget", nullptr);
+    if (!strcmp(name, "popup"))
+        return FindWindowA("PelmarE2EPopup", nullptr);
     if (!strcmp(name, "notepad"))
         return FindWindowA("Notepad", nullptr);
     return nullptr;
@@ -156,6 +158,36 @@ bool TrayIconPresent(HWND owner) {
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
+struct BoxSearch {
+    DWORD process;
+    HWND box;
+};
+
+// A message box is a dialog with the static 0xFFFF; the main dialog shares its class and caption.
+BOOL CALLBACK FindBoxOf(HWND hwnd, LPARAM search) {
+    auto* s = reinterpret_cast<BoxSearch*>(search);
+    char cls[16] = "";
+    DWORD process = 0;
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process != s->process || strcmp(cls, "#32770") || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, 0xFFFF))
+        return TRUE;
+    s->box = hwnd;
+    return FALSE;
+}
+
+// Prints the text of a message box of window's program and closes it with OK.
+int AnswerBox(HWND window) {
+    BoxSearch search = {0, nullptr};
+    GetWindowThreadProcessId(window, &search.process);
+    EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&search));
+    if (!search.box)
+        return Fail("no message box");
+    printf("%s\n", Escaped(Utf8Text(GetDlgItem(search.box, 0xFFFF))).c_str());
+    PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
 // Presses the named modifiers (ctrl, shift, alt) and the key (a virtual-key number), then lets go, as the
 // user's keyboard would: the keys reach the foreground window.
 int PressKeys(int count, char** names) {
@@ -262,6 +294,8 @@ int main(int argc, char** argv) {
     } else if (command == "command" && argc > 3) { // a menu command
         PostMessageA(window, WM_COMMAND, WPARAM(atoi(argv[3])), 0);
         printf("ok\n");
+    } else if (command == "answer-box") {
+        return AnswerBox(window);
     } else if (command == "tray") {
         printf("%d\n", TrayIconPresent(window) ? 1 : 0);
     } else if (command == "close") {

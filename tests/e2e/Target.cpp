@@ -1,6 +1,8 @@
 // A target program for the end-to-end tests: two edit fields and a list box, all Unicode. Whenever one of
 // them changes, and when the window closes, it writes their contents (UTF-8) and every key press it has
-// seen to the file named on its command line.
+// seen to the file named on its command line. With --popup before the file it plays a chat pop-up: it comes
+// up on top of the other windows without taking the focus, and its first field takes the keys once it is
+// activated.
 #include <windows.h>
 
 #include <string>
@@ -112,6 +114,10 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     g_outPath = commandLine;
+    const std::string popupFlag = "--popup ";
+    const bool popup = g_outPath.compare(0, popupFlag.size(), popupFlag) == 0;
+    if (popup)
+        g_outPath.erase(0, popupFlag.size());
     while (!g_outPath.empty() && (g_outPath.back() == ' ' || g_outPath.back() == '"'))
         g_outPath.pop_back();
     if (!g_outPath.empty() && g_outPath.front() == '"')
@@ -122,10 +128,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"PelmarE2ETarget";
+    wc.lpszClassName = popup ? L"PelmarE2EPopup" : L"PelmarE2ETarget";
     RegisterClassW(&wc);
-    g_window = CreateWindowW(L"PelmarE2ETarget", L"E2E Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 450, 250,
-                             420, 360, nullptr, nullptr, instance, nullptr);
+    if (popup) {
+        g_window = CreateWindowW(wc.lpszClassName, L"E2E Popup", WS_OVERLAPPEDWINDOW, 300, 150, 420, 360,
+                                 nullptr, nullptr, instance, nullptr);
+        g_lastFocus = GetDlgItem(g_window, kEdit1);
+        ShowWindow(g_window, SW_SHOWNOACTIVATE);
+        SetWindowPos(g_window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    } else {
+        g_window = CreateWindowW(wc.lpszClassName, L"E2E Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 450, 250,
+                                 420, 360, nullptr, nullptr, instance, nullptr);
+    }
     Record();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

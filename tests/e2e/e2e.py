@@ -92,6 +92,20 @@ def shifted(text):
     return bytes((b - 10) & 0xFF for b in text.encode("cp1252"))
 
 
+def read_fields(path):
+    """The fields a target program recorded in its file."""
+    fields = {}
+    try:
+        with open(path, "rb") as f:
+            for line in f.read().decode("utf-8").split("\n"):
+                if "=" in line:
+                    key, value = line.split("=", 1)
+                    fields[key] = value.replace("\\r", "\r").replace("\\n", "\n").replace("\\\\", "\\")
+    except FileNotFoundError:
+        pass
+    return fields
+
+
 class Session:
     """One Pelmar instance of its own and the target program."""
 
@@ -153,16 +167,7 @@ class Session:
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) == 0
 
     def arrived(self):
-        fields = {}
-        try:
-            with open(self.out, "rb") as f:
-                for line in f.read().decode("utf-8").split("\n"):
-                    if "=" in line:
-                        key, value = line.split("=", 1)
-                        fields[key] = value.replace("\\r", "\r").replace("\\n", "\n").replace("\\\\", "\\")
-        except FileNotFoundError:
-            pass
-        return fields
+        return read_fields(self.out)
 
     def key_downs(self):
         """(virtual key, scan code, extended, the layout's scan code, time) of every key the target saw."""
@@ -305,6 +310,38 @@ def case_previous_window():
         assert s.arrived()["edit1"] == "ann.smith", s.arrived()
 
 
+def case_previous_window_popup():
+    """A window that came up on top without the focus (a chat pop-up) was never used: Ctrl+Enter types into
+    the window the user had in front before Pelmar. Once that window is closed, nothing is sent, to the
+    pop-up or anywhere, and Pelmar names the window it expected."""
+    with Session(ENTRIES, send_mode=1, separator=1) as s:
+        popup_out = os.path.join(s.dir, "popup.txt")
+        click(s.target_point(101))
+        popup = start_until(lambda: os.path.exists(popup_out), "the pop-up's first record",
+                            os.path.join(BUILD, "e2e_target.exe"), "--popup", win_path(popup_out))
+        try:
+            wait_until(lambda: (helper_ints("rect", "popup") or [0] * 5)[4] == 1, SETUP_TIMEOUT, "the pop-up")
+            assert helper("foreground").startswith("PelmarE2ETarget"), "the pop-up took the focus"
+            first_entry = helper_ints("child-rect", "pelmar", 1001)
+            click((first_entry[0] + 30, first_entry[1] + 6))  # activates Pelmar and selects "alpha"
+            wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front")
+            helper("key", "ctrl", 13)
+            expect_fields(s, {"edit1": "alpha"})
+            s.wait_delivered()
+
+            click((first_entry[0] + 30, first_entry[1] + 6))
+            wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front again")
+            helper("close", "target")
+            s.target.wait(timeout=SETUP_TIMEOUT)
+            helper("key", "ctrl", 13)
+            told = wait_until(lambda: helper("answer-box", "pelmar"), 20, "Pelmar's message")
+            assert told == 'The window "E2E Target" is gone or could not be brought to the front. ' \
+                           'Nothing was sent.', told
+            assert read_fields(popup_out).get("edit1") == "", read_fields(popup_out)
+        finally:
+            stop(popup, "popup")
+
+
 def hex_of(text):
     return text.encode("utf-8").hex()
 
@@ -422,6 +459,7 @@ CASES = {
     "release-inside": case_release_inside,
     "pacing": case_pacing,
     "previous-window": case_previous_window,
+    "previous-window-popup": case_previous_window_popup,
     "clipboard-restore": case_clipboard_restore,
     "unicode": case_unicode,
     "bench-keystrokes": lambda: bench_typing(1),

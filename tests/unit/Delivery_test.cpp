@@ -257,6 +257,7 @@ class Recorder : public InputSink {
     bool hasNextWindow = true;
     bool outOfReach = false;
     int playsBeforeRefusal = -1; // the system refuses input after this many events
+    bool clickRefused = false;
     bool kept = false;
 
     bool Play(const InputEvent& e, long x, long y) override {
@@ -276,8 +277,11 @@ class Recorder : public InputSink {
         }
         return true;
     }
-    void Click(unsigned dx, unsigned dy) override {
+    bool Click(unsigned dx, unsigned dy) override {
+        if (clickRefused)
+            return false;
         log += "click(" + std::to_string(dx) + "," + std::to_string(dy) + ") ";
+        return true;
     }
     bool PutOnClipboard(const std::string& text, bool keepOriginal) override {
         kept = kept || (keepOriginal && clipboardWorks);
@@ -322,6 +326,7 @@ struct Chain {
     std::vector<std::string> logins, passwords;
     std::vector<int> selection;
     DeliveryJob job;
+    bool ended = false;
 
     Chain(std::vector<std::string> e, std::vector<int> sel, int sendMode, int separatorMode)
         : entries(std::move(e)), selection(std::move(sel)) {
@@ -361,7 +366,9 @@ struct Chain {
             if (!sink.log.empty())
                 sink.log.pop_back();
             lines.push_back(std::to_string(started) + (sink.log.empty() ? "" : " ") + sink.log);
-            if (step.timer != kChainNone)
+            if (ended)
+                due.clear(); // the delivery's timers go with it
+            else if (step.timer != kChainNone)
                 due[step.timer] = sink.now + step.delay;
         }
         return lines;
@@ -370,7 +377,7 @@ struct Chain {
     NextStep Step(unsigned id, Recorder& sink) {
         NextStep step = {kChainNone, 0};
         if (id == kChainClick)
-            ClickStep(job, sink);
+            step = ClickStep(job, sink);
         else if (id == kChainSend)
             step = SendStep(job, Source(), sink);
         else if (id == kChainType)
@@ -381,6 +388,7 @@ struct Chain {
             sink.log += step.timer == kChainRefused ? "refused " : "";
             FinishStep(job, sink);
             sink.log += "back ";
+            ended = true;
             return {kChainNone, 0};
         }
         return step;
@@ -574,6 +582,7 @@ TEST(DeliveryChain, TargetOutOfReachEndsTheDeliveryAtOnce) {
         bool outOfReach;
         int playsBeforeRefusal;
         Lines lines;
+        bool clickRefused = false;
     } cases[] = {
         // Higher rights: nothing is typed, pasted or put on the clipboard.
         {0, true, -1, {"100 click(31500,25500)", "300 refused back"}},
@@ -581,6 +590,9 @@ TEST(DeliveryChain, TargetOutOfReachEndsTheDeliveryAtOnce) {
         // The system refuses the input half way: the rest is dropped, the plan wiped.
         {1, false, 3, {"100 click(31500,25500)", "300 +A -A +B refused back"}},
         {0, false, 2, {"100 click(31500,25500)", "300 clip(ab,keep)", "600 +Ctrl +V refused restore back"}},
+        // The activating click is refused: nothing follows it.
+        {0, false, -1, {"100 refused back"}, true},
+        {1, false, -1, {"100 refused back"}, true},
     };
     for (const auto& c : cases) {
         Chain chain({"ab", "cd"}, {0, 1}, c.sendMode, 1);
@@ -588,6 +600,7 @@ TEST(DeliveryChain, TargetOutOfReachEndsTheDeliveryAtOnce) {
         Recorder sink;
         sink.outOfReach = c.outOfReach;
         sink.playsBeforeRefusal = c.playsBeforeRefusal;
+        sink.clickRefused = c.clickRefused;
         EXPECT_EQ(chain.Run(sink), c.lines) << c.sendMode << " " << c.outOfReach;
         EXPECT_TRUE(chain.job.typing.empty());
         EXPECT_EQ(chain.job.sendMode, c.sendMode);

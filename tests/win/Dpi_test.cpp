@@ -148,6 +148,8 @@ void CheckMainWindowAt144Dpi() {
         {"winmode=2\r\n", XYWH(86, 75, 789, 243)},
         // A saved rectangle is in the screen's pixels already.
         {"winmode=3\r\nleft=123\r\ntop=45\r\nwidth=250\r\nheight=300\r\n", XYWH(123, 45, 250, 300)},
+        // Without one, the default rectangle is designed at 96 DPI like the fixed places.
+        {"winmode=3\r\n", XYWH(600, 90, 288, 540)},
     };
     for (const auto& place : places) {
         TempDir dir;
