@@ -263,9 +263,9 @@ bool CListDlg::AskPassword(PasswordMode mode, std::string& password) {
 }
 
 void CListDlg::FillItems(const std::vector<ListEntry>& entries, ListKind kind) {
-    FillItemList(m_hWnd, entries, kind);
+    FillItemList(m_hWnd, entries, kind, m_itemSources);
 }
 
 std::vector<ListEntry> CListDlg::ReadItems(ListKind kind) {
-    return ReadItemList(m_hWnd, kind);
+    return ReadItemList(m_hWnd, kind, m_itemSources);
 }

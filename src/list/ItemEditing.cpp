@@ -28,8 +28,11 @@ void ModifyItem(HWND dialog, ListFiles& files) {
     ListEntry entry = ReadEntry(dialog, index, files.Kind());
     if (!RunItemDlg(CItemDlg::kModify, files.Kind() == kLoginList, entry))
         return;
+    // The source goes along: the fields left as they were keep their bytes.
+    LRESULT source = ItemSource(EntryBox(dialog), index);
     DeleteEntry(dialog, index, files.Kind());
     InsertEntry(dialog, index, entry, files.Kind());
+    SetItemSource(EntryBox(dialog), index, source);
     files.SaveInPlace();
 }
 

@@ -16,8 +16,10 @@ bool SwapWithNeighbour(HWND list, int direction) {
     if (neighbour < 0 || neighbour >= ListBoxCount(list))
         return false;
     std::string text = ListBoxText(list, neighbour);
+    LRESULT source = ItemSource(list, neighbour);
     SendMessageA(list, LB_DELETESTRING, WPARAM(neighbour), 0);
     InsertString(list, selected, text);
+    SetItemSource(list, selected, source);
     return true;
 }
 
