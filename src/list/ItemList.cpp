@@ -1,6 +1,8 @@
 // Reading and changing the item list through its three list boxes.
 #include "list/ItemList.h"
 
+#include <algorithm>
+
 #include "framework/WideText.h"
 #include "resource.h"
 
@@ -55,7 +57,7 @@ void ItemSources::Replace(std::vector<ListEntry> sources) {
 }
 
 const ListEntry* ItemSources::Find(LRESULT itemData) const {
-    bool known = itemData > 0 && itemData != LB_ERR && size_t(itemData) <= m_sources.size();
+    bool known = itemData > 0 && size_t(itemData) <= m_sources.size(); // LB_ERR is negative
     return known ? &m_sources[size_t(itemData) - 1] : nullptr;
 }
 
@@ -79,6 +81,7 @@ void FillItemList(HWND dialog, const std::vector<ListEntry>& entries, ListKind k
             columns[b].push_back(Widen(b == 0 ? e.text : b == 1 ? e.login : e.password));
     }
     std::vector<ListEntry> kept;
+    kept.reserve(size_t(std::count_if(entries.begin(), entries.end(), HasReadBytes))); // passwords: no regrowth
     std::vector<LRESULT> itemData(entries.size(), 0);
     for (size_t i = 0; i < entries.size(); ++i) {
         if (HasReadBytes(entries[i])) {
@@ -132,7 +135,8 @@ std::vector<ListEntry> ReadItemList(HWND dialog, ListKind kind, const ItemSource
             entry.login = ListBoxText(loginBox, i);
             entry.password = ListBoxText(passwordBox, i);
         }
-        if (const ListEntry* source = sources.Find(ItemSource(entryBox, i)))
+        const ListEntry* source = sources.Empty() ? nullptr : sources.Find(ItemSource(entryBox, i));
+        if (source)
             KeepReadBytes(entry, *source);
     }
     return entries;

@@ -28,6 +28,7 @@ class ItemSources {
     ~ItemSources() { Replace({}); }
     void Replace(std::vector<ListEntry> sources);
     const ListEntry* Find(LRESULT itemData) const;
+    bool Empty() const { return m_sources.empty(); }
 
   private:
     std::vector<ListEntry> m_sources;
