@@ -199,15 +199,19 @@ int LzhufDecodeFile(const Args& args) {
     return WriteOutput(args.files[1], out.Data(), out.Size());
 }
 
-// The text inside an encrypted list: Unicode as UTF-8, ANSI as its bytes (kept by encrypt and decrypt,
-// converted by show only).
+// The text inside an encrypted list: marked Unicode as UTF-8, ANSI and unmarked UTF-8 as their bytes (kept
+// by encrypt and decrypt, stray bytes too, converted by show only).
+bool KeptAsBytes(TextEncoding encoding) {
+    return encoding == TextEncoding::Ansi || encoding == TextEncoding::Utf8;
+}
+
 std::string InnerText(const std::string& bytes, TextEncoding& encoding) {
     encoding = DetectEncoding(bytes);
-    return encoding == TextEncoding::Ansi ? bytes : DecodeListBytes(bytes, Windows1252()).text;
+    return KeptAsBytes(encoding) ? bytes : DecodeListBytes(bytes, Windows1252()).text;
 }
 
 std::string InnerBytes(const std::string& text, TextEncoding encoding) {
-    return encoding == TextEncoding::Ansi ? text : EncodeListText(text, encoding, Windows1252()).bytes;
+    return KeptAsBytes(encoding) ? text : EncodeListText(text, encoding, Windows1252()).bytes;
 }
 
 // The password as a text in this encoding holds it: the argument is UTF-8, put into the code page
@@ -303,9 +307,9 @@ int LoadAnyList(const Args& args, const std::string& path, ListKind& kind, std::
     if (kind == kEncryptedList) {
         TextEncoding encoding;
         int rc = LoadEncrypted(args, path, entries, encoding);
-        if (rc == kExitOk && encoding == TextEncoding::Ansi)
+        if (rc == kExitOk && KeptAsBytes(encoding))
             for (ListEntry& e : entries)
-                e.text = args.ansi->ToUtf8(e.text);
+                e.text = DecodeText(e.text, encoding, *args.ansi);
         return rc;
     }
     Bytes file;

@@ -274,11 +274,11 @@ bool CListDlg::AskFilePassword(PasswordMode mode, const std::string& file, std::
 }
 
 void CListDlg::FillItems(const std::vector<ListEntry>& entries, ListKind kind) {
-    FillItemList(m_hWnd, entries, kind);
+    FillItemList(m_hWnd, entries, kind, m_itemSources);
 }
 
 std::vector<ListEntry> CListDlg::ReadItems(ListKind kind) {
-    return ReadItemList(m_hWnd, kind);
+    return ReadItemList(m_hWnd, kind, m_itemSources);
 }
 
 void CListDlg::SelectItem(int index) {

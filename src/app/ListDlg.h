@@ -11,6 +11,7 @@
 #include "app/WindowDpi.h"
 #include "deliver/Delivery.h"
 #include "framework/Wnd.h"
+#include "list/ItemList.h"
 #include "list/ListFiles.h"
 
 // Setting mirrors that the window itself uses.
@@ -65,6 +66,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     bool OnLButtonUp(POINT client);
     void OnOptions();
 
+    ItemSources m_itemSources; // the bytes read behind the entries on screen
     ListFiles m_files{*this};
     Delivery m_delivery{*this};
     ForegroundTracker m_previousWindow; // the window Send to previous window types into

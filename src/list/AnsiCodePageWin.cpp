@@ -28,6 +28,11 @@ std::string WinAnsiCodePage::ToUtf8(const std::string& ansi) const {
         throw std::runtime_error("the code page cannot be read");
     std::wstring wide(size_t(count), L'\0');
     MultiByteToWideChar(m_codePage, 0, ansi.data(), size, &wide[0], count);
+    // The system reads a byte its code page has no character for as a private-use character (0xAA of
+    // Windows-1253 as U+F8F9): show and type it as U+FFFD, its bytes are kept apart.
+    for (wchar_t& unit : wide)
+        if (unit >= 0xE000 && unit <= 0xF8FF)
+            unit = 0xFFFD;
     return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
 }
 

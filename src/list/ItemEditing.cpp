@@ -42,8 +42,11 @@ void ModifyItem(HWND dialog, ListFiles& files) {
     ListEdit edit = EditAt(dialog, EditKind::Modify, index, files.Kind());
     if (!RunItemDlg(CItemDlg::kModify, files.Kind() == kLoginList, edit.now))
         return;
+    // The source goes along: the fields left as they were keep their bytes.
+    LRESULT source = ItemSource(EntryBox(dialog), index);
     DeleteEntry(dialog, index, files.Kind());
     InsertEntry(dialog, index, edit.now, files.Kind());
+    SetItemSource(EntryBox(dialog), index, source);
     files.SaveInPlace(edit);
 }
 

@@ -1,6 +1,8 @@
 // Reading and changing the item list through its three list boxes.
 #include "list/ItemList.h"
 
+#include <algorithm>
+
 #include "framework/WideText.h"
 #include "resource.h"
 
@@ -48,7 +50,27 @@ std::vector<int> SelectedIndices(HWND box, int maxCount) {
     return indices;
 }
 
-void FillItemList(HWND dialog, const std::vector<ListEntry>& entries, ListKind kind) {
+void ItemSources::Replace(std::vector<ListEntry> sources) {
+    for (ListEntry& e : m_sources)
+        WipeEntry(e);
+    m_sources.swap(sources);
+}
+
+const ListEntry* ItemSources::Find(LRESULT itemData) const {
+    bool known = itemData > 0 && size_t(itemData) <= m_sources.size(); // LB_ERR is negative
+    return known ? &m_sources[size_t(itemData) - 1] : nullptr;
+}
+
+LRESULT ItemSource(HWND box, int index) {
+    return SendMessageW(box, LB_GETITEMDATA, WPARAM(index), 0);
+}
+
+void SetItemSource(HWND box, int index, LRESULT source) {
+    if (source != LB_ERR && source != 0)
+        SendMessageW(box, LB_SETITEMDATA, WPARAM(index), source);
+}
+
+void FillItemList(HWND dialog, const std::vector<ListEntry>& entries, ListKind kind, ItemSources& sources) {
     // Every text is converted before the boxes are touched: running out of memory then leaves the list
     // on screen as it was instead of half replaced.
     int boxCount = kind == kLoginList ? 3 : 1;
@@ -58,6 +80,16 @@ void FillItemList(HWND dialog, const std::vector<ListEntry>& entries, ListKind k
         for (const ListEntry& e : entries)
             columns[b].push_back(Widen(b == 0 ? e.text : b == 1 ? e.login : e.password));
     }
+    std::vector<ListEntry> kept;
+    kept.reserve(size_t(std::count_if(entries.begin(), entries.end(), HasReadBytes))); // passwords: no regrowth
+    std::vector<LRESULT> itemData(entries.size(), 0);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (HasReadBytes(entries[i])) {
+            kept.push_back(entries[i]);
+            itemData[i] = LRESULT(kept.size());
+        }
+    }
+    sources.Replace(std::move(kept));
     for (int b = 0; b < 3; ++b) {
         HWND box = GetDlgItem(dialog, kBoxes[b]);
         SendMessageW(box, WM_SETREDRAW, FALSE, 0);
@@ -67,9 +99,11 @@ void FillItemList(HWND dialog, const std::vector<ListEntry>& entries, ListKind k
             chars += text.size() + 1;
         if (b < boxCount)
             SendMessageW(box, LB_INITSTORAGE, WPARAM(entries.size()), LPARAM(chars * sizeof(wchar_t)));
-        for (std::wstring& text : columns[b]) {
-            SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-            WipeWide(text);
+        for (size_t i = 0; i < columns[b].size(); ++i) {
+            LRESULT index = SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(columns[b][i].c_str()));
+            if (b == 0)
+                SetItemSource(box, int(index), itemData[i]);
+            WipeWide(columns[b][i]);
         }
         SendMessageW(box, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(box, nullptr, TRUE);
@@ -86,7 +120,7 @@ ListEntry ReadEntry(HWND dialog, int index, ListKind kind) {
     return entry;
 }
 
-std::vector<ListEntry> ReadItemList(HWND dialog, ListKind kind) {
+std::vector<ListEntry> ReadItemList(HWND dialog, ListKind kind, const ItemSources& sources) {
     // Look the boxes up once: GetDlgItem costs tens of microseconds under Wine, which adds up to
     // seconds on a list of 100,000 entries.
     HWND entryBox = GetDlgItem(dialog, IDC_LIST);
@@ -101,6 +135,9 @@ std::vector<ListEntry> ReadItemList(HWND dialog, ListKind kind) {
             entry.login = ListBoxText(loginBox, i);
             entry.password = ListBoxText(passwordBox, i);
         }
+        const ListEntry* source = sources.Empty() ? nullptr : sources.Find(ItemSource(entryBox, i));
+        if (source)
+            KeepReadBytes(entry, *source);
     }
     return entries;
 }

@@ -104,11 +104,8 @@ const AnsiCodePage& SystemCodePage() {
 }
 
 void WipeEntries(std::vector<ListEntry>& entries) {
-    for (ListEntry& e : entries) {
-        WipeString(e.login);
-        WipeString(e.password);
-        WipeString(e.text);
-    }
+    for (ListEntry& e : entries)
+        WipeEntry(e);
 }
 
 // An encrypted or protected list under another name, told by its first bytes: "encrypted", "protected"
@@ -299,17 +296,16 @@ bool ListFiles::ReadEntries(ListFileState& s, const std::string& path, std::vect
     WipeString(bytes);
     if (read != ReadResult::Ok)
         return Refuse(ReadFailureText(read));
-    DecodedText decoded = DecodeListBytes(inner, SystemCodePage());
+    std::string stored;
+    ListFile file = ParseListFile(inner, kPlainList, SystemCodePage(), &stored);
     WipeString(inner);
-    PasswordLine line = SplitPasswordLine(decoded.text);
-    bool matched = CheckPassword(s, path, line.password);
-    WipeString(line.password);
+    bool matched = CheckPassword(s, path, stored);
+    WipeString(stored);
     if (matched) {
-        entries = ParseListText(decoded.text.data() + line.entriesOffset,
-                                decoded.text.size() - line.entriesOffset, kPlainList);
-        s.encoding = decoded.encoding;
+        entries.swap(file.entries);
+        s.encoding = file.encoding;
     }
-    WipeString(decoded.text); // it holds the password
+    WipeEntries(file.entries);
     return matched;
 }
 
@@ -418,11 +414,7 @@ bool ListFiles::ListFileBytes(const ListFileState& s, const std::string& file,
         encoded = BuildListFile(entries, s.kind, s.encoding, SystemCodePage());
         return true;
     }
-    std::string listText = BuildListText(entries, kPlainList);
-    std::string plainText = ComposePasswordLine(s.password, listText);
-    EncodedText inner = EncodeListText(plainText, s.encoding, SystemCodePage());
-    WipeString(listText);
-    WipeString(plainText);
+    EncodedText inner = BuildListFile(entries, kPlainList, s.encoding, SystemCodePage(), &s.password);
     // The container bytes are only compressed, not hidden: they are wiped once written.
     std::vector<uint8_t> bytes = EncryptedListBytes(inner.bytes, NameField(file));
     WipeString(inner.bytes);

@@ -21,8 +21,10 @@ bool SwapWithNeighbour(HWND list, int direction, ListEdit& move) {
     move.step = direction;
     move.old.text = ListBoxText(list, selected);
     move.now.text = text;
+    LRESULT source = ItemSource(list, neighbour);
     SendMessageA(list, LB_DELETESTRING, WPARAM(neighbour), 0);
     InsertString(list, selected, text);
+    SetItemSource(list, selected, source);
     return true;
 }
 

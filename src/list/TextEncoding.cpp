@@ -59,28 +59,50 @@ char32_t NextCodePoint(const std::string& utf8, size_t& pos) {
     return cp;
 }
 
-bool HasNonAscii(const std::string& bytes) {
-    for (char c : bytes)
-        if ((unsigned char)c >= 0x80)
-            return true;
-    return false;
-}
-
 void AppendUtf16Le(std::string& out, char16_t unit) {
     out += char(unit & 0xFF);
     out += char(unit >> 8);
 }
 
-std::string Utf16LeBytesToUtf8(const std::string& bytes, size_t start) {
+std::string Utf16LeBytesToUtf8(const std::string& bytes) {
     std::u16string units;
-    units.reserve((bytes.size() - start) / 2);
-    size_t pos = start;
+    units.reserve(bytes.size() / 2);
+    size_t pos = 0;
     for (; pos + 1 < bytes.size(); pos += 2)
         units += char16_t((unsigned char)bytes[pos] | ((unsigned char)bytes[pos + 1] << 8));
     std::string text = Utf16ToUtf8(units);
+    if (!units.empty())
+        WipeMemory(&units[0], units.size() * sizeof(char16_t));
     if (pos < bytes.size())
         AppendUtf8(text, kReplacement); // half a code unit at the end
     return text;
+}
+
+std::string Utf8ToUtf16LeBytes(const std::string& utf8) {
+    std::u16string units = Utf8ToUtf16(utf8);
+    std::string bytes;
+    bytes.reserve(units.size() * 2);
+    for (char16_t unit : units)
+        AppendUtf16Le(bytes, unit);
+    if (!units.empty())
+        WipeMemory(&units[0], units.size() * sizeof(char16_t));
+    return bytes;
+}
+
+// Unmarked bytes that are UTF-8 but for a few stray bytes, which an ANSI reading would turn into
+// mis-read characters for good.
+bool LooksLikeUtf8(const std::string& bytes) {
+    size_t valid = 0, stray = 0;
+    char32_t cp;
+    for (size_t pos = 0; pos < bytes.size();) {
+        size_t start = pos;
+        bool ok = DecodeOne(bytes, pos, cp);
+        if (!ok)
+            stray += pos - start;
+        else if (cp >= 0x80)
+            ++valid;
+    }
+    return stray == 0 ? valid > 0 : valid >= 2 && stray <= valid / 10;
 }
 
 class Cp1252 : public AnsiCodePage {
@@ -122,6 +144,13 @@ class Cp1252 : public AnsiCodePage {
 
 const char kUtf8Bom[4] = "\xEF\xBB\xBF";
 
+bool HasNonAscii(const std::string& bytes) {
+    for (char c : bytes)
+        if ((unsigned char)c >= 0x80)
+            return true;
+    return false;
+}
+
 const AnsiCodePage& Windows1252() {
     static const Cp1252 codePage;
     return codePage;
@@ -136,20 +165,37 @@ TextEncoding DetectEncoding(const std::string& bytes) {
         return TextEncoding::Utf8Bom;
     if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE)
         return TextEncoding::Utf16Le;
-    if (HasNonAscii(bytes) && IsValidUtf8(bytes))
-        return TextEncoding::Utf8;
-    return TextEncoding::Ansi;
+    return LooksLikeUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi;
+}
+
+std::string DecodeText(const std::string& bytes, TextEncoding encoding, const AnsiCodePage& codePage) {
+    switch (encoding) {
+    case TextEncoding::Ansi: return codePage.ToUtf8(bytes);
+    case TextEncoding::Utf16Le: return Utf16LeBytesToUtf8(bytes);
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8Bom: break;
+    }
+    return ValidUtf8(bytes);
+}
+
+bool EncodeText(const std::string& utf8, TextEncoding encoding, const AnsiCodePage& codePage, std::string& bytes) {
+    switch (encoding) {
+    case TextEncoding::Ansi: return codePage.FromUtf8(utf8, bytes);
+    case TextEncoding::Utf16Le: bytes = Utf8ToUtf16LeBytes(utf8); return true;
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8Bom: break;
+    }
+    bytes = ValidUtf8(utf8);
+    return true;
 }
 
 DecodedText DecodeListBytes(const std::string& bytes, const AnsiCodePage& codePage) {
     TextEncoding encoding = DetectEncoding(bytes);
-    switch (encoding) {
-    case TextEncoding::Utf8Bom: return {ValidUtf8(bytes.substr(3)), encoding};
-    case TextEncoding::Utf16Le: return {Utf16LeBytesToUtf8(bytes, 2), encoding};
-    case TextEncoding::Utf8: return {bytes, encoding};
-    case TextEncoding::Ansi: break;
-    }
-    return {codePage.ToUtf8(bytes), TextEncoding::Ansi};
+    size_t mark = encoding == TextEncoding::Utf8Bom ? 3 : encoding == TextEncoding::Utf16Le ? 2 : 0;
+    std::string text = bytes.substr(mark);
+    DecodedText decoded = {DecodeText(text, encoding, codePage), encoding};
+    WipeString(text); // lists hold passwords
+    return decoded;
 }
 
 namespace {
@@ -178,13 +224,11 @@ EncodedText EncodeListText(const std::string& utf8, TextEncoding encoding, const
     case TextEncoding::Utf8Bom: return WithMark(utf8, encoding);
     case TextEncoding::Utf16Le: break;
     }
-    std::string bytes = "\xFF\xFE";
-    std::u16string units = Utf8ToUtf16(utf8);
-    bytes.reserve(2 + units.size() * 2);
-    for (char16_t unit : units)
-        AppendUtf16Le(bytes, unit);
-    WipeMemory(&units[0], units.size() * sizeof(char16_t));
-    return {std::move(bytes), TextEncoding::Utf16Le};
+    std::string units = Utf8ToUtf16LeBytes(utf8);
+    EncodedText out = {"\xFF\xFE", TextEncoding::Utf16Le};
+    out.bytes.append(units);
+    WipeString(units);
+    return out;
 }
 
 bool IsValidUtf8(const std::string& text) {

@@ -10,7 +10,7 @@ enum class TextEncoding { Ansi, Utf8, Utf8Bom, Utf16Le };
 class AnsiCodePage {
   public:
     virtual ~AnsiCodePage() = default;
-    // Every byte reads as some character; the result is valid UTF-8.
+    // The result is valid UTF-8; a byte the code page has no character for reads as U+FFFD.
     virtual std::string ToUtf8(const std::string& ansi) const = 0;
     // false when some character has no byte form of its own here (no best-fit look-alikes, no '?').
     virtual bool FromUtf8(const std::string& utf8, std::string& ansi) const = 0;
@@ -21,8 +21,16 @@ class AnsiCodePage {
 const AnsiCodePage& Windows1252();
 
 // A mark (UTF-8 or UTF-16 LE byte-order mark) decides; without one, valid UTF-8 holding at least one
-// non-ASCII character is UTF-8, and anything else is ANSI.
+// non-ASCII character is UTF-8, and so is UTF-8 with a few stray bytes (at least two valid multi-byte
+// sequences, at most one stray byte for every ten of them); anything else is ANSI.
 TextEncoding DetectEncoding(const std::string& bytes);
+
+// Text in an encoding, without its mark, read into valid UTF-8: bytes that do not decode (a bad UTF-8
+// sequence, a lone surrogate, half a UTF-16 code unit at the end) read as U+FFFD.
+std::string DecodeText(const std::string& bytes, TextEncoding encoding, const AnsiCodePage& codePage);
+// UTF-8 text in an encoding, without its mark; false when the ANSI code page lacks a character.
+bool EncodeText(const std::string& utf8, TextEncoding encoding, const AnsiCodePage& codePage, std::string& bytes);
+bool HasNonAscii(const std::string& bytes);
 
 struct DecodedText {
     std::string text; // UTF-8, always valid, without the mark

@@ -140,7 +140,9 @@ expect 0 "$cli" show "$dir/ansi.txt" --codepage 1251
 printf 'caf\xd0\xb9\n\xd0\x82\n' | cmp -s - "$dir/stdout" || fail "show ANSI list in code page 1251"
 expect 1 "$cli" show "$dir/ansi.txt" --codepage 12345
 printf '\xff\xfe\x0d\x01\r\0\n\0' >"$dir/utf16.txt"
-for f in ansi utf16; do
+printf '\xc3\xa9%.0s' 1 2 3 4 5 6 7 8 9 10 >"$dir/near.txt" # UTF-8 but for one stray byte
+printf '\r\nx\xffy\r\n' >>"$dir/near.txt"
+for f in ansi utf16 near; do
     expect 0 "$cli" encrypt "$dir/$f.txt" "$dir/$f.ple" --password $'P\xc3\xa4ss'
     expect 0 "$cli" decrypt "$dir/$f.ple" "$dir/$f.out" --password $'p\xc3\xa4ss'
     same "$dir/$f.txt" "$dir/$f.out"

@@ -35,6 +35,119 @@ TEST(Detection, MarkFirstThenValidUtf8WithNonAsciiElseAnsi) {
         EXPECT_EQ(DetectEncoding(c.bytes), c.encoding) << c.bytes;
 }
 
+TEST(Detection, Utf8WithAFewStrayBytesIsUtf8) {
+    auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        while (n-- > 0)
+            out += s;
+        return out;
+    };
+    const std::string e = "\xC3\xA9"; // é, one valid sequence
+    const struct {
+        std::string bytes;
+        TextEncoding encoding;
+    } cases[] = {
+        {repeat(e, 10) + "\xFF", E::Utf8},           // one stray byte for ten sequences
+        {repeat(e, 9) + "\xFF", E::Ansi},            // one too few
+        {repeat(e, 20) + "x\xE2\x82y", E::Utf8},     // a cut sequence is two stray bytes
+        {repeat(e, 19) + "x\xE2\x82y", E::Ansi},
+        {e + "\xFF", E::Ansi},
+        {"\xE9t\xE9 \xC3\xA9", E::Ansi},              // ANSI with a chance sequence
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DetectEncoding(c.bytes), c.encoding) << c.bytes;
+}
+
+// Windows-1252 as a code page without a character for 0x81, as some code pages lack a few bytes.
+class CodePageWithAHole : public AnsiCodePage {
+  public:
+    std::string ToUtf8(const std::string& ansi) const override {
+        std::string out;
+        for (char c : ansi)
+            out += c == '\x81' ? "\xEF\xBF\xBD" : Windows1252().ToUtf8(std::string(1, c));
+        return out;
+    }
+    bool FromUtf8(const std::string& utf8, std::string& ansi) const override {
+        return Windows1252().FromUtf8(utf8, ansi) && ansi.find('\x81') == std::string::npos;
+    }
+};
+
+TEST(UndecodableBytes, ShowAsReplacementAndStayThroughAnEditElsewhere) {
+    const CodePageWithAHole hole;
+    const std::string tenE = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
+    const struct {
+        ListKind kind;
+        std::string bytes;
+        std::vector<std::string> shown; // text (login, password) of each entry
+        size_t edited;                   // the entry replaced by a new one, "new" (login "me", password "pw")
+        std::string after;
+        const AnsiCodePage* codePage = nullptr;
+    } cases[] = {
+        {kPlainList, kBom + "one\r\nb\xFF" "c\r\n", {"one", "b\xEF\xBF\xBD" "c"}, 0, kBom + "new\r\nb\xFF" "c\r\n"},
+        // Half a UTF-16 unit at the end stays with the last entry and at the end of the file.
+        {kPlainList,
+         Bytes("\xFF\xFE" "a\0\r\0\n\0" "b\0\r\0\n\0" "X", 15),
+         {"a", "b\xEF\xBF\xBD"},
+         0,
+         Bytes("\xFF\xFE" "n\0e\0w\0\r\0\n\0" "b\0\r\0\n\0" "X", 19)},
+        {kPlainList,
+         Bytes("\xFF\xFE" "\x00\xD8" "x\0\r\0\n\0" "b\0\r\0\n\0", 16), // a lone surrogate
+         {"\xEF\xBF\xBDx", "b"},
+         1,
+         Bytes("\xFF\xFE" "\x00\xD8" "x\0\r\0\n\0" "n\0e\0w\0\r\0\n\0", 20)},
+        {kPlainList,
+         tenE + "\r\nx\xFFy\r\nz\r\n",
+         {tenE, "x\xEF\xBF\xBDy", "z"},
+         2,
+         tenE + "\r\nx\xFFy\r\nnew\r\n"},
+        // Without the ten sequences the stray byte would read as ANSI: the mark keeps the file UTF-8.
+        {kPlainList, tenE + "\r\nx\xFFy\r\n", {tenE, "x\xEF\xBF\xBDy"}, 0, kBom + "new\r\nx\xFFy\r\n"},
+        {kLoginList,
+         kBom + "site\r\nWX\r\n\xF5\r\nmail\r\nc[\r\nfm\r\n", // password 0xFF, stored shifted
+         {"site", "ab", "\xEF\xBF\xBD", "mail", "me", "pw"},
+         1,
+         kBom + "site\r\nWX\r\n\xF5\r\nnew\r\nc[\r\nfm\r\n"},
+        {kPlainList, "a\x81\r\nb\r\n", {"a\xEF\xBF\xBD", "b"}, 1, "a\x81\r\nnew\r\n", &hole},
+    };
+    for (const auto& c : cases) {
+        const AnsiCodePage& codePage = c.codePage ? *c.codePage : Windows1252();
+        ListFile file = ParseListFile(c.bytes, c.kind, codePage);
+        std::vector<std::string> shown;
+        for (const ListEntry& e : file.entries) {
+            shown.push_back(e.text);
+            if (c.kind == kLoginList) {
+                shown.push_back(e.login);
+                shown.push_back(e.password);
+            }
+        }
+        EXPECT_EQ(shown, c.shown) << c.bytes;
+        EXPECT_EQ(BuildListFile(file.entries, c.kind, file.encoding, codePage).bytes, c.bytes);
+        ASSERT_LT(c.edited, file.entries.size());
+        file.entries[c.edited] = {"new", c.kind == kLoginList ? "me" : "", c.kind == kLoginList ? "pw" : ""};
+        EXPECT_EQ(BuildListFile(file.entries, c.kind, file.encoding, codePage).bytes, c.after) << c.bytes;
+    }
+}
+
+TEST(UndecodableBytes, KeptInAnEncryptedListsTextAndDroppedWhereAnsiTurnsIntoUtf8) {
+    std::string password;
+    std::string inner = kBom + "pw\r\none\r\nb\xFF\r\n";
+    ListFile file = ParseListFile(inner, kPlainList, Windows1252(), &password);
+    EXPECT_EQ(password, "pw");
+    ASSERT_EQ(file.entries.size(), 2u);
+    EXPECT_EQ(file.entries[1].text, "b\xEF\xBF\xBD");
+    file.entries[0] = {"new", "", ""};
+    EXPECT_EQ(BuildListFile(file.entries, kPlainList, file.encoding, Windows1252(), &password).bytes,
+              kBom + "pw\r\nnew\r\nb\xFF\r\n");
+
+    // An ANSI byte without a character can't go into UTF-8 as it is: it is written as it shows.
+    const CodePageWithAHole hole;
+    file = ParseListFile("a\x81\r\nb\r\n", kPlainList, hole);
+    file.entries[1] = {"\xCE\xA9", "", ""};
+    EncodedText back = BuildListFile(file.entries, kPlainList, file.encoding, hole);
+    EXPECT_EQ(back.encoding, E::Utf8Bom);
+    EXPECT_EQ(back.bytes, kBom + "a\xEF\xBF\xBD\r\n\xCE\xA9\r\n");
+}
+
 TEST(ListFiles, ReadInTheirEncodingAndWriteBackTheSameBytes) {
     const struct {
         ListKind kind;

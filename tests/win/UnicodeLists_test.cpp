@@ -3,6 +3,7 @@
 
 #include "ListFileDrivers.h"
 #include "framework/WideText.h"
+#include "list/AnsiCodePageWin.h"
 
 using namespace drivers;
 
@@ -42,6 +43,48 @@ TEST(UnicodeLists, AUtf8ListKeepsItsBytesAndAnAnsiListGrowsIntoUtf8) {
     });
     EXPECT_EQ(ReadFileBytes(dir.File("ansi.txt")),
               std::string("\xEF\xBB\xBF") + "caf\xC3\xA9\r\n" + kSnowmanJapan + "\r\n");
+}
+
+TEST(UnicodeLists, AByteWithoutACharacterInTheCodePageReadsAsReplacementAndIsKept) {
+    WinAnsiCodePage greek(1253); // 0xAA has no character
+    EXPECT_EQ(greek.ToUtf8("a\xAA\xE1"), "a\xEF\xBF\xBD\xCE\xB1");
+    ListFile file = ParseListFile("a\xAA\r\nb\r\n", kPlainList, greek);
+    ASSERT_EQ(file.entries.size(), 2u);
+    file.entries[1] = {"\xCE\xB1", "", ""};
+    EXPECT_EQ(BuildListFile(file.entries, kPlainList, file.encoding, greek).bytes, "a\xAA\r\n\xE1\r\n");
+}
+
+VOID CALLBACK CloseReorderMenu(HWND, UINT, UINT_PTR, DWORD) {
+    EndMenu();
+}
+
+TEST(UnicodeLists, BytesThatDoNotDecodeShowAsReplacementAndStayThroughEditsElsewhere) {
+    TempDir dir;
+    const std::string bom = "\xEF\xBB\xBF", bad = "b\xFF" "c";
+    std::string ini = StartWith(dir, "bad.txt", bom + "one\r\n" + bad + "\r\nthree\r\n");
+    std::string file = dir.File("bad.txt");
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        HWND list = dlg.GetDlgItem(IDC_LIST);
+        EXPECT_EQ(ListBoxItems(list), (Items{"one", "b\xEF\xBF\xBD" "c", "three"}));
+        // Moved down (the menu that comes back is closed at once), then another entry modified.
+        SelectItems(list, {1});
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseReorderMenu);
+        Command(dlg, ID_MOVE_DOWN);
+        KillTimer(nullptr, timer);
+        SelectItems(list, {0});
+        AnswerItemDialog("Modify this Listbox item", {true, "uno"});
+        Command(dlg, ID_MODIFY_ITEM);
+        CancelDialogActions();
+        EXPECT_EQ(ReadFileBytes(file), bom + "uno\r\nthree\r\n" + bad + "\r\n");
+        // OK on the entry itself as it shows leaves its bytes too.
+        SelectItems(list, {2});
+        ItemAnswer asShown;
+        asShown.type = false;
+        AnswerItemDialog("Modify this Listbox item", asShown);
+        Command(dlg, ID_MODIFY_ITEM);
+        CancelDialogActions();
+        EXPECT_EQ(ReadFileBytes(file), bom + "uno\r\nthree\r\n" + bad + "\r\n");
+    });
 }
 
 TEST(UnicodeLists, AListInAFolderNamedOutsideTheCodePageOpensAndIsRemembered) {
