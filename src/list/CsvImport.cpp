@@ -13,12 +13,6 @@
 
 namespace {
 
-void WipeEntry(ListEntry& e) {
-    WipeString(e.text);
-    WipeString(e.login);
-    WipeString(e.password);
-}
-
 void WipeEntries(std::vector<ListEntry>& entries) {
     for (ListEntry& e : entries)
         WipeEntry(e);
