@@ -5,19 +5,31 @@
 #include "list/ItemList.h"
 #include "resource.h"
 
+#include <utility>
+
 namespace {
 HWND EntryBox(HWND dialog) {
     return GetDlgItem(dialog, IDC_LIST);
 }
+
+// The entry a command edits: a password, or a protected list's entry. Wiped however the command ends.
+struct EditedEntry {
+    ListEntry entry;
+    EditedEntry() = default;
+    explicit EditedEntry(ListEntry read) : entry(std::move(read)) {}
+    EditedEntry(const EditedEntry&) = delete;
+    EditedEntry& operator=(const EditedEntry&) = delete;
+    ~EditedEntry() { WipeEntry(entry); }
+};
 } // namespace
 
 void AddItem(HWND dialog, ListFiles& files) {
     int selected = LowestSelectedIndex(EntryBox(dialog));
     int index = selected >= 0 ? selected + 1 : ListBoxCount(EntryBox(dialog));
-    ListEntry entry;
-    if (!RunItemDlg(CItemDlg::kAdd, files.Kind() == kLoginList, entry))
+    EditedEntry edited;
+    if (!RunItemDlg(CItemDlg::kAdd, files.Kind() == kLoginList, edited.entry))
         return;
-    InsertEntry(dialog, index, entry, files.Kind());
+    InsertEntry(dialog, index, edited.entry, files.Kind());
     files.SaveInPlace();
 }
 
@@ -25,11 +37,11 @@ void ModifyItem(HWND dialog, ListFiles& files) {
     int index = LowestSelectedIndex(EntryBox(dialog));
     if (index < 0)
         return;
-    ListEntry entry = ReadEntry(dialog, index, files.Kind());
-    if (!RunItemDlg(CItemDlg::kModify, files.Kind() == kLoginList, entry))
+    EditedEntry edited(ReadEntry(dialog, index, files.Kind()));
+    if (!RunItemDlg(CItemDlg::kModify, files.Kind() == kLoginList, edited.entry))
         return;
     DeleteEntry(dialog, index, files.Kind());
-    InsertEntry(dialog, index, entry, files.Kind());
+    InsertEntry(dialog, index, edited.entry, files.Kind());
     files.SaveInPlace();
 }
 
@@ -37,8 +49,8 @@ void DeleteItem(HWND dialog, ListFiles& files) {
     int index = LowestSelectedIndex(EntryBox(dialog));
     if (index < 0)
         return;
-    ListEntry entry = ReadEntry(dialog, index, files.Kind());
-    if (!RunItemDlg(CItemDlg::kDelete, files.Kind() == kLoginList, entry))
+    EditedEntry edited(ReadEntry(dialog, index, files.Kind()));
+    if (!RunItemDlg(CItemDlg::kDelete, files.Kind() == kLoginList, edited.entry))
         return;
     DeleteEntry(dialog, index, files.Kind());
     files.SaveInPlace();

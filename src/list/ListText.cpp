@@ -39,11 +39,8 @@ void ReplaceField(std::string& field, std::string value) {
 }
 
 void WipeFields(std::vector<ListEntry>& entries) {
-    for (ListEntry& e : entries) {
-        WipeString(e.text);
-        WipeString(e.login);
-        WipeString(e.password);
-    }
+    for (ListEntry& e : entries)
+        WipeEntry(e);
 }
 
 // Converts every field of a login list, stopping at the first that does not convert.
@@ -97,19 +94,30 @@ EncodedText BuildLoginListFile(const std::vector<ListEntry>& entries, TextEncodi
 
 } // namespace
 
+void WipeEntry(ListEntry& entry) {
+    WipeString(entry.text);
+    WipeString(entry.login);
+    WipeString(entry.password);
+}
+
 ListFile ParseListFile(const std::string& bytes, ListKind kind, const AnsiCodePage& codePage) {
     if (kind == kLoginList)
         return ParseLoginListFile(bytes, codePage);
     // Decoding first lets the line rule see code units: a UTF-16 unit such as 0x010D holds a CR byte.
     DecodedText decoded = DecodeListBytes(bytes, codePage);
-    return {ParseListText(decoded.text.data(), decoded.text.size(), kind), decoded.encoding};
+    ListFile file{ParseListText(decoded.text.data(), decoded.text.size(), kind), decoded.encoding};
+    WipeString(decoded.text); // a protected list's whole text
+    return file;
 }
 
 EncodedText BuildListFile(const std::vector<ListEntry>& entries, ListKind kind, TextEncoding encoding,
                           const AnsiCodePage& codePage) {
     if (kind == kLoginList)
         return BuildLoginListFile(entries, encoding, codePage);
-    return EncodeListText(BuildListText(entries, kind), encoding, codePage);
+    std::string text = BuildListText(entries, kind);
+    EncodedText file = EncodeListText(text, encoding, codePage);
+    WipeString(text);
+    return file;
 }
 
 std::string ShiftLoginField(const std::string& clear) {

@@ -16,6 +16,9 @@ struct ListEntry {
     std::string password;
 };
 
+// Overwrites an entry's texts and empties them (a protected list's entries are secrets, too).
+void WipeEntry(ListEntry& entry);
+
 // Splits a whole file text into entries: any run of CR, LF and NUL ends a line, empty lines vanish,
 // except that a text starting with such a run yields one empty entry first. A login list takes the
 // lines three at a time and unshifts login and password.
