@@ -144,7 +144,12 @@ TextEncoding DetectEncoding(const std::string& bytes) {
 DecodedText DecodeListBytes(const std::string& bytes, const AnsiCodePage& codePage) {
     TextEncoding encoding = DetectEncoding(bytes);
     switch (encoding) {
-    case TextEncoding::Utf8Bom: return {ValidUtf8(bytes.substr(3)), encoding};
+    case TextEncoding::Utf8Bom: {
+        std::string text = bytes.substr(3); // a protected list's text: wiped, not just let go
+        DecodedText decoded = {ValidUtf8(text), encoding};
+        WipeString(text);
+        return decoded;
+    }
     case TextEncoding::Utf16Le: return {Utf16LeBytesToUtf8(bytes, 2), encoding};
     case TextEncoding::Utf8: return {bytes, encoding};
     case TextEncoding::Ansi: break;
