@@ -1,9 +1,9 @@
 // pelmar-cli: shows, encrypts, decrypts, protects and unprotects list files and runs the raw LZHUF
 // codec, for scripts and support.
 // Exit 0 success, 1 usage error, 2 bad file, wrong password, a password longer than the program admits
-// (128 characters), I/O error or no memory. Outputs are written to
-// a temporary file beside the target and renamed, so a failure leaves no partial file. show prints UTF-8,
-// reading ANSI lists in Windows-1252 or the --codepage given; encrypt and decrypt keep a list's encoding.
+// (128 characters), I/O error or no memory. Outputs are written to a temporary file beside the target and
+// renamed, so a failure leaves no partial file. show prints UTF-8, reading ANSI lists in Windows-1252 or
+// the --codepage given; encrypt and decrypt keep a list's encoding.
 #include "CliCodePage.h"
 #include "CliIo.h"
 #include "common/Text.h"
