@@ -177,6 +177,8 @@ TEST(ItemEditing, LoginListKeepsItsThreeBoxesAlignedAndSavesEachChange) {
 TEST(ItemEditing, ModifyLeavesTheOldPasswordInNoFreedMemory) {
     // Long enough to live in a block of its own, not inside a string object.
     const std::string oldPassword = "0ld-passphrase-of-the-bank-42";
+    // All but the first byte, which is all a string moved out of clears.
+    const std::string watched = oldPassword.substr(1);
     TempDir dir;
     std::string ini = StartWith(dir, "list.txt", "x\r\n");
     WriteFileBytes(dir.File("Pelmar.plr"), BuildListText({{"bank", "me", oldPassword}}, kLoginList));
@@ -186,8 +188,7 @@ TEST(ItemEditing, ModifyLeavesTheOldPasswordInNoFreedMemory) {
         ASSERT_EQ(dlg.Files().Kind(), kLoginList);
         SelectItems(dlg.GetDlgItem(IDC_LIST), {0});
         AnswerItemDialog("Modify this Listbox item", {true, "bank", "me", "n3w-passphrase-of-the-bank-7"});
-        // All but the first byte: a string moved out of clears its text by that byte alone.
-        test_allocator::WatchForSecret(oldPassword.substr(1));
+        test_allocator::WatchForSecret(watched);
         Command(dlg, ID_MODIFY_ITEM);
         holding = test_allocator::FreedBlocksHoldingSecret();
         test_allocator::WatchForSecret("");
