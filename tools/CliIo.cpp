@@ -5,11 +5,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <random>
 
 #ifdef _WIN32
 #include "framework/File.h"
+#include "framework/WideText.h"
+#include "list/TextEncoding.h"
 
 #include <io.h>
 #include <windows.h>
@@ -22,7 +25,7 @@
 
 namespace {
 constexpr uint64_t kMaxFileSize = UINT32_MAX; // lengths are stored in 32 bits
-constexpr size_t kMaxPasswordLine = 255;
+constexpr size_t kMaxPasswordLine = 512; // well past the longest password, in bytes or UTF-16 units
 } // namespace
 
 #ifdef _WIN32
@@ -57,11 +60,57 @@ class QuietInput {
 bool ReadInputByte(char& c) {
     return _read(0, &c, 1) == 1;
 }
+
+// A line of wide characters, from the console or decoded from piped bytes; wiped when it goes.
+struct WideLine {
+    wchar_t text[kMaxPasswordLine];
+    size_t length = 0;
+    bool tooLong = false;
+    ~WideLine() { SecureZeroMemory(text, sizeof text); }
+    void Add(wchar_t c) {
+        if (length < kMaxPasswordLine)
+            text[length++] = c;
+        else
+            tooLong = true;
+    }
+};
+
+// The characters typed at the console, as typed: the ANSI calls would lose those outside the code page.
+PasswordInput ReadConsoleLine(HANDLE input, std::string& password) {
+    WideLine line;
+    bool anyInput = false, ended = false;
+    wchar_t chunk[64];
+    DWORD got = 0;
+    while (!ended && ReadConsoleW(input, chunk, DWORD(std::size(chunk)), &got, nullptr) && got > 0) {
+        anyInput = true;
+        for (DWORD i = 0; i < got && !ended; ++i) {
+            ended = chunk[i] == L'\n';
+            if (!ended)
+                line.Add(chunk[i]);
+        }
+    }
+    SecureZeroMemory(chunk, sizeof chunk);
+    if (line.length > 0 && line.text[line.length - 1] == L'\r')
+        --line.length;
+    password = Narrow(line.text, line.length);
+    return !anyInput ? PasswordInput::Missing : line.tooLong ? PasswordInput::TooLong : PasswordInput::Read;
+}
+
+// Piped bytes that are not UTF-8 come from a script that writes the ANSI code page, as this tool read
+// them before it read UTF-8.
+void AnsiToUtf8(std::string& password) {
+    WideLine line;
+    int count = MultiByteToWideChar(CP_ACP, 0, password.data(), int(password.size()), line.text,
+                                    int(kMaxPasswordLine));
+    line.length = count > 0 ? size_t(count) : 0;
+    WipeSecret(password);
+    password = Narrow(line.text, line.length);
+}
 } // namespace
 
 bool ReadWholeRegularFile(const std::string& path, std::vector<uint8_t>& bytes) {
     // A folder does not open without backup semantics; pipes and devices are told apart by their type.
-    HANDLE raw = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE raw = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (raw == INVALID_HANDLE_VALUE)
         return false;
@@ -228,10 +277,10 @@ void WipeSecret(std::string& secret) {
 
 #endif
 
-bool ReadPasswordLine(std::string& password) {
-    WipeSecret(password);
+namespace {
+// The line's bytes as they come.
+PasswordInput ReadByteLine(std::string& password) {
     password.reserve(kMaxPasswordLine); // no reallocation may leave an unwiped copy behind
-    QuietInput quiet;
     bool anyInput = false, tooLong = false;
     char c = 0;
     while (ReadInputByte(c)) {
@@ -245,5 +294,23 @@ bool ReadPasswordLine(std::string& password) {
     }
     if (!password.empty() && password.back() == '\r')
         password.pop_back();
-    return anyInput && !tooLong;
+    return !anyInput ? PasswordInput::Missing : tooLong ? PasswordInput::TooLong : PasswordInput::Read;
+}
+} // namespace
+
+PasswordInput ReadPasswordLine(std::string& password) {
+    WipeSecret(password);
+    QuietInput quiet;
+#ifdef _WIN32
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode))
+        return ReadConsoleLine(input, password);
+    PasswordInput read = ReadByteLine(password);
+    if (read == PasswordInput::Read && !IsValidUtf8(password))
+        AnsiToUtf8(password);
+    return read;
+#else
+    return ReadByteLine(password);
+#endif
 }

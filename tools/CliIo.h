@@ -16,9 +16,12 @@ bool ReadWholeRegularFile(const std::string& path, std::vector<uint8_t>& bytes);
 // through a link, flushed before the rename). False, with nothing left behind, when any step fails.
 bool ReplaceWholeFile(const std::string& path, const void* data, size_t size, Exposure exposure);
 
-// The first line of standard input without its line break, not echoed at a terminal. False when the
-// input is empty or the line is too long for a password.
-bool ReadPasswordLine(std::string& password);
+// The first line of standard input without its line break, not echoed at a terminal, in UTF-8 on
+// Windows: a console is read as the wide characters typed, other input as UTF-8 where it is valid UTF-8
+// and in the ANSI code page where it is not (as scripts written for the ANSI code page send it).
+// Natively the line is taken as its bytes.
+enum class PasswordInput { Read, Missing, TooLong };
+PasswordInput ReadPasswordLine(std::string& password);
 
 // Overwrites a secret before its memory goes back.
 void WipeSecret(std::string& secret);

@@ -1,8 +1,9 @@
 // pelmar-cli: shows, encrypts, decrypts, protects and unprotects list files, imports logins from CSV
 // exports, and runs the raw LZHUF codec, for scripts and support.
-// Exit 0 success, 1 usage error, 2 bad file, wrong password, I/O error or no memory. Outputs are written to
-// a temporary file beside the target and renamed, so a failure leaves no partial file. show prints UTF-8,
-// reading ANSI lists in Windows-1252 or the --codepage given; encrypt and decrypt keep a list's encoding.
+// Exit 0 success, 1 usage error, 2 bad file, wrong password, a password longer than the program admits
+// (128 characters), I/O error or no memory. Outputs are written to a temporary file beside the target and
+// renamed, so a failure leaves no partial file. show prints UTF-8, reading ANSI lists in Windows-1252 or
+// the --codepage given; encrypt and decrypt keep a list's encoding.
 #include "CliCodePage.h"
 #include "CliIo.h"
 #include "common/Text.h"
@@ -26,6 +27,10 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "crypt/PasswordCaseWin.h"
+#include "framework/WideText.h"
+
+#include <cwchar>
 #include <windows.h>
 #endif
 
@@ -36,7 +41,6 @@ using Bytes = std::vector<uint8_t>;
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 1;
 constexpr int kExitFailed = 2;
-constexpr size_t kMaxPasswordLength = 10; // what the password dialog admits
 
 const char kUsage[] =
     "usage: pelmar-cli lzhuf-encode IN OUT\n"
@@ -113,19 +117,30 @@ int WriteOutput(const std::string& path, const void* data, size_t size,
     return ReplaceWholeFile(path, data, size, exposure) ? kExitOk : Fail("cannot write " + path);
 }
 
-// The password for a command: --password, else the first line of standard input.
-bool PasswordFor(const Args& args, std::string& password) {
-    if (!args.hasPassword)
-        return ReadPasswordLine(password);
-    password = args.password;
-    return true;
+const char kPasswordRequired[] = "password required (--password or a line on standard input)";
+
+// The password for a command: --password, else the first line of standard input. One longer than the
+// program's password dialog admits could never be typed there, so no file may depend on it: refused
+// with status 2. A missing password ends the command through missing (a failure or a usage error).
+int TakePassword(const Args& args, std::string& password, int (*missing)(const std::string&),
+                 const std::string& why) {
+    PasswordInput input = PasswordInput::Read;
+    if (args.hasPassword)
+        password = args.password;
+    else
+        input = ReadPasswordLine(password);
+    if (input == PasswordInput::TooLong ||
+        (input == PasswordInput::Read && PasswordUnits(password) > kMaxProtectedPassword))
+        return Fail("a password has at most " + std::to_string(kMaxProtectedPassword) + " characters");
+    return input == PasswordInput::Missing ? missing(why) : kExitOk;
 }
 
-// The name the program would store: the target after its last backslash, and here also its last '/'.
-std::string CliNameField(const std::string& path) {
+// The name the program would store: the target after its last backslash, and here also its last '/',
+// in the list's code page where it fits.
+std::string CliNameField(const Args& args, const std::string& path) {
     std::string name = NameField(path);
     size_t slash = name.rfind('/');
-    return slash == std::string::npos ? name : name.substr(slash + 1);
+    return EncodeNameField(slash == std::string::npos ? name : name.substr(slash + 1), *args.ansi);
 }
 
 int LzhufEncodeFile(const Args& args) {
@@ -223,6 +238,18 @@ bool PasswordAsStored(const Args& args, const std::string& typed, TextEncoding e
     return encoding != TextEncoding::Ansi || args.ansi->FromUtf8(typed, stored);
 }
 
+// The stored password against the typed one, in the text's encoding: on Windows as the program compares
+// them (the system's comparison of the decoded texts), natively by the portable fold.
+bool PasswordsMatchAsProgram(const Args& args, TextEncoding encoding, const std::string& stored,
+                             const std::string& typed) {
+#ifdef _WIN32
+    return WinPasswordCase(encoding == TextEncoding::Ansi ? args.codePage : CP_UTF8).Same(stored, typed);
+#else
+    (void)args, (void)encoding;
+    return PortablePasswordCase().Same(stored, typed);
+#endif
+}
+
 // Reads an encrypted list, checks the stored password and splits the entries after the password line.
 // The entries come in the text's own form (see InnerText).
 int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEntry>& entries,
@@ -237,28 +264,15 @@ int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEnt
     PasswordLine line = SplitPasswordLine(text);
     std::string password, expected;
     WipeOnExit wipeText{text}, wipeStored{line.password}, wipePassword{password}, wipeExpected{expected};
-    if (!line.password.empty() && !PasswordFor(args, password))
-        return Fail("password required (--password or a line on standard input)");
-    bool matches = PasswordAsStored(args, password, encoding, expected) && PasswordsMatch(line.password, expected);
+    if (!line.password.empty())
+        if (int rc = TakePassword(args, password, Fail, kPasswordRequired))
+            return rc;
+    bool matches = PasswordAsStored(args, password, encoding, expected) &&
+                   PasswordsMatchAsProgram(args, encoding, line.password, expected);
     if (!line.password.empty() && !matches)
         return Fail("Incorrect Password! File not opened.");
     entries = ParseListText(text.data() + line.entriesOffset, text.size() - line.entriesOffset, kPlainList);
     return kExitOk;
-}
-
-// A protected list's password is UTF-8; a Windows program gets its command line in the ANSI code page.
-std::string PasswordUtf8(const std::string& password) {
-#ifdef _WIN32
-    int wide = MultiByteToWideChar(CP_ACP, 0, password.data(), int(password.size()), nullptr, 0);
-    std::wstring text(size_t(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, password.data(), int(password.size()), &text[0], wide);
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string utf8(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, &utf8[0], size, nullptr, nullptr);
-    return utf8;
-#else
-    return password;
-#endif
 }
 
 int ProtectFailure(ProtectResult result, const std::string& path) {
@@ -285,11 +299,12 @@ int LoadProtected(const Args& args, const std::string& path, ListKind& kind, std
     ProtectResult result = ReadProtectedHeader(file.data(), file.size(), header);
     std::string password;
     WipeOnExit wipePassword{password};
-    if (result == ProtectResult::Ok && !PasswordFor(args, password))
-        return Fail("password required (--password or a line on standard input)");
+    if (result == ProtectResult::Ok)
+        if (int rc = TakePassword(args, password, Fail, kPasswordRequired))
+            return rc;
     ProtectionKey key;
     if (result == ProtectResult::Ok)
-        result = OpenProtectedList(file.data(), file.size(), PasswordUtf8(password), key, kind, text);
+        result = OpenProtectedList(file.data(), file.size(), password, key, kind, text);
     return result == ProtectResult::Ok ? kExitOk : ProtectFailure(result, path);
 }
 
@@ -340,12 +355,13 @@ int Show(const Args& args) {
 int Encrypt(const Args& args) {
     std::string password, text;
     WipeOnExit wipePassword{password}, wipeText{text};
-    if (!PasswordFor(args, password))
-        return UsageError("encrypt needs a password (--password or a line on standard input)");
-    if (password.size() > kMaxPasswordLength ||
+    if (int rc = TakePassword(args, password, UsageError,
+                              "encrypt needs a password (--password or a line on standard input)"))
+        return rc;
+    if (PasswordUnits(password) > kMaxEncryptedPassword ||
         password.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         return UsageError("a password has at most 10 characters and no line breaks");
-    std::string name = CliNameField(args.files[1]);
+    std::string name = CliNameField(args, args.files[1]);
     if (name.size() > kMaxNameLength)
         return UsageError("the output file name is longer than 255 bytes");
     Bytes in;
@@ -381,8 +397,11 @@ int Decrypt(const Args& args) {
 int Protect(const Args& args) {
     std::string password;
     WipeOnExit wipePassword{password};
-    if (!PasswordFor(args, password) || password.empty())
-        return UsageError("protect needs a password (--password or a line on standard input)");
+    const char needsPassword[] = "protect needs a password (--password or a line on standard input)";
+    if (int rc = TakePassword(args, password, UsageError, needsPassword))
+        return rc;
+    if (password.empty())
+        return UsageError(needsPassword);
     const std::string& path = args.files[0];
     ListKind kind = KindFromName(path);
     if (kind == kEncryptedList || kind == kProtectedList)
@@ -396,7 +415,7 @@ int Protect(const Args& args) {
         return Fail(path + ": a login or password line would not come back byte for byte");
     ProtectionKey key;
     Bytes out;
-    ProtectResult result = key.Create(PasswordUtf8(password));
+    ProtectResult result = key.Create(password);
     if (result == ProtectResult::Ok)
         result = SealProtectedList(key, kind, text, out);
     return result == ProtectResult::Ok ? WriteOutput(args.files[1], out.data(), out.size())
@@ -568,10 +587,27 @@ int RunCommand(int argc, char** argv) {
     return UsageError("unknown command '" + args.command + "'");
 }
 
-} // namespace
+#ifdef _WIN32
+// The wide command line as UTF-8, as the native build gets it, so that paths and passwords beyond the
+// ANSI code page arrive whole. The wide copies are wiped once taken, and the UTF-8 ones at the end.
+int RunCommand(int argc, wchar_t** wideArgv) {
+    std::vector<std::string> utf8(static_cast<size_t>(argc));
+    std::vector<char*> argv(size_t(argc) + 1, nullptr);
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        size_t length = std::wcslen(wideArgv[i]);
+        utf8[i] = Narrow(wideArgv[i], length);
+        SecureZeroMemory(wideArgv[i], length * sizeof(wchar_t));
+        argv[i] = &utf8[i][0];
+    }
+    int rc = RunCommand(argc, argv.data());
+    for (std::string& arg : utf8)
+        WipeSecret(arg);
+    return rc;
+}
+#endif
 
-int main(int argc, char** argv) {
-    // Whatever goes wrong ends with a message and status 2, never with an abort.
+// Whatever goes wrong ends with a message and status 2, never with an abort.
+template <class Char> int Run(int argc, Char** argv) {
     try {
         return RunCommand(argc, argv);
     } catch (const std::bad_alloc&) {
@@ -582,3 +618,15 @@ int main(int argc, char** argv) {
         return Fail(e.what());
     }
 }
+
+} // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+    return Run(argc, argv);
+}
+#else
+int main(int argc, char** argv) {
+    return Run(argc, argv);
+}
+#endif

@@ -1,6 +1,8 @@
 // Writing and reading the encrypted list container around the LZHUF stream.
 #include "crypt/Container.h"
 
+#include "list/TextEncoding.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -51,6 +53,11 @@ std::vector<uint8_t> EncryptedListBytes(const std::string& text, const std::stri
 std::string NameField(const std::string& path) {
     size_t slash = path.rfind('\\');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string EncodeNameField(const std::string& name, const AnsiCodePage& codePage) {
+    std::string ansi;
+    return codePage.FromUtf8(name, ansi) ? ansi : name;
 }
 
 bool HasContainerHeader(const uint8_t* data, size_t size) {

@@ -32,6 +32,11 @@ std::vector<uint8_t> EncryptedListBytes(const std::string& text, const std::stri
 // The name field for a target path: the part after the last backslash. The cli also cuts at '/'.
 std::string NameField(const std::string& path);
 
+// The bytes the name field holds: the name in the ANSI code page where it fits, as the program has
+// always written it, in UTF-8 where it does not. (Nothing reads the field back.)
+class AnsiCodePage;
+std::string EncodeNameField(const std::string& name, const AnsiCodePage& codePage);
+
 // The 23 header characters in any letter case, then a NUL at offset 23.
 bool HasContainerHeader(const uint8_t* data, size_t size);
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/Paths.h"
+#include "crypt/PasswordCaseWin.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "resource.h"
@@ -39,7 +40,7 @@ std::string ReadBox(HWND dialog, int id, int maxLength) {
 const char* Refusal(PasswordMode mode, const std::string& first, const std::string& second) {
     if (!AsksTwice(mode))
         return nullptr;
-    if (IsProtected(mode) ? first != second : !PasswordsMatch(first, second))
+    if (IsProtected(mode) ? first != second : !SystemPasswordCase().Same(first, second))
         return "The passwords do not match!\n\rPlease enter your password again.";
     if (IsProtected(mode) && first.empty())
         return "A protected list needs a password!\n\rPlease enter a password.";

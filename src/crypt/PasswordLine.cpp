@@ -34,8 +34,8 @@ char32_t FoldCase(char32_t c) {
     return c;
 }
 
-// The code points of valid UTF-8; false for anything else.
-bool DecodeUtf8(const std::string& text, std::u32string& out) {
+// The code points of valid UTF-8 (into out, where given); false for anything else.
+bool DecodeUtf8(const std::string& text, std::u32string* out) {
     for (size_t i = 0; i < text.size();) {
         unsigned char lead = static_cast<unsigned char>(text[i]);
         size_t extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 9;
@@ -50,7 +50,8 @@ bool DecodeUtf8(const std::string& text, std::u32string& out) {
         }
         if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
             return false;
-        out.push_back(c);
+        if (out)
+            out->push_back(c);
         i += extra + 1;
     }
     return true;
@@ -85,7 +86,7 @@ PasswordLine SplitPasswordLine(const std::string& text) {
 
 bool PasswordsMatch(const std::string& stored, const std::string& typed) {
     std::u32string a, b;
-    if (!DecodeUtf8(stored, a) || !DecodeUtf8(typed, b))
+    if (!DecodeUtf8(stored, &a) || !DecodeUtf8(typed, &b))
         return SameBytesIgnoringCase(stored, typed); // bytes of an ANSI code page
     if (a.size() != b.size())
         return false;
@@ -93,4 +94,30 @@ bool PasswordsMatch(const std::string& stored, const std::string& typed) {
         if (FoldCase(a[i]) != FoldCase(b[i]))
             return false;
     return true;
+}
+
+namespace {
+class FoldedCase : public PasswordCase {
+  public:
+    bool Same(const std::string& stored, const std::string& typed) const override {
+        return PasswordsMatch(stored, typed);
+    }
+};
+} // namespace
+
+const PasswordCase& PortablePasswordCase() {
+    static const FoldedCase folded;
+    return folded;
+}
+
+size_t PasswordUnits(const std::string& password) {
+    if (!DecodeUtf8(password, nullptr))
+        return password.size();
+    size_t units = 0;
+    for (char c : password) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        units += (byte & 0xC0) != 0x80; // a character starts here
+        units += byte >= 0xF0;          // and needs a surrogate pair
+    }
+    return units;
 }

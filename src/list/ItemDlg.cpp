@@ -6,6 +6,8 @@
 #include "framework/WinApp.h"
 #include "resource.h"
 
+#include <utility>
+
 namespace {
 const char kLoneStarRefused[] =
     "A login or password that is a single * can't be kept in a login list.\nPlease enter another.";
@@ -21,8 +23,8 @@ CItemDlg::CItemDlg(Mode mode, bool loginFields, const ListEntry& entry)
     : CDialog(IDD_ITEM), m_mode(mode), m_loginFields(loginFields), m_entry(entry) {}
 
 CItemDlg::~CItemDlg() {
-    // The dialog's copy of a password should not outlive it.
-    WipeString(m_entry.password);
+    // The dialog's copy of a password, or of a protected list's entry, should not outlive it.
+    WipeEntry(m_entry);
 }
 
 BOOL CItemDlg::OnInitDialog() {
@@ -61,16 +63,21 @@ std::string CItemDlg::ReadField(int id) const {
 void CItemDlg::OnOK() {
     // Delete only shows the entry: whatever was typed there is not taken.
     if (m_mode != kDelete) {
+        ListEntry typed;
+        typed.text = ReadField(IDC_ITEM_TEXT);
+        if (m_loginFields) {
+            typed.login = ReadField(IDC_ITEM_LOGIN);
+            typed.password = ReadField(IDC_ITEM_PASSWORD);
+        }
         // A lone "*" is stored shifted as one space, which reads back as an empty field: it would be lost.
-        if (m_loginFields && (ReadField(IDC_ITEM_LOGIN) == "*" || ReadField(IDC_ITEM_PASSWORD) == "*")) {
+        if (typed.login == "*" || typed.password == "*") {
+            WipeEntry(typed);
             AfxMessageBox(kLoneStarRefused, MB_OK | MB_ICONEXCLAMATION);
             return;
         }
-        m_entry.text = ReadField(IDC_ITEM_TEXT);
-        if (m_loginFields) {
-            m_entry.login = ReadField(IDC_ITEM_LOGIN);
-            m_entry.password = ReadField(IDC_ITEM_PASSWORD);
-        }
+        // The old texts are wiped, not just let go; the typed ones move in without a copy.
+        WipeEntry(m_entry);
+        std::swap(m_entry, typed);
     }
     EndDialog(IDOK);
 }
@@ -79,6 +86,7 @@ bool RunItemDlg(CItemDlg::Mode mode, bool loginFields, ListEntry& entry) {
     CItemDlg dlg(mode, loginFields, entry);
     if (dlg.DoModal() != IDOK)
         return false;
+    WipeEntry(entry); // its old texts are let go below
     entry = dlg.Entry();
     return true;
 }

@@ -5,6 +5,8 @@
 #include "list/ItemList.h"
 #include "resource.h"
 
+#include <utility>
+
 namespace {
 HWND EntryBox(HWND dialog) {
     return GetDlgItem(dialog, IDC_LIST);

@@ -35,11 +35,10 @@ bool SwapWithNeighbour(std::vector<ListEntry>& entries, size_t at, int step, con
 }
 } // namespace
 
+// A protected list's texts are secrets too.
 ListEdit::~ListEdit() {
-    WipeString(old.login);
-    WipeString(old.password);
-    WipeString(now.login);
-    WipeString(now.password);
+    WipeEntry(old);
+    WipeEntry(now);
 }
 
 bool ReapplyEdit(const ListEdit& edit, std::vector<ListEntry>& entries) {

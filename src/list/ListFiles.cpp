@@ -11,6 +11,7 @@
 #include "common/Paths.h"
 #include "common/Text.h"
 #include "crypt/Container.h"
+#include "crypt/PasswordCaseWin.h"
 #include "framework/File.h"
 #include "framework/WideText.h"
 #include "list/AnsiCodePageWin.h"
@@ -345,7 +346,7 @@ bool ListFiles::Refuse(const char* message) {
 }
 
 bool ListFiles::CheckPassword(ListFileState& s, const std::string& path, const std::string& stored) {
-    if (PasswordsMatch(stored, s.password))
+    if (SystemPasswordCase().Same(stored, s.password))
         return true;
     m_window.Tell(path + "\r\n" + kPasswordNotice, MessageIcon::Warning);
     std::string typed;
@@ -353,7 +354,7 @@ bool ListFiles::CheckPassword(ListFileState& s, const std::string& path, const s
     if (answered)
         SetPassword(s, typed);
     WipeString(typed);
-    if (answered && PasswordsMatch(stored, s.password))
+    if (answered && SystemPasswordCase().Same(stored, s.password))
         return true;
     m_window.Tell("Incorrect Password! File not opened.", MessageIcon::Error);
     return false;
@@ -416,7 +417,8 @@ bool ListFiles::ListFileBytes(const ListFileState& s, const std::string& file,
     }
     EncodedText inner = BuildListFile(entries, kPlainList, s.encoding, SystemCodePage(), &s.password);
     // The container bytes are only compressed, not hidden: they are wiped once written.
-    std::vector<uint8_t> bytes = EncryptedListBytes(inner.bytes, NameField(file));
+    std::vector<uint8_t> bytes =
+        EncryptedListBytes(inner.bytes, EncodeNameField(NameField(file), SystemCodePage()));
     WipeString(inner.bytes);
     encoded = {std::string(bytes.begin(), bytes.end()), inner.encoding};
     WipeBytes(bytes);

@@ -27,6 +27,7 @@ struct ListEntry {
 // every field whose text is as it was read.
 void KeepReadBytes(ListEntry& shown, const ListEntry& read);
 bool HasReadBytes(const ListEntry& entry);
+// Overwrites an entry's texts and empties them (a protected list's entries are secrets, too).
 void WipeEntry(ListEntry& entry);
 
 // Splits a whole file text into entries: any run of CR, LF and NUL ends a line, empty lines vanish,

@@ -94,6 +94,10 @@ absent "$dir/wrong.out"
 cp "$dir/plain.txt" "$dir/keep.txt"
 expect 2 "$cli" decrypt "$dir/list.ple" "$dir/keep.txt"
 same "$dir/plain.txt" "$dir/keep.txt"
+# The name field is in the ANSI code page where the name fits it.
+expect 0 "$cli" encrypt "$dir/plain.txt" "$dir/$(printf '\xc3\x89t\xc3\xa9').ple" --password x
+[ "$(od -An -tx1 -j32 -N9 "$dir/$(printf '\xc3\x89t\xc3\xa9').ple" | tr -d ' ')" = 0707c974e92e706c65 ] ||
+    fail "name field not in Windows-1252"
 # The name field is the output's name after the last '/' or '\'.
 expect 0 "$cli" encrypt "$dir/plain.txt" "$dir/x\\y.ple" --password ""
 [ "$(dd if="$dir/x\\y.ple" bs=1 skip=34 count=5 2>/dev/null)" = y.ple ] || fail "name after backslash"
@@ -165,6 +169,15 @@ expect 0 "$cli" unprotect "$dir/logins.plk" "$dir/logins.back" --password pw
 same "$dir/logins.PLR" "$dir/logins.back"
 expect 2 "$cli" unprotect "$dir/logins.plk" "$dir/wrong.txt" --password Pw
 grep -q "Incorrect password, or the file is damaged! File not opened." "$dir/stderr" || fail "wrong password message"
+# A password longer than the program's dialog takes (128 UTF-16 units) is refused, with nothing written.
+printf '\xd0\x96%.0s' $(seq 129) >"$dir/typed" && echo >>"$dir/typed"
+input="$dir/typed" expect 2 "$cli" protect "$dir/raw.txt" "$dir/long.plk"
+input="$dir/typed" expect 2 "$cli" unprotect "$dir/logins.plk" "$dir/long.txt"
+expect 2 "$cli" protect "$dir/raw.txt" "$dir/long.plk" --password "$(printf 'a%.0s' $(seq 129))"
+absent "$dir/long.plk"
+absent "$dir/long.txt"
+printf '\xd0\x96%.0s' $(seq 128) >"$dir/typed" && echo >>"$dir/typed"
+input="$dir/typed" expect 0 "$cli" protect "$dir/raw.txt" "$dir/full.plk"
 byte=$(od -An -tu1 -j50 -N1 "$dir/raw.plk")
 printf "\\x$(printf %02x $((byte ^ 1)))" | dd of="$dir/raw.plk" bs=1 seek=50 conv=notrunc 2>/dev/null
 expect 2 "$cli" unprotect "$dir/raw.plk" "$dir/damaged.txt" --password 'p ss'

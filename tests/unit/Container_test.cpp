@@ -1,5 +1,6 @@
 // Encrypted list container: exact layout, header matching, and refusal of files that contradict themselves.
 #include "crypt/Container.h"
+#include "list/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,12 @@ TEST(Container, NameField) {
         {"C:\\lists\\a.ple", "a.ple"}, {"a.ple", "a.ple"}, {"C:\\dir\\", ""}, {"x\\y\\Z.PLE", "Z.PLE"}};
     for (const auto& c : kCases)
         EXPECT_EQ(NameField(c.first), c.second) << c.first;
+}
+
+TEST(Container, NameFieldInTheCodePageWhereItFits) {
+    EXPECT_EQ(EncodeNameField("\xC3\x89t\xC3\xA9.ple", Windows1252()), "\xC9t\xE9.ple"); // Été
+    EXPECT_EQ(EncodeNameField("\xD0\x96.ple", Windows1252()), "\xD0\x96.ple");           // Ж stays UTF-8
+    EXPECT_EQ(EncodeNameField("a.ple", Windows1252()), "a.ple");
 }
 
 TEST(Container, RoundTrips) {

@@ -170,4 +170,12 @@ TEST(PasswordLine, PasswordsMatchWithoutRegardToCase) {
     EXPECT_TRUE(PasswordsMatch("\xD0\x9F\xD0\xB0\xD1\x80", "\xD0\xBF\xD0\x90\xD0\xA0")); // Пар / пАР
     EXPECT_FALSE(PasswordsMatch("\xC3\x89", "\xC3\xAA"));
 }
+
+TEST(PasswordLine, PasswordUnitsCountAsTheDialogDoes) {
+    EXPECT_EQ(PasswordUnits(""), 0u);
+    EXPECT_EQ(PasswordUnits("\xC3\xA9t\xE2\x82\xAC"), 3u);   // é t €
+    EXPECT_EQ(PasswordUnits("\xF0\x9F\x94\x91"), 2u);         // a key emoji: a surrogate pair
+    EXPECT_EQ(PasswordUnits("\xE9t\xA3"), 3u);                  // ANSI bytes, one each
+    EXPECT_EQ(PasswordUnits(std::string(43, 'a') + std::string(43, '\xD0') + "x"), 87u);
+}
 } // namespace

@@ -47,6 +47,17 @@ void LoginRoundTrip(const std::vector<ListEntry>& list) {
     WipeString(file.bytes);
 }
 
+// A protected plain list's text, as sealed and as opened, in each encoding it can be in.
+void PlainTextRoundTrip(const std::vector<ListEntry>& list) {
+    for (TextEncoding encoding : {TextEncoding::Ansi, TextEncoding::Utf8Bom, TextEncoding::Utf16Le}) {
+        EncodedText file = BuildListFile(list, kPlainList, encoding, Windows1252());
+        ListFile parsed = ParseListFile(file.bytes, kPlainList, Windows1252());
+        EXPECT_EQ(parsed.entries.size(), list.size());
+        WipeEntries(parsed.entries);
+        WipeString(file.bytes);
+    }
+}
+
 TEST(Secrets, LoadAndSaveLeaveNoSecretInFreedMemory) {
     // Short secrets live inside the entries themselves, long ones in blocks of their own: both are tried.
     for (std::string secret : {std::string("Pw0rd9"), std::string("A much longer passphrase 42!")}) {
@@ -60,6 +71,7 @@ TEST(Secrets, LoadAndSaveLeaveNoSecretInFreedMemory) {
         test_allocator::WatchForSecret(secret);
         LoginRoundTrip(list);
         EncryptedRoundTrip(password, encrypted);
+        PlainTextRoundTrip(encrypted);
         EXPECT_EQ(test_allocator::FreedBlocksHoldingSecret(), 0u) << secret;
         test_allocator::WatchForSecret(password);
         EncryptedRoundTrip(password, {{"a", "", ""}});

@@ -4,6 +4,7 @@
 #include "WinTestSupport.h"
 #include "app/ListDlg.h"
 #include "crypt/Container.h"
+#include "framework/WideText.h"
 #include "resource.h"
 
 namespace {
@@ -49,7 +50,7 @@ Opened OpenEncrypted(TempDir& dir, const std::string& file, const char* typed) {
         WhenDialogAppears("Pelmar", record);
         WhenDialogAppears("Enter your Password", [&](HWND pw) {
             if (typed)
-                SetDlgItemTextA(pw, IDC_PASSWORD_FIRST, typed);
+                SetDlgItemTextW(pw, IDC_PASSWORD_FIRST, Widen(typed).c_str());
             PostMessageA(pw, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
         });
         WhenDialogAppears("Pelmar", record);
@@ -75,6 +76,8 @@ TEST(EncryptedLoad, PasswordPromptDecidesWhetherTheFileOpens) {
         {"Secret", nullptr, true, false, "stale"},
         {"", nullptr, false, true, ""}, // an empty stored password never asks
         {"abcdefghij", "ABCDEFGHIJ", true, true, "ABCDEFGHIJ"},
+        // Ukrainian Ghe with upturn and Ie: letters whose case the system knows, as it knows every other
+        {"\xD2\x90\xD0\x84", "\xD2\x91\xD1\x94", true, true, "\xD2\x91\xD1\x94"},
     };
     for (const auto& c : cases) {
         TempDir dir;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ListFileDrivers.h"
+#include "TestAllocator.h"
 
 namespace {
 using namespace drivers;
@@ -171,6 +172,29 @@ TEST(ItemEditing, LoginListKeepsItsThreeBoxesAlignedAndSavesEachChange) {
     EXPECT_TRUE(modified.loginShown && modified.labelsShown);
     EXPECT_EQ(deleted.text, "bank");
     EXPECT_EQ(deleted.password, "pw");
+}
+
+TEST(ItemEditing, ModifyLeavesTheOldPasswordInNoFreedMemory) {
+    // Long enough to live in a block of its own, not inside a string object.
+    const std::string oldPassword = "0ld-passphrase-of-the-bank-42";
+    // All but the first byte, which is all a string moved out of clears.
+    const std::string watched = oldPassword.substr(1);
+    TempDir dir;
+    std::string ini = StartWith(dir, "list.txt", "x\r\n");
+    WriteFileBytes(dir.File("Pelmar.plr"), BuildListText({{"bank", "me", oldPassword}}, kLoginList));
+    size_t holding = 1;
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        Command(dlg, ID_LOAD_LOGIN_FILE);
+        ASSERT_EQ(dlg.Files().Kind(), kLoginList);
+        SelectItems(dlg.GetDlgItem(IDC_LIST), {0});
+        AnswerItemDialog("Modify this Listbox item", {true, "bank", "me", "n3w-passphrase-of-the-bank-7"});
+        test_allocator::WatchForSecret(watched);
+        Command(dlg, ID_MODIFY_ITEM);
+        holding = test_allocator::FreedBlocksHoldingSecret();
+        test_allocator::WatchForSecret("");
+        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)), Items{"n3w-passphrase-of-the-bank-7"});
+    });
+    EXPECT_EQ(holding, 0u);
 }
 
 TEST(ItemEditing, AListThatFailedToLoadAtStartIsNotOverwrittenUnasked) {
