@@ -59,6 +59,10 @@ class Delivery {
     void SendToPreviousWindow(ListKind kind, bool password);
     // False for a timer that is not the delivery's.
     bool OnTimer(UINT_PTR id);
+    // The window's clipboard messages: entries are put on the clipboard by delayed rendering.
+    void OnRenderFormat(UINT format);
+    void OnRenderAllFormats();
+    void OnDestroyClipboard();
 
     bool Dragging() const { return m_dragging; }
     // From the hand-over until the window is back.
@@ -74,6 +78,7 @@ class Delivery {
     void StopChain();
     void Finish();
     void Refuse();
+    void NoteClipboardRead(DWORD reader);
 
     DeliveryWindow& m_window;
     DropHandOver m_drop;
