@@ -182,7 +182,7 @@ void Delivery::OnRenderFormat(UINT format) {
     if (HWND asking = GetOpenClipboardWindow())
         GetWindowThreadProcessId(asking, &reader);
     if (m_clipboard.Render(format))
-        NoteClipboardRead(reader);
+        OnClipboardRead(reader);
 }
 
 void Delivery::OnRenderAllFormats() {
@@ -192,10 +192,10 @@ void Delivery::OnRenderAllFormats() {
 // Another program took the clipboard before anyone read our text: the target's read can no longer be seen.
 void Delivery::OnDestroyClipboard() {
     if (m_clipboard.Dropped())
-        NoteClipboardRead(0);
+        OnClipboardRead(0);
 }
 
-void Delivery::NoteClipboardRead(DWORD reader) {
+void Delivery::OnClipboardRead(DWORD reader) {
     WindowsInput input(m_window.Window(), m_clipboard);
     NextStep next = ClipboardReadStep(m_job, uint32_t(reader), input.Now());
     if (next.timer != kChainNone)

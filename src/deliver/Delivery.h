@@ -78,7 +78,7 @@ class Delivery {
     void StopChain();
     void Finish();
     void Refuse();
-    void NoteClipboardRead(DWORD reader);
+    void OnClipboardRead(DWORD reader);
 
     DeliveryWindow& m_window;
     DropHandOver m_drop;
