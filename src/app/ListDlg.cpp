@@ -134,6 +134,9 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return false;
     // While keys are still being sent, the window comes back without taking them from the target.
     case kTrayCallbackMessage: result = m_tray.OnNotify(m_hWnd, lParam, !m_delivery.Running()); return true;
+    case WM_RENDERFORMAT: m_delivery.OnRenderFormat(UINT(wParam)); return true;
+    case WM_RENDERALLFORMATS: m_delivery.OnRenderAllFormats(); return true;
+    case WM_DESTROYCLIPBOARD: m_delivery.OnDestroyClipboard(); return true;
     default: break;
     }
     // A registered message has no constant id to switch on.

@@ -6,12 +6,15 @@
 #include "common/Wipe.h"
 
 namespace {
-// Another program may hold the clipboard for a moment; wait a little rather than give up at once.
+// Another program may hold the clipboard for a moment; wait a little rather than give up at once. The
+// program may be waiting for us to render our text meanwhile, so its requests are answered while we wait.
 bool OpenClipboardSoon(HWND owner) {
     for (int attempt = 0; attempt < 10; ++attempt) {
         if (OpenClipboard(owner))
             return true;
-        Sleep(20);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     return false;
 }
@@ -67,15 +70,19 @@ struct ClipboardBlocks {
     size_t markCount = 0;
 };
 
-bool MakeBlocks(ClipboardBlocks& blocks, const std::string& text, size_t minUnits, bool privateText) {
-    blocks.text = UnicodeBlock(text, minUnits);
-    blocks.markCount = privateText ? 3 : 0;
-    bool made = blocks.text != nullptr;
+bool MakeMarks(ClipboardBlocks& blocks) {
+    blocks.markCount = 3;
+    bool made = true;
     for (size_t i = 0; i < blocks.markCount; ++i) {
         blocks.marks[i] = DwordBlock(0);
         made = made && blocks.marks[i];
     }
     return made;
+}
+
+bool MakeBlocks(ClipboardBlocks& blocks, const std::string& text, size_t minUnits, bool privateText) {
+    blocks.text = UnicodeBlock(text, minUnits);
+    return (!privateText || MakeMarks(blocks)) && blocks.text;
 }
 
 void FreeBlocks(ClipboardBlocks& blocks) {
@@ -97,6 +104,25 @@ bool IsCopyableFormat(UINT format) {
     case CF_DSPENHMETAFILE: return false;
     default: return format < CF_PRIVATEFIRST || format > CF_GDIOBJLAST;
     }
+}
+
+// Whether the open clipboard's Unicode text is exactly text.
+bool ClipboardHolds(const std::string& text) {
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    HGLOBAL ours = data ? UnicodeBlock(text, 0) : nullptr;
+    SIZE_T size = data ? GlobalSize(data) : 0;
+    const WCHAR* theirs = size ? static_cast<const WCHAR*>(GlobalLock(data)) : nullptr;
+    const WCHAR* mine = theirs && ours ? static_cast<const WCHAR*>(GlobalLock(ours)) : nullptr;
+    bool same = false;
+    if (mine) {
+        size_t units = GlobalSize(ours) / sizeof(WCHAR); // the text and its NUL
+        same = size / sizeof(WCHAR) >= units && memcmp(theirs, mine, units * sizeof(WCHAR)) == 0;
+        GlobalUnlock(ours);
+    }
+    if (theirs)
+        GlobalUnlock(data);
+    WipeAndFree(ours);
+    return same;
 }
 
 HGLOBAL CopyOf(HANDLE data) {
@@ -147,20 +173,78 @@ ClipboardResult PutTextOnClipboard(HWND owner, const std::string& text, size_t m
 ClipboardKeeper::~ClipboardKeeper() {
     // Without our window the content cannot go back (a clipboard opened without an owner takes no data);
     // emptying it at least takes our text away.
-    if (m_keeping && GetClipboardSequenceNumber() == m_ourSequence && OpenClipboardSoon(nullptr)) {
-        EmptyClipboard();
+    if (m_keeping && OpenClipboardSoon(nullptr)) {
+        if (GetClipboardSequenceNumber() == m_ourSequence || ClipboardHolds(m_text))
+            EmptyClipboard();
         CloseClipboard();
     }
     DropSaved();
+    WipeString(m_text);
 }
 
 bool ClipboardKeeper::Put(HWND owner, const std::string& text, bool keepOriginal) {
     if (keepOriginal && !m_keeping)
         Keep(owner);
-    if (PutTextOnClipboard(owner, text, 0, true) != ClipboardResult::Ok)
+    ClipboardBlocks blocks;
+    if (!MakeMarks(blocks) || !OpenClipboardSoon(owner)) {
+        FreeBlocks(blocks);
         return false;
+    }
+    EmptyClipboard(); // our window, as the last owner, forgets the text before this one
+    for (size_t i = 0; i < blocks.markCount; ++i) {
+        if (SetClipboardData(RegisterClipboardFormatA(kPrivateFormats[i]), blocks.marks[i]))
+            blocks.marks[i] = nullptr;
+    }
+    // No data: the text is made when a program asks for it.
+    SetClipboardData(CF_UNICODETEXT, nullptr);
+    bool taken = IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
+    if (taken) {
+        WipeString(m_text);
+        m_text = text;
+        m_unrendered = true;
+    } else {
+        EmptyClipboard();
+    }
+    CloseClipboard();
+    FreeBlocks(blocks);
     m_ourSequence = GetClipboardSequenceNumber();
+    return taken;
+}
+
+bool ClipboardKeeper::Render(UINT format) {
+    if (format != CF_UNICODETEXT || !m_unrendered)
+        return false;
+    m_unrendered = false;
+    // The program that asks holds the clipboard open: the data goes in without opening it.
+    HGLOBAL block = UnicodeBlock(m_text, 0);
+    if (block && !SetClipboardData(CF_UNICODETEXT, block))
+        WipeAndFree(block);
+    m_ourSequence = GetClipboardSequenceNumber();
+    if (!m_keeping)
+        WipeString(m_text);
     return true;
+}
+
+void ClipboardKeeper::RenderAll(HWND owner) {
+    bool make = m_unrendered && !m_keeping;
+    m_unrendered = false;
+    if (!make || !OpenClipboard(owner))
+        return;
+    if (GetClipboardOwner() == owner) {
+        HGLOBAL block = UnicodeBlock(m_text, 0);
+        if (block && !SetClipboardData(CF_UNICODETEXT, block))
+            WipeAndFree(block);
+    }
+    CloseClipboard();
+    WipeString(m_text);
+}
+
+bool ClipboardKeeper::Dropped() {
+    bool unread = m_unrendered;
+    m_unrendered = false;
+    if (!m_keeping)
+        WipeString(m_text);
+    return unread;
 }
 
 // Copies every format that can be copied. A clipboard that cannot be read counts as empty: a password
@@ -183,17 +267,26 @@ void ClipboardKeeper::Restore(HWND owner) {
     if (!m_keeping)
         return;
     m_keeping = false;
-    if (GetClipboardSequenceNumber() != m_ourSequence || !OpenClipboardSoon(owner)) {
-        DropSaved();
-        return;
+    if (OpenClipboardSoon(owner)) {
+        if (StillOurs(owner)) {
+            EmptyClipboard();
+            for (Saved& saved : m_saved) {
+                if (SetClipboardData(saved.format, saved.block))
+                    saved.block = nullptr; // the clipboard's now
+            }
+        }
+        CloseClipboard();
     }
-    EmptyClipboard();
-    for (Saved& saved : m_saved) {
-        if (SetClipboardData(saved.format, saved.block))
-            saved.block = nullptr; // the clipboard's now
-    }
-    CloseClipboard();
     DropSaved();
+    m_unrendered = false;
+    WipeString(m_text);
+}
+
+// With the clipboard open: our text is there, as we left it or published again by another program.
+bool ClipboardKeeper::StillOurs(HWND owner) const {
+    if (GetClipboardOwner() == owner || GetClipboardSequenceNumber() == m_ourSequence)
+        return true;
+    return ClipboardHolds(m_text);
 }
 
 void ClipboardKeeper::DropSaved() {

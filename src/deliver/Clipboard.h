@@ -22,12 +22,22 @@ class ClipboardKeeper {
     // Empties the clipboard if it still holds a text that was to be taken back: it must not outlive us.
     ~ClipboardKeeper();
 
-    // Puts a delivery's text on the clipboard, always private. With keepOriginal the clipboard's content is
-    // copied aside first, unless a copy is kept already.
+    // Puts a delivery's text on the clipboard, always private, by delayed rendering: the text itself is made
+    // only when a program asks for it, and so Pelmar learns when that is. With keepOriginal the clipboard's
+    // content is copied aside first, unless a copy is kept already.
     bool Put(HWND owner, const std::string& text, bool keepOriginal);
-    // Puts the copy back if the clipboard still holds our last text; another program's content since then
-    // stays. The copy is dropped either way.
+    // Puts the copy back if the clipboard still holds our last text: as we left it, or the same text
+    // published again by another program (a clipboard manager). Other content stays. The copy is dropped
+    // either way.
     void Restore(HWND owner);
+
+    // The owner's clipboard messages. Render answers WM_RENDERFORMAT: true when our text was made now, for
+    // the first read of it.
+    bool Render(UINT format);
+    // WM_RENDERALLFORMATS, the owner going away: a text that is to be given back is never made then.
+    void RenderAll(HWND owner);
+    // WM_DESTROYCLIPBOARD: true when our text left the clipboard without anyone having read it.
+    bool Dropped();
 
   private:
     struct Saved {
@@ -36,8 +46,12 @@ class ClipboardKeeper {
     };
     void Keep(HWND owner);
     void DropSaved();
+    bool StillOurs(HWND owner) const;
+    void ForgetText();
 
     std::vector<Saved> m_saved;
     bool m_keeping = false;
     DWORD m_ourSequence = 0; // the clipboard's sequence number after our last text
+    std::string m_text;      // our last text: to be made on request, and to be recognised while kept
+    bool m_unrendered = false;
 };

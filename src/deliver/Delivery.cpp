@@ -13,6 +13,9 @@
 namespace {
 constexpr UINT kModifierPollDelay = 50;
 constexpr unsigned kFrontWaits = 20; // how many more polls the target may take to come to the front
+const char kClipboardUnread[] =
+    "The target program did not take the text from the clipboard within 10 seconds, so Pelmar went on "
+    "without it. Check what arrived there.";
 const char kOutOfReach[] =
     "The target window runs with higher rights than Pelmar, so Pelmar cannot type into "
     "it. Start Pelmar as administrator to type there.";
@@ -133,6 +136,7 @@ bool Delivery::OnTimer(UINT_PTR id) {
     case kChainType: Arm(TypeStep(m_job, input)); return true;
     case kChainAfterEntry: Arm(AfterEntryStep(m_job, input)); return true;
     case kChainFinish: Finish(); return true;
+    case kChainClipboardWait: Arm(ClipboardWaitStep(m_job, input)); return true;
     default: return false;
     }
 }
@@ -177,6 +181,37 @@ void Delivery::Finish() {
     FinishStep(m_job, input);
     m_running = false;
     m_window.ShowAfterDelivery();
+    // The delivery is over: the note holds nothing up.
+    if (m_job.clipboardUnread) {
+        m_job.clipboardUnread = false;
+        AfxMessageBox(kClipboardUnread, MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+// The reader holds the clipboard open while it asks us for the text: its window tells whose read it is.
+void Delivery::OnRenderFormat(UINT format) {
+    DWORD reader = 0;
+    if (HWND asking = GetOpenClipboardWindow())
+        GetWindowThreadProcessId(asking, &reader);
+    if (m_clipboard.Render(format))
+        OnClipboardRead(reader);
+}
+
+void Delivery::OnRenderAllFormats() {
+    m_clipboard.RenderAll(m_window.Window());
+}
+
+// Another program took the clipboard before anyone read our text: the target's read can no longer be seen.
+void Delivery::OnDestroyClipboard() {
+    if (m_clipboard.Dropped())
+        OnClipboardRead(0);
+}
+
+void Delivery::OnClipboardRead(DWORD reader) {
+    WindowsInput input(m_window.Window(), m_clipboard);
+    NextStep next = ClipboardReadStep(m_job, uint32_t(reader), input.Now());
+    if (next.timer != kChainNone)
+        SetTimer(m_window.Window(), next.timer, next.delay, nullptr);
 }
 
 // A new delivery replaces one still under way (the window can come back from the tray meanwhile): the old
@@ -184,6 +219,9 @@ void Delivery::Finish() {
 void Delivery::StopChain() {
     for (UINT_PTR id : {kChainClick, kChainSend, kChainType, kChainAfterEntry, kChainFinish})
         KillTimer(m_window.Window(), id);
+    KillTimer(m_window.Window(), kChainClipboardWait);
+    m_job.paste = PasteWatch();
+    m_job.clipboardUnread = false;
     WipePlan(m_job.typing);
     m_job.typed = 0;
     if (m_job.sendMode > 2)

@@ -63,6 +63,10 @@ class Delivery {
     void SendToPreviousWindow(ListKind kind, bool password);
     // False for a timer that is not the delivery's.
     bool OnTimer(UINT_PTR id);
+    // The window's clipboard messages: entries are put on the clipboard by delayed rendering.
+    void OnRenderFormat(UINT format);
+    void OnRenderAllFormats();
+    void OnDestroyClipboard();
 
     bool Dragging() const { return m_dragging; }
     // From the hand-over until the window is back.
@@ -81,6 +85,7 @@ class Delivery {
     HWND TargetFocus() const;
     bool AimAtTargetFocus();
     void TellTargetLost();
+    void OnClipboardRead(DWORD reader);
 
     DeliveryWindow& m_window;
     DropHandOver m_drop;

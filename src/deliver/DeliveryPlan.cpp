@@ -191,7 +191,10 @@ namespace {
 // Starts one entry's text: onto the clipboard, or its events planned and the first of them played.
 NextStep SendText(const std::string& text, DeliveryJob& job, InputSink& sink) {
     if (job.sendMode == 0) {
-        if (!sink.PutOnClipboard(text, MustRestoreClipboard(job.listKind, job.field, job.restoreOption)))
+        job.paste = PasteWatch();
+        if (sink.PutOnClipboard(text, MustRestoreClipboard(job.listKind, job.field, job.restoreOption)))
+            job.paste.state = PasteWatch::kOnClipboard;
+        else
             job.sendMode += 3; // the clipboard holds something else: no paste for this entry
         return {kChainAfterEntry, kAfterEntryDelay};
     }
@@ -257,13 +260,13 @@ NextStep TypeStep(DeliveryJob& job, InputSink& sink) {
     return {kChainAfterEntry, kAfterEntryDelay};
 }
 
-NextStep AfterEntryStep(DeliveryJob& job, InputSink& sink) {
-    if (job.sendMode == 0 && !Perform(PlanPaste(sink.Layout()), job, sink))
-        return kRefused;
+namespace {
+// The separator and the next entry, or the finish after the last.
+NextStep NextEntryStep(DeliveryJob& job, InputSink& sink, unsigned finishDelay) {
     if (job.sendMode > 2)
         job.sendMode -= 3;
     if (job.position >= job.count)
-        return {kChainFinish, kFinishDelay};
+        return {kChainFinish, finishDelay};
     if (!Perform(PlanSeparator(job.separatorMode, sink.Layout()), job, sink))
         return kRefused;
     // Posted characters do not follow the focus, so the next field is found in Z order. Without one, the
@@ -271,6 +274,54 @@ NextStep AfterEntryStep(DeliveryJob& job, InputSink& sink) {
     if (job.separatorMode > 1 && job.sendMode == 2)
         sink.NextWindowPoint(job.dropX, job.dropY);
     return {kChainSend, kSendDelay};
+}
+} // namespace
+
+NextStep AfterEntryStep(DeliveryJob& job, InputSink& sink) {
+    if (job.sendMode != 0)
+        return NextEntryStep(job, sink, kFinishDelay);
+    if (!Perform(PlanPaste(sink.Layout()), job, sink))
+        return kRefused;
+    job.paste.state = PasteWatch::kPasted;
+    job.paste.pastedAt = sink.Now();
+    job.paste.targetProcess = sink.TargetProcess();
+    return ClipboardWaitStep(job, sink);
+}
+
+// The clipboard changes (the next entry, or the old content back) only once the target has its text.
+NextStep ClipboardWaitStep(DeliveryJob& job, InputSink& sink) {
+    PasteVerdict verdict = JudgePaste(job.paste, sink.Now());
+    if (verdict.wait)
+        return {kChainClipboardWait, verdict.wait};
+    job.paste.state = PasteWatch::kIdle;
+    job.clipboardUnread = job.clipboardUnread || verdict.unread;
+    return NextEntryStep(job, sink, 0);
+}
+
+NextStep ClipboardReadStep(DeliveryJob& job, uint32_t reader, uint64_t now) {
+    NoteClipboardRead(job.paste, reader, now);
+    if (job.paste.state != PasteWatch::kPasted)
+        return {kChainNone, 0};
+    return {kChainClipboardWait, std::max(JudgePaste(job.paste, now).wait, 1u)};
+}
+
+void NoteClipboardRead(PasteWatch& watch, uint32_t reader, uint64_t now) {
+    if (watch.state == PasteWatch::kIdle || watch.readBy != PasteWatch::kNobody)
+        return;
+    bool target = watch.state == PasteWatch::kPasted && reader && reader == watch.targetProcess;
+    watch.readBy = target ? PasteWatch::kTarget : PasteWatch::kSomeoneElse;
+    watch.readAt = now;
+}
+
+PasteVerdict JudgePaste(const PasteWatch& watch, uint64_t now) {
+    uint64_t until = watch.pastedAt + kClipboardReadTimeoutMs;
+    if (watch.readBy == PasteWatch::kTarget)
+        until = watch.readAt + kClipboardSettleMs;
+    else if (watch.readBy == PasteWatch::kSomeoneElse)
+        until = std::max(watch.pastedAt + kUnseenReadWaitMs, watch.readAt + kClipboardSettleMs);
+    if (now < until)
+        return {unsigned(until - now), false};
+    return {0, watch.readBy == PasteWatch::kNobody};
 }
 
 void FinishStep(DeliveryJob& job, InputSink& sink) {

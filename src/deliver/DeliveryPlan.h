@@ -32,7 +32,33 @@ enum DeliveryTimer : unsigned {
     kChainClick = 6,
     kChainType = 7,    // the rest of an entry's key strokes, after a pause
     kChainRefused = 8, // no timer: the target does not take our input, so the delivery ends at once
+    kChainClipboardWait = 9, // a pasted entry stays on the clipboard until the target has read it
 };
+
+// A pasted entry stays on the clipboard this long after the target's read (it may still hold the clipboard
+// open); this long after the paste keys when another program read it first, so that the target's own read
+// cannot be seen; and at most this long when nobody reads it.
+constexpr unsigned kClipboardSettleMs = 300, kUnseenReadWaitMs = 2000, kClipboardReadTimeoutMs = 10000;
+
+// One clipboard entry, from the moment it is on the clipboard until the clipboard may change again.
+struct PasteWatch {
+    enum State : uint8_t { kIdle, kOnClipboard, kPasted };
+    enum Reader : uint8_t { kNobody, kTarget, kSomeoneElse };
+    State state = kIdle;
+    Reader readBy = kNobody;
+    uint32_t targetProcess = 0; // the process the paste keys went to
+    uint64_t pastedAt = 0, readAt = 0;
+};
+// The first read of the entry's text: by process reader (0 when unknown) at now. Only a read by the
+// target's process after the paste keys is the target's; a text that left the clipboard unread counts as
+// read by someone else.
+void NoteClipboardRead(PasteWatch& watch, uint32_t reader, uint64_t now);
+
+struct PasteVerdict {
+    unsigned wait; // ms still to wait; 0: the clipboard may change now
+    bool unread;   // nobody read the text in time: the user should check the target
+};
+PasteVerdict JudgePaste(const PasteWatch& watch, uint64_t now);
 
 // Virtual-key codes the plans use (the platform's values).
 enum : uint8_t {
@@ -137,6 +163,8 @@ class InputSink {
     virtual bool PutOnClipboard(const std::string& text, bool keepOriginal) = 0;
     // Gives back what was kept aside, unless another program has filled the clipboard since.
     virtual void RestoreClipboard() = 0;
+    // The process of the window that keys go to; 0 when there is none.
+    virtual uint32_t TargetProcess() = 0;
     virtual const KeyLayout& Layout() = 0;
     virtual bool CapsLockOn() = 0;
     virtual void ScreenSize(unsigned& width, unsigned& height) = 0;
@@ -165,6 +193,8 @@ struct DeliveryJob {
     InputPlan typing;      // the current entry's events
     size_t typed = 0;      // how many of them have been played
     uint64_t resumeAt = 0; // when the pause that a type timer waits out ends
+    PasteWatch paste;      // the entry on the clipboard
+    bool clipboardUnread = false; // an entry was left to the target without its read being seen
 };
 
 // The text of list entry index in the given field; false when the index names no entry.
@@ -184,6 +214,10 @@ NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink);
 // Plays the current entry's events from where the last step stopped; a long pause, or a chunk that has
 // taken kTypingChunkMs, ends the step with a type timer for the rest.
 NextStep TypeStep(DeliveryJob& job, InputSink& sink);
+// Pastes a clipboard entry and waits for the target's read; then the separator, or the finish.
 NextStep AfterEntryStep(DeliveryJob& job, InputSink& sink);
+NextStep ClipboardWaitStep(DeliveryJob& job, InputSink& sink);
+// A read of the clipboard entry by process reader at now; the wait step's new timer when a paste waits.
+NextStep ClipboardReadStep(DeliveryJob& job, uint32_t reader, uint64_t now);
 // The end of a delivery, finished or refused: events not played are wiped and the clipboard given back.
 void FinishStep(DeliveryJob& job, InputSink& sink);

@@ -107,6 +107,13 @@ void WindowsInput::RestoreClipboard() {
     m_clipboard.Restore(m_owner);
 }
 
+uint32_t WindowsInput::TargetProcess() {
+    DWORD process = 0;
+    if (HWND target = GetForegroundWindow())
+        GetWindowThreadProcessId(target, &process);
+    return process;
+}
+
 bool WindowsInput::CapsLockOn() {
     // Letters are cased by the key state of the target's thread; ours, in the background, may be stale, so
     // read it while attached to the target's input.

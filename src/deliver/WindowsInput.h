@@ -29,6 +29,7 @@ class WindowsInput : public InputSink {
     bool Click(unsigned dx, unsigned dy) override;
     bool PutOnClipboard(const std::string& text, bool keepOriginal) override;
     void RestoreClipboard() override;
+    uint32_t TargetProcess() override;
     // Keys go to the foreground window, so its layout decides which key types a character.
     const KeyLayout& Layout() override { return m_layout; }
     bool CapsLockOn() override;

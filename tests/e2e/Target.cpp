@@ -2,7 +2,9 @@
 // them changes, and when the window closes, it writes their contents (UTF-8) and every key press it has
 // seen to the file named on its command line. With --popup before the file it plays a chat pop-up: it comes
 // up on top of the other windows without taking the focus, and its first field takes the keys once it is
-// activated.
+// activated. With "--busy-paste MS" before the file name it stands still for MS milliseconds on every
+// Ctrl+V, as a busy program or a remote desktop would, and so reads the clipboard that much later; keys
+// typed meanwhile wait their turn.
 #include <windows.h>
 
 #include <string>
@@ -13,6 +15,7 @@ std::string g_outPath;
 std::string g_keys; // "vk,scan,extended,layout scan,time" for each key-down, blank-separated
 HWND g_window = nullptr;
 HWND g_lastFocus = nullptr;
+DWORD g_busyPaste = 0;
 
 std::string Utf8(const std::wstring& wide) {
     int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
@@ -114,6 +117,12 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     g_outPath = commandLine;
+    const std::string busy = "--busy-paste ";
+    if (g_outPath.compare(0, busy.size(), busy) == 0) {
+        size_t end = g_outPath.find(' ', busy.size());
+        g_busyPaste = DWORD(std::stoul(g_outPath.substr(busy.size(), end - busy.size())));
+        g_outPath.erase(0, end + 1);
+    }
     const std::string popupFlag = "--popup ";
     const bool popup = g_outPath.compare(0, popupFlag.size(), popupFlag) == 0;
     if (popup)
@@ -145,6 +154,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
             NoteKeyDown(msg);
+        if (g_busyPaste && msg.message == WM_KEYDOWN && msg.wParam == 'V' && GetKeyState(VK_CONTROL) < 0)
+            Sleep(g_busyPaste);
         // The dialog manager's keys make Tab move between the fields, as in a form.
         if (IsDialogMessageW(g_window, &msg))
             continue;

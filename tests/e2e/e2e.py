@@ -109,10 +109,12 @@ def read_fields(path):
 class Session:
     """One Pelmar instance of its own and the target program."""
 
-    def __init__(self, entries=None, logins=None, send_mode=0, separator=1, target="target", keydelay=None):
+    def __init__(self, entries=None, logins=None, send_mode=0, separator=1, target="target", keydelay=None,
+                 target_args=()):
         self.dir = tempfile.mkdtemp(prefix="pelmar-e2e-")
         self.pelmar = self.target = None
         self.target_name = target
+        self.target_args = list(target_args)
         self.out = os.path.join(self.dir, "arrived.txt")
         exe = os.path.join(self.dir, "Pelmar.exe")
         shutil.copy(os.path.join(BUILD, "Pelmar.exe"), exe)
@@ -137,7 +139,8 @@ class Session:
         try:
             if self.target_name == "target":
                 self.target = start_until(lambda: os.path.exists(self.out), "the target's first record",
-                                          os.path.join(BUILD, "e2e_target.exe"), win_path(self.out))
+                                          os.path.join(BUILD, "e2e_target.exe"), *self.target_args,
+                                          win_path(self.out))
             else:
                 self.target = start("notepad")
             wait_until(lambda: (helper_ints("rect", self.target_name) or [0] * 5)[4] == 1, SETUP_TIMEOUT, "the target window")
@@ -387,6 +390,34 @@ def case_clipboard_restore():
             assert PRIVATE_FORMATS <= set(formats.split(",")) and history == "0", (formats, history)
 
 
+def case_clipboard_busy_target():
+    """A target that reads the clipboard 2 s after Ctrl+V gets the password, and the clipboard holds what it
+    held before once Pelmar is back."""
+    original = "the clipboard before the busy paste"
+    assert helper("put-clip", hex_of(original)) == "1"
+    logins = [("bank", "ann.smith", "Secret#1")]
+    with Session(logins=logins, send_mode=0, separator=1, target_args=("--busy-paste", "2000")) as s:
+        s.select(0)
+        s.drag(s.target_point(101), half="lower")
+        expect_fields(s, {"edit1": "Secret#1"})
+        s.wait_delivered()
+        try:
+            wait_until(lambda: helper("clip-text") == original, 10, "the old clipboard back")
+        except AssertionError:
+            raise AssertionError("the clipboard holds %r" % helper("clip-text"))
+        assert s.arrived()["edit1"] == "Secret#1", s.arrived()
+
+
+def case_clipboard_busy_two():
+    """Two entries into a target that reads the clipboard 2 s after each Ctrl+V arrive both, in order."""
+    with Session(ENTRIES, send_mode=0, separator=1, target_args=("--busy-paste", "2000")) as s:
+        s.select(0, 1)
+        s.drag(s.target_point(102))
+        expect_fields(s, {"edit2": "alpha\r\nBeta Two"}, timeout=40)
+        s.wait_delivered()
+        assert s.arrived()["edit2"] == "alpha\r\nBeta Two", s.arrived()
+
+
 UNICODE_TEXT = "Grüße – ☃ 日本"
 
 
@@ -462,6 +493,8 @@ CASES = {
     "previous-window-popup": case_previous_window_popup,
     "clipboard-restore": case_clipboard_restore,
     "unicode": case_unicode,
+    "clipboard-busy-target": case_clipboard_busy_target,
+    "clipboard-busy-two": case_clipboard_busy_two,
     "bench-keystrokes": lambda: bench_typing(1),
     "bench-keystrokes-40": lambda: bench_typing(1, 40),
     "bench-characters": lambda: bench_typing(2),

@@ -2,6 +2,7 @@
 // clipboard rule and the timer chain with its pacing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "deliver/DeliveryPlan.h"
@@ -259,6 +260,11 @@ class Recorder : public InputSink {
     int playsBeforeRefusal = -1; // the system refuses input after this many events
     bool clickRefused = false;
     bool kept = false;
+    // Who reads each clipboard entry, and when, counted from the paste keys (negative: before them); no
+    // read at all without a reader.
+    uint32_t reader = kTargetProcess;
+    int readDelay = 0;
+    static constexpr uint32_t kTargetProcess = 7;
 
     bool Play(const InputEvent& e, long x, long y) override {
         if (playsBeforeRefusal >= 0 && playsBeforeRefusal-- == 0)
@@ -293,6 +299,7 @@ class Recorder : public InputSink {
             log += "restore ";
         kept = false;
     }
+    uint32_t TargetProcess() override { return kTargetProcess; }
     const KeyLayout& Layout() override { return kUs; }
     bool CapsLockOn() override { return caps; }
     void ScreenSize(unsigned& w, unsigned& h) override { w = 1024, h = 768; }
@@ -370,9 +377,17 @@ struct Chain {
                 due.clear(); // the delivery's timers go with it
             else if (step.timer != kChainNone)
                 due[step.timer] = sink.now + step.delay;
+            // Each entry on the clipboard is read once, when the sink says.
+            bool beforePaste = sink.readDelay < 0;
+            if (sink.reader && id == kChainSend && job.paste.state == PasteWatch::kOnClipboard && beforePaste)
+                due[kRead] = sink.now + uint64_t(int64_t(kAfterEntryDelay) + sink.readDelay);
+            if (sink.reader && id == kChainAfterEntry && job.paste.state == PasteWatch::kPasted && !beforePaste)
+                due[kRead] = job.paste.pastedAt + uint64_t(sink.readDelay);
         }
         return lines;
     }
+
+    static constexpr unsigned kRead = 100; // not a timer: a read of the clipboard entry
 
     NextStep Step(unsigned id, Recorder& sink) {
         NextStep step = {kChainNone, 0};
@@ -384,6 +399,12 @@ struct Chain {
             step = TypeStep(job, sink);
         else if (id == kChainAfterEntry)
             step = AfterEntryStep(job, sink);
+        else if (id == kChainClipboardWait)
+            step = ClipboardWaitStep(job, sink);
+        else if (id == kRead) {
+            sink.log += "read ";
+            step = ClipboardReadStep(job, sink.reader, sink.now);
+        }
         if (step.timer == kChainRefused || id == kChainFinish) {
             sink.log += step.timer == kChainRefused ? "refused " : "";
             FinishStep(job, sink);
@@ -403,8 +424,63 @@ TEST(DeliveryChain, TwoEntriesByClipboardWithEnter) {
     sink.caps = true; // the clipboard does not touch Caps Lock
     // (65535 div 1024) * 500, (65535 div 768) * 300
     EXPECT_EQ(chain.Run(sink),
-              (Lines{"100 click(31500,25500)", "300 clip(one)", "600 +Ctrl +V -V -Ctrl +Enter -Enter",
-                     "900 clip(three)", "1200 +Ctrl +V -V -Ctrl", "2200 back"}));
+              (Lines{"100 click(31500,25500)", "300 clip(one)", "600 +Ctrl +V -V -Ctrl", "600 read",
+                     "900 +Enter -Enter", "1200 clip(three)", "1500 +Ctrl +V -V -Ctrl", "1500 read", "1800",
+                     "1800 back"}));
+}
+
+TEST(DeliveryChain, ClipboardEntriesWaitForTheTargetsRead) {
+    const struct {
+        uint32_t reader; // 0: nobody reads
+        int readDelay;   // after the paste keys at 600
+        uint64_t nextAt; // when the separator goes and the clipboard may change
+        bool unread;
+    } cases[] = {
+        {Recorder::kTargetProcess, 0, 900, false},
+        {Recorder::kTargetProcess, 2000, 2900, false}, // a slow target
+        {Recorder::kTargetProcess, 9000, 9900, false},
+        {0, 0, 10600, true}, // never read: on after the time-out, and the user is told
+        // A monitor read first, before or after the paste keys: the target's read cannot be seen.
+        {99, -200, 2600, false},
+        {99, 100, 2600, false},
+        {99, 2500, 3400, false},
+        // Before the paste keys even the target's process is not the target reading.
+        {Recorder::kTargetProcess, -200, 2600, false},
+    };
+    for (const auto& c : cases) {
+        Chain chain({"one", "two"}, {0, 1}, 0, 1);
+        chain.job.listKind = kEncryptedList;
+        Recorder sink;
+        sink.reader = c.reader;
+        sink.readDelay = c.readDelay;
+        Lines lines = chain.Run(sink);
+        std::string separator = std::to_string(c.nextAt) + " +Enter -Enter";
+        auto at = std::find(lines.begin(), lines.end(), separator);
+        ASSERT_NE(at, lines.end()) << c.reader << " " << c.readDelay;
+        // Nothing touches the clipboard between the paste and the separator; the next entry follows it.
+        auto paste = std::find(lines.begin(), lines.end(), "600 +Ctrl +V -V -Ctrl");
+        ASSERT_LT(paste, at);
+        for (auto line = paste + 1; line != at; ++line)
+            EXPECT_TRUE(*line == "600" || line->find("read") != std::string::npos) << *line;
+        EXPECT_EQ(*(at + 1), std::to_string(c.nextAt + kSendDelay) + " clip(two,keep)");
+        EXPECT_EQ(lines.back(), std::to_string(c.nextAt + (c.nextAt - 600) + 2 * kSendDelay) + " restore back")
+            << c.reader << " " << c.readDelay;
+        EXPECT_EQ(chain.job.clipboardUnread, c.unread) << c.reader << " " << c.readDelay;
+    }
+    // Reads noted by hand: a text that left the clipboard unread counts as read by someone else, and
+    // later reads change nothing.
+    PasteWatch watch;
+    watch.state = PasteWatch::kPasted;
+    watch.pastedAt = 1000;
+    watch.targetProcess = 7;
+    NoteClipboardRead(watch, 0, 1200);
+    NoteClipboardRead(watch, 7, 1300);
+    EXPECT_EQ(watch.readBy, PasteWatch::kSomeoneElse);
+    EXPECT_EQ(JudgePaste(watch, 1500).wait, 1500u);
+    EXPECT_FALSE(JudgePaste(watch, 3000).unread);
+    watch = PasteWatch(); // idle: nothing on the clipboard to watch
+    NoteClipboardRead(watch, 7, 1300);
+    EXPECT_EQ(watch.readBy, PasteWatch::kNobody);
 }
 
 TEST(DeliveryChain, SeparatorsByMode) {
@@ -494,7 +570,7 @@ TEST(DeliveryChain, ArrowEntriesPressDownInsteadOfTyping) {
         Chain chain({c.entry, "x"}, {0, 1}, c.sendMode, 1);
         Recorder sink;
         Lines lines = chain.Run(sink);
-        ASSERT_EQ(lines.size(), 6u);
+        ASSERT_GE(lines.size(), 6u);
         EXPECT_EQ(lines[1], c.sent) << c.entry;
         // No paste after an arrow entry, but the separator follows, and the mode is back for the next one.
         EXPECT_EQ(lines[2].substr(lines[2].find(' ')), " +Enter -Enter") << c.entry;
@@ -510,22 +586,25 @@ TEST(DeliveryChain, LoginListSendsOneFieldOfTheFirstEntryAndRestoresAfterPasswor
         bool option;
         Lines lines;
     } cases[] = {
-        {kLoginList, kLoginField, false, {"300 clip(ann)", "600 +Ctrl +V -V -Ctrl", "1600 back"}},
+        {kLoginList, kLoginField, false, {"300 clip(ann)", "600 +Ctrl +V -V -Ctrl", "600 read", "900", "900 back"}},
         {kLoginList,
          kPasswordField,
          false,
-         {"300 clip(pw1,keep)", "600 +Ctrl +V -V -Ctrl", "1600 restore back"}},
-        {kLoginList, kLoginField, true, {"300 clip(ann,keep)", "600 +Ctrl +V -V -Ctrl", "1600 restore back"}},
+         {"300 clip(pw1,keep)", "600 +Ctrl +V -V -Ctrl", "600 read", "900", "900 restore back"}},
+        {kLoginList,
+         kLoginField,
+         true,
+         {"300 clip(ann,keep)", "600 +Ctrl +V -V -Ctrl", "600 read", "900", "900 restore back"}},
         {kPlainList,
          kEntryField,
          false,
-         {"300 clip(bank)", "600 +Ctrl +V -V -Ctrl +Enter -Enter", "900 clip(mail)", "1200 +Ctrl +V -V -Ctrl",
-          "2200 back"}},
+         {"300 clip(bank)", "600 +Ctrl +V -V -Ctrl", "600 read", "900 +Enter -Enter", "1200 clip(mail)",
+          "1500 +Ctrl +V -V -Ctrl", "1500 read", "1800", "1800 back"}},
         {kEncryptedList,
          kEntryField,
          false,
-         {"300 clip(bank,keep)", "600 +Ctrl +V -V -Ctrl +Enter -Enter", "900 clip(mail,keep)",
-          "1200 +Ctrl +V -V -Ctrl", "2200 restore back"}},
+         {"300 clip(bank,keep)", "600 +Ctrl +V -V -Ctrl", "600 read", "900 +Enter -Enter",
+          "1200 clip(mail,keep)", "1500 +Ctrl +V -V -Ctrl", "1500 read", "1800", "1800 restore back"}},
     };
     for (const auto& c : cases) {
         Chain chain({"bank", "mail"}, {0, 1}, 0, 1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "BoxWatch.h"
@@ -210,6 +211,76 @@ TEST(Delivery, ClipboardComesBackAfterSecretsAndWhenAsked) {
         EXPECT_EQ(got.text, "first") << c.kind << " " << c.restoreOption;
         EXPECT_EQ(ClipboardText(), c.clipboardAfter) << c.kind << " " << c.restoreOption;
     }
+}
+
+// A clipboard manager of its own thread and window: every new text it finds is published again as its own.
+class ClipboardManager {
+  public:
+    ClipboardManager() : m_thread([this] { Run(); }) {}
+    ~ClipboardManager() {
+        m_stop = true;
+        m_thread.join();
+    }
+    int Republished() const { return m_republished; }
+
+  private:
+    void Run() {
+        HWND own = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        DWORD seen = GetClipboardSequenceNumber();
+        while (!m_stop) {
+            // Answers what is sent to its window, as a program must.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            if (GetClipboardSequenceNumber() == seen || !OpenClipboard(own))
+                continue;
+            HGLOBAL copy = CopyOfText();
+            if (copy && GetClipboardOwner() != own) {
+                EmptyClipboard();
+                if (SetClipboardData(CF_UNICODETEXT, copy))
+                    ++m_republished;
+            }
+            CloseClipboard();
+            seen = GetClipboardSequenceNumber();
+        }
+        DestroyWindow(own);
+    }
+    static HGLOBAL CopyOfText() {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        SIZE_T size = data ? GlobalSize(data) : 0;
+        HGLOBAL copy = size ? GlobalAlloc(GMEM_MOVEABLE, size) : nullptr;
+        if (copy) {
+            memcpy(GlobalLock(copy), GlobalLock(data), size);
+            GlobalUnlock(copy);
+            GlobalUnlock(data);
+        }
+        return copy;
+    }
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_republished{0};
+    std::thread m_thread;
+};
+
+TEST(Delivery, ClipboardComesBackWhenAManagerPublishedTheSecretAgain) {
+    std::unique_ptr<ClipboardManager> manager;
+    Delivered got = Deliver("first\r\n", {0}, 0, 1, false, [&] {
+        SetListKind(*HarnessDialog(), kEncryptedList);
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 7);
+        memcpy(GlobalLock(block), "before", 7);
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+        CloseClipboard();
+        manager.reset(new ClipboardManager);
+    });
+    EXPECT_EQ(got.text, "first");
+    // Published again: the secret, then the old content Pelmar gave back.
+    EXPECT_TRUE(PumpUntil([&] { return manager->Republished() >= 2; }));
+    manager.reset();
+    EXPECT_EQ(ClipboardText(), "before");
 }
 
 // Clicks the tray icon once, and notes whether the window came back while keys were still being sent and
