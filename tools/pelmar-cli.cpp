@@ -477,11 +477,13 @@ int ReadPlainLoginList(const Args& args, const std::string& path, LoginListFile&
 int ReadProtectedLoginList(const Args& args, const std::string& path, LoginListFile& list) {
     std::string password;
     WipeOnExit wipePassword{password};
-    if (!PasswordFor(args, password) || password.empty())
-        return UsageError(
-            "import-csv into a .plk needs its password (--password or a line on standard input)");
+    const char needsPassword[] = "import-csv into a .plk needs its password (--password or a line on standard input)";
+    if (int rc = TakePassword(args, password, UsageError, needsPassword))
+        return rc;
+    if (password.empty())
+        return UsageError(needsPassword);
     if (!OutputExists(path)) {
-        ProtectResult created = list.key.Create(PasswordUtf8(password));
+        ProtectResult created = list.key.Create(password);
         return created == ProtectResult::Ok ? kExitOk : ProtectFailure(created, path);
     }
     Bytes file;
@@ -491,7 +493,7 @@ int ReadProtectedLoginList(const Args& args, const std::string& path, LoginListF
     std::string text;
     WipeOnExit wipeText{text};
     ProtectResult result =
-        OpenProtectedList(file.data(), file.size(), PasswordUtf8(password), list.key, kind, text);
+        OpenProtectedList(file.data(), file.size(), password, list.key, kind, text);
     if (result != ProtectResult::Ok)
         return ProtectFailure(result, path);
     if (kind != kLoginList)
