@@ -33,7 +33,7 @@ echo "== native tests"
 ctest --test-dir build/native --output-on-failure -j"$jobs" || status=1
 
 echo "== fuzz targets"
-for target in fuzz_container fuzz_protected fuzz_lzhuf; do
+for target in fuzz_container fuzz_protected fuzz_lzhuf fuzz_listfile; do
   if [[ -x build/fuzz/$target ]]; then
     corpus=$(mktemp -d)
     cp fuzz/corpus/$target/* "$corpus"/ 2>/dev/null || true
