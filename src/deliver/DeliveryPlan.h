@@ -60,6 +60,11 @@ struct PasteVerdict {
 };
 PasteVerdict JudgePaste(const PasteWatch& watch, uint64_t now);
 
+// How entries reach the target, and what goes between two of them; the values are those of the settings
+// "clip" and "cr".
+enum SendMethod : int { kSendClipboard = 0, kSendKeyStrokes = 1, kSendCharacters = 2 };
+enum EntrySeparator : int { kSeparatorEnter = 1, kSeparatorTab = 2 };
+
 // Virtual-key codes the plans use (the platform's values).
 enum : uint8_t {
     kVkTab = 0x09,
@@ -141,13 +146,13 @@ class KeyLayout {
     ~KeyLayout() = default;
 };
 
-// The events that type UTF-8 text in key-stroke mode (1), each character followed by a pause of keyDelay
-// ms, or post it in character mode (2), with Caps Lock tapped off before and on again after when it is on.
-InputPlan PlanTyping(const std::string& text, int sendMode, bool capsLockOn, int keyDelay,
+// The events that type UTF-8 text in key-stroke mode, each character followed by a pause of keyDelay
+// ms, or post it in character mode, with Caps Lock tapped off before and on again after when it is on.
+InputPlan PlanTyping(const std::string& text, SendMethod sendMode, bool capsLockOn, int keyDelay,
                      const KeyLayout& layout);
 InputPlan PlanArrows(int count, const KeyLayout& layout);
 InputPlan PlanPaste(const KeyLayout& layout);
-InputPlan PlanSeparator(int separatorMode, const KeyLayout& layout);
+InputPlan PlanSeparator(EntrySeparator separatorMode, const KeyLayout& layout);
 
 // The platform's input, the clipboard, a clock and the few queries the steps need.
 class InputSink {
@@ -185,8 +190,9 @@ struct DeliveryJob {
     unsigned position = 0;
     long dropX = 0, dropY = 0;
     int field = kEntryField;
-    int sendMode = 0; // raised by 3 while the current entry sent no text
-    int separatorMode = 1;
+    SendMethod sendMode = kSendClipboard;
+    EntrySeparator separatorMode = kSeparatorEnter;
+    bool noText = false; // the current entry sent no text (arrow keys, or the clipboard was busy): no paste
     int keyDelay = kKeyStrokeDelayMs;
     ListKind listKind = kPlainList;
     bool restoreOption = false;
