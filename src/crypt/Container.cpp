@@ -1,7 +1,7 @@
 // Writing and reading the encrypted list container around the LZHUF stream.
 #include "crypt/Container.h"
 
-#include "list/TextEncoding.h"
+#include "common/AnsiCodePage.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,10 +7,6 @@
 #include "common/Wipe.h"
 #include "list/TextEncoding.h"
 
-bool Contains(const IntRect& r, int x, int y) {
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
-
 int FieldForPress(const IntRect& dragArea, int x, int y, bool loginList) {
     if (!loginList)
         return kEntryField;

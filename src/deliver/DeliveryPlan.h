@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "list/ListText.h"
+#include "common/Geometry.h"
+#include "common/ListKind.h"
 
 constexpr unsigned kMaxSelection = 128;
 // A form needs a handful of Down presses; a typo such as "|99999" must not hold the window for minutes.
@@ -76,12 +77,6 @@ enum : uint8_t {
     kVkDown = 0x28
 };
 
-struct IntRect {
-    int left, top, right, bottom;
-};
-// Left and top inclusive, right and bottom exclusive.
-bool Contains(const IntRect& r, int x, int y);
-
 enum FieldSelector { kEntryField = 0, kLoginField = 1, kPasswordField = 2 };
 // Which text of an entry a press in the drag area delivers: in a login list the upper half gives the login,
 // the lower half (from the middle line on) the password.
@@ -89,12 +84,6 @@ int FieldForPress(const IntRect& dragArea, int x, int y, bool loginList);
 
 struct Offset {
     int dx, dy;
-};
-// The handle's row (client y below rowBottom) and the client point a press there moves the pointer to, where
-// the drag cursor's picture covers the handle; these are the values at 96 DPI.
-struct HandleGrab {
-    int rowBottom = 16;
-    int x = 17, y = 7;
 };
 // A press on the handle row moves the pointer to the grab point; a press on the strip leaves it.
 Offset PointerShiftForPress(int x, int y, const HandleGrab& grab = HandleGrab());
