@@ -94,7 +94,8 @@ BOOL CListDlg::OnInitDialog() {
     m_dpi = WindowDpi(m_hWnd);
     KeepDialogLayoutOnDpiChange(m_hWnd);
     ShowDragPictures();
-    m_delivery.SetModes(ReadSetting(IntSetting::Clip), ReadSetting(IntSetting::Cr));
+    m_delivery.SetModes(SendMethod(ReadSetting(IntSetting::Clip)),
+                        EntrySeparator(ReadSetting(IntSetting::Cr)));
     m_delivery.SetKeyDelay(ReadSetting(IntSetting::KeyDelay));
     m_delivery.SetRestoreClipboard(ReadSetting(IntSetting::RestoreClip) != 0);
     m_modes.startMode = ReadSetting(IntSetting::Tray);
@@ -250,7 +251,7 @@ void CListDlg::OnOptions() {
         return;
     // The mirrors change at once, so the next delivery already uses the new modes.
     m_modes = {choice.startMode, choice.windowMode};
-    m_delivery.SetModes(choice.sendMode, choice.separatorMode);
+    m_delivery.SetModes(SendMethod(choice.sendMode), EntrySeparator(choice.separatorMode));
     m_delivery.SetKeyDelay(choice.keyDelay);
     m_delivery.SetRestoreClipboard(choice.restoreClipboard);
 }

@@ -1,6 +1,8 @@
 // The main window's geometry at a DPI.
 #include "app/MainLayout.h"
 
+#include <initializer_list>
+
 int ScaleForDpi(int value, int dpi) {
     return static_cast<int>((static_cast<long long>(value) * dpi + kBaseDpi / 2) / kBaseDpi);
 }

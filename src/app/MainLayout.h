@@ -1,7 +1,7 @@
 // The main window's geometry at a DPI: where its controls go, which drawn pictures fit the drag handle, and
 // the fixed places of the window modes. All of it is designed at 96 DPI and scaled.
 #pragma once
-#include "deliver/DeliveryPlan.h"
+#include "common/Geometry.h"
 
 constexpr int kBaseDpi = 96;
 

@@ -1,7 +1,8 @@
 // Writing and reading the encrypted list container around the LZHUF stream.
 #include "crypt/Container.h"
 
-#include "list/TextEncoding.h"
+#include "common/AnsiCodePage.h"
+#include "common/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,12 +12,10 @@ const char kContainerHeader[24] = "Pelmar Encrypted File\r\n";
 namespace {
 
 void PutU32(uint32_t v, ByteSink& out) {
-    for (int i = 0; i < 4; i++)
-        out.Put(uint8_t(v >> (8 * i)));
-}
-
-uint32_t GetU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    uint8_t bytes[4];
+    WriteLe32(bytes, v);
+    for (uint8_t b : bytes)
+        out.Put(b);
 }
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
@@ -83,13 +82,13 @@ bool ReadEncryptedFile(const uint8_t* data, size_t size, std::string& text) {
     if (!HasContainerHeader(data, size) || size < kFixedSize)
         return false;
     // The length patch makes the total exact, so any other value means a cut or padded file.
-    if (GetU32(data + kTotalLengthOffset) != size)
+    if (ReadLe32(data + kTotalLengthOffset) != size)
         return false;
-    uint32_t T = GetU32(data + kTextLengthOffset);
+    uint32_t T = ReadLe32(data + kTextLengthOffset);
     size_t L = data[kNameLengthOffset];
     if (kFixedSize + L > size)
         return false;
-    if (GetU32(data + kNameOffset + L) != T)
+    if (ReadLe32(data + kNameOffset + L) != T)
         return false;
     // Refuse before allocating: the stream could never expand to this many bytes.
     if (T > LzhufMaxTextLength(size - kFixedSize - L))

@@ -1,6 +1,8 @@
 // The password line of an encrypted list.
 #include "crypt/PasswordLine.h"
 
+#include "common/Utf8.h"
+
 namespace {
 // Lower case of a Windows-1252 letter, as the system's case-insensitive comparison folds it.
 unsigned char FoldAnsiCase(unsigned char c) {
@@ -36,23 +38,12 @@ char32_t FoldCase(char32_t c) {
 
 // The code points of valid UTF-8 (into out, where given); false for anything else.
 bool DecodeUtf8(const std::string& text, std::u32string* out) {
-    for (size_t i = 0; i < text.size();) {
-        unsigned char lead = static_cast<unsigned char>(text[i]);
-        size_t extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 9;
-        if (extra > 3 || i + extra >= text.size() + (extra ? 0 : 1))
-            return false;
-        char32_t c = extra ? lead & (0x3F >> extra) : lead;
-        for (size_t k = 1; k <= extra; ++k) {
-            unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
+    for (size_t pos = 0; pos < text.size();) {
+        char32_t c;
+        if (!DecodeUtf8Char(text, pos, c))
             return false;
         if (out)
             out->push_back(c);
-        i += extra + 1;
     }
     return true;
 }

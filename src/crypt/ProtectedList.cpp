@@ -1,6 +1,8 @@
 // Building and reading protected list files, and the key an open protected list keeps.
 #include "crypt/ProtectedList.h"
 
+#include "common/LittleEndian.h"
+
 #include <cstring>
 #include <new>
 
@@ -16,15 +18,6 @@ constexpr size_t kIterationsOffset = 12;
 constexpr size_t kSaltOffset = 16;
 constexpr size_t kNonceOffset = 32;
 
-void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; i++)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
-uint32_t GetU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 bool IsStoredKind(int kind) {
     return kind == kPlainList || kind == kLoginList;
 }
@@ -35,7 +28,7 @@ void WriteHeader(const ProtectionKey& key, ListKind kind, const uint8_t* nonce, 
     out[kKindOffset] = uint8_t(kind);
     out[kDerivationOffset] = kPbkdf2HmacSha256;
     out[11] = 0;
-    PutU32(out + kIterationsOffset, key.Iterations());
+    WriteLe32(out + kIterationsOffset, key.Iterations());
     std::memcpy(out + kSaltOffset, key.Salt(), kProtectedSaltSize);
     std::memcpy(out + kNonceOffset, nonce, kGcmNonceSize);
 }
@@ -82,7 +75,7 @@ ProtectResult ReadProtectedHeader(const uint8_t* data, size_t size, ProtectedHea
         data[kVersionOffset] != kVersion || !IsStoredKind(data[kKindOffset]) ||
         data[kDerivationOffset] != kPbkdf2HmacSha256)
         return ProtectResult::BadFile;
-    uint32_t iterations = GetU32(data + kIterationsOffset);
+    uint32_t iterations = ReadLe32(data + kIterationsOffset);
     if (iterations < kMinIterations || iterations > kMaxIterations)
         return ProtectResult::BadFile;
     header.kind = ListKind(data[kKindOffset]);

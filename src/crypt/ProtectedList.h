@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "crypt/Crypto.h"
-#include "list/ListText.h"
+#include "common/ListKind.h"
 
 constexpr size_t kProtectedHeaderSize = 44;
 constexpr size_t kProtectedSaltSize = 16;

@@ -31,7 +31,7 @@ int BoxOfField(int field) {
 }
 } // namespace
 
-void Delivery::SetModes(int sendMode, int separatorMode) {
+void Delivery::SetModes(SendMethod sendMode, EntrySeparator separatorMode) {
     m_job.sendMode = sendMode;
     m_job.separatorMode = separatorMode;
 }
@@ -224,8 +224,7 @@ void Delivery::StopChain() {
     m_job.clipboardUnread = false;
     WipePlan(m_job.typing);
     m_job.typed = 0;
-    if (m_job.sendMode > 2)
-        m_job.sendMode -= 3; // an arrow entry was under way
+    m_job.noText = false; // an arrow entry was under way
 }
 
 // The target takes no input from us: stop at once, come back and say why.

@@ -44,9 +44,9 @@ class Delivery {
         m_grab = grab;
     }
     const RECT& DragArea() const { return m_dragArea; }
-    void SetModes(int sendMode, int separatorMode);
-    int SendMode() const { return m_job.sendMode; }
-    int SeparatorMode() const { return m_job.separatorMode; }
+    void SetModes(SendMethod sendMode, EntrySeparator separatorMode);
+    SendMethod SendMode() const { return m_job.sendMode; }
+    EntrySeparator SeparatorMode() const { return m_job.separatorMode; }
     // The pause after each typed character, in milliseconds.
     void SetKeyDelay(int ms) { m_job.keyDelay = ms; }
     int KeyDelay() const { return m_job.keyDelay; }

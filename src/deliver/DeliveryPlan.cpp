@@ -7,10 +7,6 @@
 #include "common/Wipe.h"
 #include "list/TextEncoding.h"
 
-bool Contains(const IntRect& r, int x, int y) {
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
-
 int FieldForPress(const IntRect& dragArea, int x, int y, bool loginList) {
     if (!loginList)
         return kEntryField;
@@ -109,7 +105,7 @@ uint8_t KeyOf(char16_t c, uint8_t fallback, const KeyLayout& layout) {
 }
 } // namespace
 
-InputPlan PlanTyping(const std::string& text, int sendMode, bool capsLockOn, int keyDelay,
+InputPlan PlanTyping(const std::string& text, SendMethod sendMode, bool capsLockOn, int keyDelay,
                      const KeyLayout& layout) {
     std::u16string units = Utf8ToUtf16(text);
     InputPlan plan;
@@ -121,7 +117,7 @@ InputPlan PlanTyping(const std::string& text, int sendMode, bool capsLockOn, int
     for (size_t i = 0; i < units.size(); ++i) {
         // A character beyond the first 65,536 is two units, sent one after the other.
         bool pair = IsHighSurrogate(units[i]) && i + 1 < units.size();
-        if (sendMode == 2) {
+        if (sendMode == kSendCharacters) {
             plan.push_back({InputEvent::kPostChar, units[i]});
             if (pair)
                 plan.push_back({InputEvent::kPostChar, units[++i]});
@@ -157,12 +153,12 @@ InputPlan PlanPaste(const KeyLayout& layout) {
     return plan;
 }
 
-InputPlan PlanSeparator(int separatorMode, const KeyLayout& layout) {
+InputPlan PlanSeparator(EntrySeparator separatorMode, const KeyLayout& layout) {
     InputPlan plan;
-    if (separatorMode <= 1)
-        Tap(plan, KeyOf(u'\r', kVkReturn, layout), layout);
-    else
+    if (separatorMode == kSeparatorTab)
         Tap(plan, KeyOf(u'\t', kVkTab, layout), layout);
+    else
+        Tap(plan, KeyOf(u'\r', kVkReturn, layout), layout);
     return plan;
 }
 
@@ -190,12 +186,12 @@ namespace {
 
 // Starts one entry's text: onto the clipboard, or its events planned and the first of them played.
 NextStep SendText(const std::string& text, DeliveryJob& job, InputSink& sink) {
-    if (job.sendMode == 0) {
+    if (job.sendMode == kSendClipboard) {
         job.paste = PasteWatch();
         if (sink.PutOnClipboard(text, MustRestoreClipboard(job.listKind, job.field, job.restoreOption)))
             job.paste.state = PasteWatch::kOnClipboard;
         else
-            job.sendMode += 3; // the clipboard holds something else: no paste for this entry
+            job.noText = true; // the clipboard holds something else: no paste for this entry
         return {kChainAfterEntry, kAfterEntryDelay};
     }
     WipePlan(job.typing);
@@ -226,7 +222,7 @@ NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink) 
     if (sink.TargetOutOfReach(job.dropX, job.dropY)) {
         // Nothing is sent: the system would drop it without a word.
     } else if (arrows >= 0) {
-        job.sendMode += 3;
+        job.noText = true;
         if (Perform(PlanArrows(arrows, sink.Layout()), job, sink))
             next = {kChainAfterEntry, kAfterEntryDelay};
     } else {
@@ -263,22 +259,21 @@ NextStep TypeStep(DeliveryJob& job, InputSink& sink) {
 namespace {
 // The separator and the next entry, or the finish after the last.
 NextStep NextEntryStep(DeliveryJob& job, InputSink& sink, unsigned finishDelay) {
-    if (job.sendMode > 2)
-        job.sendMode -= 3;
+    job.noText = false;
     if (job.position >= job.count)
         return {kChainFinish, finishDelay};
     if (!Perform(PlanSeparator(job.separatorMode, sink.Layout()), job, sink))
         return kRefused;
     // Posted characters do not follow the focus, so the next field is found in Z order. Without one, the
     // previous field keeps the drop point rather than whatever lies at the screen's corner.
-    if (job.separatorMode > 1 && job.sendMode == 2)
+    if (job.separatorMode == kSeparatorTab && job.sendMode == kSendCharacters)
         sink.NextWindowPoint(job.dropX, job.dropY);
     return {kChainSend, kSendDelay};
 }
 } // namespace
 
 NextStep AfterEntryStep(DeliveryJob& job, InputSink& sink) {
-    if (job.sendMode != 0)
+    if (job.sendMode != kSendClipboard || job.noText)
         return NextEntryStep(job, sink, kFinishDelay);
     if (!Perform(PlanPaste(sink.Layout()), job, sink))
         return kRefused;
@@ -327,7 +322,6 @@ PasteVerdict JudgePaste(const PasteWatch& watch, uint64_t now) {
 void FinishStep(DeliveryJob& job, InputSink& sink) {
     WipePlan(job.typing);
     job.typed = 0;
-    if (job.sendMode > 2)
-        job.sendMode -= 3; // a refused arrow entry
+    job.noText = false; // a refused arrow entry
     sink.RestoreClipboard();
 }

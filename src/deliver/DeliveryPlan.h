@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "list/ListText.h"
+#include "common/Geometry.h"
+#include "common/ListKind.h"
 
 constexpr unsigned kMaxSelection = 128;
 // A form needs a handful of Down presses; a typo such as "|99999" must not hold the window for minutes.
@@ -60,6 +61,11 @@ struct PasteVerdict {
 };
 PasteVerdict JudgePaste(const PasteWatch& watch, uint64_t now);
 
+// How entries reach the target, and what goes between two of them; the values are those of the settings
+// "clip" and "cr".
+enum SendMethod : int { kSendClipboard = 0, kSendKeyStrokes = 1, kSendCharacters = 2 };
+enum EntrySeparator : int { kSeparatorEnter = 1, kSeparatorTab = 2 };
+
 // Virtual-key codes the plans use (the platform's values).
 enum : uint8_t {
     kVkTab = 0x09,
@@ -71,12 +77,6 @@ enum : uint8_t {
     kVkDown = 0x28
 };
 
-struct IntRect {
-    int left, top, right, bottom;
-};
-// Left and top inclusive, right and bottom exclusive.
-bool Contains(const IntRect& r, int x, int y);
-
 enum FieldSelector { kEntryField = 0, kLoginField = 1, kPasswordField = 2 };
 // Which text of an entry a press in the drag area delivers: in a login list the upper half gives the login,
 // the lower half (from the middle line on) the password.
@@ -84,12 +84,6 @@ int FieldForPress(const IntRect& dragArea, int x, int y, bool loginList);
 
 struct Offset {
     int dx, dy;
-};
-// The handle's row (client y below rowBottom) and the client point a press there moves the pointer to, where
-// the drag cursor's picture covers the handle; these are the values at 96 DPI.
-struct HandleGrab {
-    int rowBottom = 16;
-    int x = 17, y = 7;
 };
 // A press on the handle row moves the pointer to the grab point; a press on the strip leaves it.
 Offset PointerShiftForPress(int x, int y, const HandleGrab& grab = HandleGrab());
@@ -141,13 +135,13 @@ class KeyLayout {
     ~KeyLayout() = default;
 };
 
-// The events that type UTF-8 text in key-stroke mode (1), each character followed by a pause of keyDelay
-// ms, or post it in character mode (2), with Caps Lock tapped off before and on again after when it is on.
-InputPlan PlanTyping(const std::string& text, int sendMode, bool capsLockOn, int keyDelay,
+// The events that type UTF-8 text in key-stroke mode, each character followed by a pause of keyDelay
+// ms, or post it in character mode, with Caps Lock tapped off before and on again after when it is on.
+InputPlan PlanTyping(const std::string& text, SendMethod sendMode, bool capsLockOn, int keyDelay,
                      const KeyLayout& layout);
 InputPlan PlanArrows(int count, const KeyLayout& layout);
 InputPlan PlanPaste(const KeyLayout& layout);
-InputPlan PlanSeparator(int separatorMode, const KeyLayout& layout);
+InputPlan PlanSeparator(EntrySeparator separatorMode, const KeyLayout& layout);
 
 // The platform's input, the clipboard, a clock and the few queries the steps need.
 class InputSink {
@@ -185,8 +179,9 @@ struct DeliveryJob {
     unsigned position = 0;
     long dropX = 0, dropY = 0;
     int field = kEntryField;
-    int sendMode = 0; // raised by 3 while the current entry sent no text
-    int separatorMode = 1;
+    SendMethod sendMode = kSendClipboard;
+    EntrySeparator separatorMode = kSeparatorEnter;
+    bool noText = false; // the current entry sent no text (arrow keys, or the clipboard was busy): no paste
     int keyDelay = kKeyStrokeDelayMs;
     ListKind listKind = kPlainList;
     bool restoreOption = false;

@@ -4,11 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/ListKind.h"
 #include "list/TextEncoding.h"
-
-// A protected plain list has a kind of its own; a protected login list is a login list (whose file is
-// the protected login file) in every respect but its file.
-enum ListKind { kPlainList = 0, kLoginList = 1, kEncryptedList = 2, kProtectedList = 3 };
 
 struct ListEntry {
     std::string text; // entry text, or the site label of a login list

@@ -1,6 +1,7 @@
 // List file encodings: detection, reading into UTF-8, writing back, Windows-1252 and UTF-8 / UTF-16.
 #include "list/TextEncoding.h"
 
+#include "common/Utf8.h"
 #include "common/Wipe.h"
 
 namespace {
@@ -18,44 +19,10 @@ bool InRange(unsigned char c, unsigned char lo, unsigned char hi) {
     return c >= lo && c <= hi;
 }
 
-// Strict decoding of one character. On an invalid part pos stops at the first byte that does not
-// belong to it, so each maximal invalid part costs one replacement.
-bool DecodeOne(const std::string& s, size_t& pos, char32_t& cp) {
-    unsigned char lead = (unsigned char)s[pos++];
-    cp = kReplacement;
-    if (lead < 0x80) {
-        cp = lead;
-        return true;
-    }
-    int more = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    char32_t value = 0;
-    if (InRange(lead, 0xC2, 0xDF)) {
-        more = 1, value = lead & 0x1F;
-    } else if (InRange(lead, 0xE0, 0xEF)) {
-        more = 2, value = lead & 0x0F;
-        lo = lead == 0xE0 ? 0xA0 : 0x80; // no overlong forms
-        hi = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (InRange(lead, 0xF0, 0xF4)) {
-        more = 3, value = lead & 0x07;
-        lo = lead == 0xF0 ? 0x90 : 0x80;
-        hi = lead == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
-    } else {
-        return false;
-    }
-    for (; more > 0; --more, lo = 0x80, hi = 0xBF) {
-        if (pos >= s.size() || !InRange((unsigned char)s[pos], lo, hi))
-            return false;
-        value = (value << 6) | ((unsigned char)s[pos++] & 0x3F);
-    }
-    cp = value;
-    return true;
-}
-
 // One character, U+FFFD for an invalid part.
 char32_t NextCodePoint(const std::string& utf8, size_t& pos) {
     char32_t cp;
-    DecodeOne(utf8, pos, cp);
+    DecodeUtf8Char(utf8, pos, cp);
     return cp;
 }
 
@@ -96,7 +63,7 @@ bool LooksLikeUtf8(const std::string& bytes) {
     char32_t cp;
     for (size_t pos = 0; pos < bytes.size();) {
         size_t start = pos;
-        bool ok = DecodeOne(bytes, pos, cp);
+        bool ok = DecodeUtf8Char(bytes, pos, cp);
         if (!ok)
             stray += pos - start;
         else if (cp >= 0x80)
@@ -121,7 +88,7 @@ class Cp1252 : public AnsiCodePage {
         ansi.reserve(utf8.size());
         for (size_t pos = 0; pos < utf8.size();) {
             char32_t cp;
-            int byte = DecodeOne(utf8, pos, cp) ? ByteOf(cp) : -1;
+            int byte = DecodeUtf8Char(utf8, pos, cp) ? ByteOf(cp) : -1;
             if (byte < 0)
                 return false;
             ansi += char(byte);
@@ -234,7 +201,7 @@ EncodedText EncodeListText(const std::string& utf8, TextEncoding encoding, const
 bool IsValidUtf8(const std::string& text) {
     char32_t cp;
     for (size_t pos = 0; pos < text.size();)
-        if (!DecodeOne(text, pos, cp))
+        if (!DecodeUtf8Char(text, pos, cp))
             return false;
     return true;
 }

@@ -4,17 +4,9 @@
 #include <cstddef>
 #include <string>
 
-enum class TextEncoding { Ansi, Utf8, Utf8Bom, Utf16Le };
+#include "common/AnsiCodePage.h"
 
-// One ANSI code page. The program plugs in the system's (Win32), the tests and the cli Windows-1252.
-class AnsiCodePage {
-  public:
-    virtual ~AnsiCodePage() = default;
-    // The result is valid UTF-8; a byte the code page has no character for reads as U+FFFD.
-    virtual std::string ToUtf8(const std::string& ansi) const = 0;
-    // false when some character has no byte form of its own here (no best-fit look-alikes, no '?').
-    virtual bool FromUtf8(const std::string& utf8, std::string& ansi) const = 0;
-};
+enum class TextEncoding { Ansi, Utf8, Utf8Bom, Utf16Le };
 
 // Windows-1252 as Windows maps it: the five unassigned bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D stand
 // for the control characters of the same number, so every byte string reads and writes back unchanged.

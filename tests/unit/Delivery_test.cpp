@@ -106,7 +106,7 @@ TEST(DeliveryPlan, KeyStrokesCarryTheLayoutsScanCodes) {
         {"", false, {}},
     };
     for (const auto& c : cases) {
-        InputPlan plan = PlanTyping(c.text, 1, c.caps, kKeyStrokeDelayMs, kUs);
+        InputPlan plan = PlanTyping(c.text, kSendKeyStrokes, c.caps, kKeyStrokeDelayMs, kUs);
         EXPECT_EQ(plan, c.plan) << c.text << " caps " << c.caps << ": " << Describe(plan);
     }
     // The Down arrow is an extended key with scan code 0x50; Enter, Tab and the paste's keys are not.
@@ -114,10 +114,11 @@ TEST(DeliveryPlan, KeyStrokesCarryTheLayoutsScanCodes) {
                                              {E::kKeyUp, kVkDown, 0x50, true},
                                              {E::kKeyDown, kVkDown, 0x50, true},
                                              {E::kKeyUp, kVkDown, 0x50, true}}));
-    EXPECT_EQ(PlanSeparator(1, kUs),
+    EXPECT_EQ(PlanSeparator(kSeparatorEnter, kUs),
               (InputPlan{{E::kKeyDown, kVkReturn, 0x1C}, {E::kKeyUp, kVkReturn, 0x1C}}));
-    EXPECT_EQ(PlanSeparator(0, kUs), (InputPlan{Down(kVkReturn), Up(kVkReturn)}));
-    EXPECT_EQ(PlanSeparator(2, kUs), (InputPlan{{E::kKeyDown, kVkTab, 0x0F}, {E::kKeyUp, kVkTab, 0x0F}}));
+    EXPECT_EQ(PlanSeparator(EntrySeparator(0), kUs), (InputPlan{Down(kVkReturn), Up(kVkReturn)}));
+    EXPECT_EQ(PlanSeparator(kSeparatorTab, kUs),
+              (InputPlan{{E::kKeyDown, kVkTab, 0x0F}, {E::kKeyUp, kVkTab, 0x0F}}));
     EXPECT_EQ(PlanPaste(kUs), (InputPlan{{E::kKeyDown, kVkControl, 0x1D},
                                          {E::kKeyDown, 'V', 0x2F},
                                          {E::kKeyUp, 'V', 0x2F},
@@ -154,17 +155,17 @@ TEST(DeliveryPlan, DeadKeysAndCharactersWithoutAKeyGoInAsThemselves) {
           key(kVkControl, false), Pause()}},
     };
     for (const auto& c : cases) {
-        InputPlan plan = PlanTyping(c.text, 1, false, kKeyStrokeDelayMs, german);
+        InputPlan plan = PlanTyping(c.text, kSendKeyStrokes, false, kKeyStrokeDelayMs, german);
         EXPECT_EQ(plan, c.plan) << c.text << ": " << Describe(plan);
     }
     // On the US layout the same characters have live keys.
-    EXPECT_EQ(PlanTyping("^", 1, false, 4, kUs),
+    EXPECT_EQ(PlanTyping("^", kSendKeyStrokes, false, 4, kUs),
               (InputPlan{Down(kVkShift), Down('6'), Up('6'), Up(kVkShift), Pause()}));
 }
 
 TEST(DeliveryPlan, CharacterModePostsEveryUtf16UnitWithoutPause) {
     // "Hé☃😀" in UTF-8.
-    InputPlan plan = PlanTyping("H\xC3\xA9\xE2\x98\x83\xF0\x9F\x98\x80", 2, true, 40, kUs);
+    InputPlan plan = PlanTyping("H\xC3\xA9\xE2\x98\x83\xF0\x9F\x98\x80", kSendCharacters, true, 40, kUs);
     InputPlan want = {Down(kVkCapital),       Up(kVkCapital),         {E::kPostChar, 'H'},
                       {E::kPostChar, 0xE9},   {E::kPostChar, 0x2603}, {E::kPostChar, 0xD83D},
                       {E::kPostChar, 0xDE00}, Down(kVkCapital),       Up(kVkCapital)};
@@ -340,8 +341,8 @@ struct Chain {
         job.count = unsigned(selection.size());
         job.selection = selection.data();
         job.dropX = 500, job.dropY = 300;
-        job.sendMode = sendMode;
-        job.separatorMode = separatorMode;
+        job.sendMode = SendMethod(sendMode);
+        job.separatorMode = EntrySeparator(separatorMode);
     }
 
     EntrySource Source() {
@@ -576,6 +577,7 @@ TEST(DeliveryChain, ArrowEntriesPressDownInsteadOfTyping) {
         EXPECT_EQ(lines[2].substr(lines[2].find(' ')), " +Enter -Enter") << c.entry;
         EXPECT_EQ(lines[3], c.next) << c.entry;
         EXPECT_EQ(chain.job.sendMode, c.sendMode);
+        EXPECT_FALSE(chain.job.noText);
     }
 }
 
@@ -637,7 +639,8 @@ TEST(DeliveryChain, FaultsSendNothingWrong) {
         sink.clipboardWorks = false;
         EXPECT_EQ(chain.Run(sink), (Lines{"100 click(31500,25500)", "300 clip-busy", "600 +Enter -Enter",
                                           "900 clip-busy", "1200", "2200 back"}));
-        EXPECT_EQ(chain.job.sendMode, 0);
+        EXPECT_EQ(chain.job.sendMode, kSendClipboard);
+        EXPECT_FALSE(chain.job.noText);
     }
     // Indices that no longer name an entry are skipped.
     {
@@ -683,6 +686,7 @@ TEST(DeliveryChain, TargetOutOfReachEndsTheDeliveryAtOnce) {
         EXPECT_EQ(chain.Run(sink), c.lines) << c.sendMode << " " << c.outOfReach;
         EXPECT_TRUE(chain.job.typing.empty());
         EXPECT_EQ(chain.job.sendMode, c.sendMode);
+        EXPECT_FALSE(chain.job.noText);
     }
 }
 } // namespace

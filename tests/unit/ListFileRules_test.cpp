@@ -176,6 +176,7 @@ TEST(PasswordLine, PasswordUnitsCountAsTheDialogDoes) {
     EXPECT_EQ(PasswordUnits("\xC3\xA9t\xE2\x82\xAC"), 3u);   // é t €
     EXPECT_EQ(PasswordUnits("\xF0\x9F\x94\x91"), 2u);         // a key emoji: a surrogate pair
     EXPECT_EQ(PasswordUnits("\xE9t\xA3"), 3u);                  // ANSI bytes, one each
+    EXPECT_EQ(PasswordUnits("\xF9\x80\x80\x80"), 4u);         // ANSI "ù€€€", not one character
     EXPECT_EQ(PasswordUnits(std::string(43, 'a') + std::string(43, '\xD0') + "x"), 87u);
 }
 } // namespace

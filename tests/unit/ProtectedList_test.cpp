@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "list/ListText.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;

@@ -1,0 +1,12 @@
+// 32-bit numbers in the little-endian byte order of the list files' headers.
+#pragma once
+#include <cstdint>
+
+inline uint32_t ReadLe32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+inline void WriteLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; i++)
+        p[i] = uint8_t(v >> (8 * i));
+}
