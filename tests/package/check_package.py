@@ -17,7 +17,8 @@ import time
 import zipfile
 
 FILES = {'Pelmar.exe', 'pelmar-cli.exe', 'Pelmar.html', 'List.txt', 'README.txt'}
-PELMAR_BUDGET = 400 * 1024
+# The budget grew from 400 KiB with the CSV import, entries keeping their bytes and the outside-change check.
+PELMAR_BUDGET = 448 * 1024
 I386 = 0x14c
 
 
