@@ -218,6 +218,18 @@ bool IsProtected(const ListFileState& s) {
 std::string LoginHome(const ListFileState& s) {
     return IsProtected(s) ? ProtectedLoginFile(LoginFilePath()) : LoginFilePath();
 }
+// A protected list's decrypted text as entries. Where the file lies decides how its list file reads, as for
+// the list file itself. The text is wiped.
+bool TakeProtectedText(ListFileState& s, ListKind stored, std::string& text, std::vector<ListEntry>& entries) {
+    std::string file = stored == kLoginList ? ShiftLoginText(text) : text;
+    WipeString(text);
+    ListFile list = ParseListFile(file, s.kind == kLoginList ? kLoginList : kPlainList, SystemCodePage());
+    WipeString(file);
+    s.encoding = list.encoding;
+    entries.swap(list.entries);
+    return true;
+}
+
 } // namespace
 
 // Runs a command on a copy of the state and commits the copy only when the command succeeded. Running out
@@ -330,14 +342,7 @@ bool ListFiles::ReadProtectedEntries(ListFileState& s, const std::string& path, 
     // A protected plain list under the protected login file's name is opened as what it is.
     if (s.kind == kLoginList && stored != kLoginList)
         s.kind = kProtectedList;
-    // Where the file lies decides how its list file reads, as for the list file itself.
-    std::string file = stored == kLoginList ? ShiftLoginText(text) : text;
-    WipeString(text);
-    ListFile list = ParseListFile(file, s.kind == kLoginList ? kLoginList : kPlainList, SystemCodePage());
-    WipeString(file);
-    s.encoding = list.encoding;
-    entries.swap(list.entries);
-    return true;
+    return TakeProtectedText(s, stored, text, entries);
 }
 
 bool ListFiles::Refuse(const char* message) {
@@ -734,13 +739,7 @@ bool ReadSealedEntries(ListFileState& s, const std::string& bytes, std::vector<L
     const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
     if (OpenProtectedList(data, bytes.size(), s.key, stored, text) != ProtectResult::Ok)
         return false;
-    std::string file = stored == kLoginList ? ShiftLoginText(text) : text;
-    WipeString(text);
-    ListFile list = ParseListFile(file, s.kind == kLoginList ? kLoginList : kPlainList, SystemCodePage());
-    WipeString(file);
-    s.encoding = list.encoding;
-    entries.swap(list.entries);
-    return true;
+    return TakeProtectedText(s, stored, text, entries);
 }
 
 // Another program's version of the list, read under the password or key the list was read with and
