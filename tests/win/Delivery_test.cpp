@@ -88,6 +88,17 @@ Delivered Deliver(const std::string& listText, std::vector<int> selected, int se
     return out;
 }
 
+// What the user had on the clipboard before a delivery: "before".
+void PutBeforeOnClipboard() {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 7);
+    memcpy(GlobalLock(block), "before", 7);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
 TEST(Delivery, TypesIntoTheFieldUnderTheDropPoint) {
     const struct {
         int sendMode, separatorMode;
@@ -200,13 +211,7 @@ TEST(Delivery, ClipboardComesBackAfterSecretsAndWhenAsked) {
         Delivered got = Deliver("first\r\n", {0}, 0, 1, false, [&] {
             SetListKind(*HarnessDialog(), c.kind);
             HarnessDialog()->Deliverer().SetRestoreClipboard(c.restoreOption);
-            ASSERT_TRUE(OpenClipboard(nullptr));
-            EmptyClipboard();
-            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 7);
-            memcpy(GlobalLock(block), "before", 7);
-            GlobalUnlock(block);
-            SetClipboardData(CF_TEXT, block);
-            CloseClipboard();
+            PutBeforeOnClipboard();
         });
         EXPECT_EQ(got.text, "first") << c.kind << " " << c.restoreOption;
         EXPECT_EQ(ClipboardText(), c.clipboardAfter) << c.kind << " " << c.restoreOption;
@@ -267,13 +272,7 @@ TEST(Delivery, ClipboardComesBackWhenAManagerPublishedTheSecretAgain) {
     std::unique_ptr<ClipboardManager> manager;
     Delivered got = Deliver("first\r\n", {0}, 0, 1, false, [&] {
         SetListKind(*HarnessDialog(), kEncryptedList);
-        ASSERT_TRUE(OpenClipboard(nullptr));
-        EmptyClipboard();
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 7);
-        memcpy(GlobalLock(block), "before", 7);
-        GlobalUnlock(block);
-        SetClipboardData(CF_TEXT, block);
-        CloseClipboard();
+        PutBeforeOnClipboard();
         manager.reset(new ClipboardManager);
     });
     EXPECT_EQ(got.text, "first");
