@@ -258,11 +258,11 @@ void CListDlg::OnOptions() {
 
 void CListDlg::Tell(const std::string& text, MessageIcon icon) {
     UINT type = MB_OK | (icon == MessageIcon::Error ? MB_ICONHAND : MB_ICONEXCLAMATION);
-    MessageBoxW(m_hWnd, Widen(text).c_str(), L"Pelmar", type);
+    AfxMessageBox(text.c_str(), type, m_hWnd);
 }
 
 bool CListDlg::Confirm(const std::string& text) {
-    return MessageBoxW(m_hWnd, Widen(text).c_str(), L"Pelmar", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return AfxMessageBox(text.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, m_hWnd) == IDYES;
 }
 
 bool CListDlg::ChooseListFile(const char* title, FileChoice choice, std::string& name) {

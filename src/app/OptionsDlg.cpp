@@ -40,9 +40,7 @@ class COptionsDlg : public CDialog {
         m_choice.startMode = Read(kStartModeGroup, m_choice.startMode);
         m_choice.separatorMode = Read(kSeparatorGroup, m_choice.separatorMode);
         m_choice.sendMode = Read(kSendModeGroup, m_choice.sendMode);
-        char delay[8] = {};
-        ::GetDlgItemTextA(m_hWnd, IDC_KEY_DELAY, delay, sizeof delay);
-        m_choice.keyDelay = ReadClamped(IntSetting::KeyDelay, delay);
+        m_choice.keyDelay = ReadClamped(IntSetting::KeyDelay, GetDlgItemText(IDC_KEY_DELAY));
         m_choice.restoreClipboard = IsDlgButtonChecked(m_hWnd, IDC_RESTORE_CLIPBOARD) == BST_CHECKED;
         CDialog::OnOK();
     }

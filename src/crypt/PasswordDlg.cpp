@@ -26,15 +26,6 @@ int MaxLength(PasswordMode mode) {
     return IsProtected(mode) ? kMaxProtectedLength : kMaxPasswordLength;
 }
 
-// The box's text, at most maxLength characters.
-std::string ReadBox(HWND dialog, int id, int maxLength) {
-    wchar_t text[kMaxProtectedLength + 1] = {};
-    int n = GetDlgItemTextW(dialog, id, text, maxLength + 1);
-    std::string utf8 = Narrow(text, n > 0 ? size_t(n) : 0);
-    WipeMemory(text, sizeof text);
-    return utf8;
-}
-
 // Why the two boxes are not taken, or nullptr. A protected list's key comes from the exact bytes, so
 // its boxes must agree exactly, and an empty password would protect nothing.
 const char* Refusal(PasswordMode mode, const std::string& first, const std::string& second) {
@@ -88,8 +79,8 @@ void CPasswordDlg::ShowPrompt() {
 }
 
 void CPasswordDlg::OnOK() {
-    std::string first = ReadBox(m_hWnd, IDC_PASSWORD_FIRST, MaxLength(m_mode));
-    std::string second = ReadBox(m_hWnd, IDC_PASSWORD_SECOND, MaxLength(m_mode));
+    std::string first = GetDlgItemText(IDC_PASSWORD_FIRST, size_t(MaxLength(m_mode)));
+    std::string second = GetDlgItemText(IDC_PASSWORD_SECOND, size_t(MaxLength(m_mode)));
     const char* refusal = Refusal(m_mode, first, second);
     if (!refusal) {
         Wipe();
@@ -101,7 +92,7 @@ void CPasswordDlg::OnOK() {
         EndDialog(IDOK);
         return;
     }
-    AfxMessageBox(refusal, MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(refusal, MB_OK | MB_ICONEXCLAMATION, m_hWnd);
     SetDlgItemTextW(m_hWnd, IDC_PASSWORD_FIRST, L"");
     SetDlgItemTextW(m_hWnd, IDC_PASSWORD_SECOND, L"");
     SetFocus(GetDlgItem(IDC_PASSWORD_FIRST));

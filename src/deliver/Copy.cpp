@@ -37,5 +37,5 @@ void CopySelectedEntries(HWND dialog, int separatorMode, ListKind kind) {
         WipeString(copied);
     WipeString(text);
     if (result != ClipboardResult::Ok)
-        AfxMessageBox(FailureText(result), MB_OK);
+        AfxMessageBox(FailureText(result), MB_OK, dialog);
 }

@@ -184,7 +184,7 @@ void Delivery::Finish() {
     // The delivery is over: the note holds nothing up.
     if (m_job.clipboardUnread) {
         m_job.clipboardUnread = false;
-        AfxMessageBox(kClipboardUnread, MB_OK | MB_ICONINFORMATION);
+        AfxMessageBox(kClipboardUnread, MB_OK | MB_ICONINFORMATION, m_window.Window());
     }
 }
 
@@ -232,7 +232,7 @@ void Delivery::Refuse() {
     StopChain();
     Finish();
     SetForegroundWindow(m_window.Window());
-    AfxMessageBox(kOutOfReach, MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(kOutOfReach, MB_OK | MB_ICONEXCLAMATION, m_window.Window());
 }
 
 // The control that takes the keys while the target is in front; nullptr while it is not.
@@ -264,5 +264,6 @@ void Delivery::TellTargetLost() {
         Finish();
     }
     SetForegroundWindow(m_window.Window());
-    AfxMessageBox(TargetLostMessage(m_targetSeen, m_targetTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(TargetLostMessage(m_targetSeen, m_targetTitle).c_str(), MB_OK | MB_ICONEXCLAMATION,
+                  m_window.Window());
 }

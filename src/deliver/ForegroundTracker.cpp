@@ -2,6 +2,7 @@
 #include "deliver/ForegroundTracker.h"
 
 #include "deliver/ForegroundRules.h"
+#include "framework/Wnd.h"
 #include "framework/WideText.h"
 
 namespace {
@@ -14,13 +15,8 @@ std::string ClassOf(HWND window) {
     return n > 0 ? Narrow(name, size_t(n)) : std::string();
 }
 
-// GetWindowText reads another process's title without a message, so a hung window cannot hold us; a
-// title longer than the buffer is cut, which a message can live with.
-std::string TitleOf(HWND window) {
-    wchar_t title[512] = {};
-    int n = GetWindowTextW(window, title, int(sizeof title / sizeof title[0]));
-    return n > 0 ? Narrow(title, size_t(n)) : std::string();
-}
+// Another process's title is read without a message, so a hung window cannot hold us.
+std::string TitleOf(HWND window) { return GetWindowTextString(window); }
 
 ForegroundFacts FactsOf(HWND window) {
     DWORD processId = 0;

@@ -1,4 +1,4 @@
-// The application object and the application-titled message box.
+// The application object and the program's message box.
 #include "framework/WinApp.h"
 
 #include <shellapi.h>
@@ -144,7 +144,10 @@ HWND AfxGetSafeOwner() {
     return GetLastActivePopup(main);
 }
 
-int AfxMessageBox(const char* text, UINT type) {
-    std::string title = g_app ? g_app->m_appName : "Pelmar";
-    return MessageBoxW(AfxGetSafeOwner(), Widen(text).c_str(), Widen(title).c_str(), type);
+int AfxMessageBox(const char* text, UINT type, HWND owner) {
+    if (!owner)
+        owner = AfxGetSafeOwner();
+    if (!owner)
+        owner = GetActiveWindow(); // no main window yet, or a test's dialog
+    return MessageBoxW(owner, Widen(text).c_str(), L"Pelmar", type);
 }

@@ -49,5 +49,6 @@ CWinApp* AfxGetApp();
 HWND AfxGetMainWnd();
 // The owner for boxes and dialogs without an explicit parent: the main window's last active popup.
 HWND AfxGetSafeOwner();
-// A message box titled with the application name.
-int AfxMessageBox(const char* text, UINT type = MB_OK);
+// Every message box of the program: captioned "Pelmar" and owned by owner, or without one by the window in
+// front of the main one (an owner-less box can open underneath an always-on-top window).
+int AfxMessageBox(const char* text, UINT type = MB_OK, HWND owner = nullptr);

@@ -1,6 +1,7 @@
 // Frame window and modal dialog: one trampoline per window kind, which is also the exception boundary.
 #include "framework/Wnd.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "framework/WinApp.h"
@@ -46,12 +47,23 @@ void ReportUnexpectedException(const char* what) {
     AfxMessageBox(text.c_str(), MB_OK | MB_ICONHAND);
 }
 
-std::string GetWindowTextString(HWND hwnd) {
+std::wstring GetWindowTextWide(HWND hwnd, size_t maxLength) {
     int length = GetWindowTextLengthW(hwnd);
-    std::wstring wide(size_t(length) + 1, L'\0');
-    int n = GetWindowTextW(hwnd, &wide[0], length + 1);
-    std::string text = Narrow(wide.data(), n > 0 ? size_t(n) : 0);
-    WipeWide(wide); // the text of a password box
+    std::wstring wide(size_t(length > 0 ? length : 0) + 1, L'\0');
+    // The text may have grown since: GetWindowTextW cuts it to the buffer.
+    int n = GetWindowTextW(hwnd, &wide[0], int(wide.size()));
+    size_t kept = n > 0 ? size_t(n) : 0;
+    if (kept > maxLength)
+        kept = maxLength > 0 && IS_HIGH_SURROGATE(wide[maxLength - 1]) ? maxLength - 1 : maxLength;
+    std::fill(wide.begin() + std::ptrdiff_t(kept), wide.end(), L'\0'); // what is cut off goes too
+    wide.resize(kept);
+    return wide;
+}
+
+std::string GetWindowTextString(HWND hwnd, size_t maxLength) {
+    std::wstring wide = GetWindowTextWide(hwnd, maxLength);
+    std::string text = Narrow(wide);
+    WipeWide(wide);
     return text;
 }
 
@@ -187,7 +199,9 @@ void CDialog::EndDialog(INT_PTR result) {
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) { return m_hWnd && IsDialogMessageW(m_hWnd, msg); }
 
-std::string CDialog::GetDlgItemText(int id) const { return GetWindowTextString(GetDlgItem(id)); }
+std::string CDialog::GetDlgItemText(int id, size_t maxLength) const {
+    return GetWindowTextString(GetDlgItem(id), maxLength);
+}
 
 bool CDialog::OnCommand(UINT id, UINT, HWND) {
     switch (id) {

@@ -4,6 +4,9 @@
 
 #include <string>
 
+// No limit on the text read from a window.
+constexpr size_t kWholeText = size_t(-1);
+
 class CWnd {
 public:
     virtual ~CWnd() = default;
@@ -41,8 +44,8 @@ public:
     virtual BOOL PreTranslateMessage(MSG* msg);
 
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-    // The control's whole text, however long.
-    std::string GetDlgItemText(int id) const;
+    // The control's text, however long (or at most maxLength UTF-16 units).
+    std::string GetDlgItemText(int id, size_t maxLength = kWholeText) const;
 
 protected:
     // Message and command dispatch; return true when handled, with the message's result in result.
@@ -60,7 +63,10 @@ private:
     INT_PTR m_result = IDCANCEL;
 };
 
-// Text of any window, sized by its length.
-std::string GetWindowTextString(HWND hwnd);
+// The text of any window or control, read into a buffer sized by its length: at most maxLength UTF-16
+// units, never half of a surrogate pair. Another process's title is read without a message.
+std::wstring GetWindowTextWide(HWND hwnd, size_t maxLength = kWholeText);
+// The same as UTF-8; the wide copy is wiped, as it may be a password box's.
+std::string GetWindowTextString(HWND hwnd, size_t maxLength = kWholeText);
 // Reports an exception escaping a handler; no exception crosses a system callback.
 void ReportUnexpectedException(const char* what);

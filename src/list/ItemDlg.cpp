@@ -48,17 +48,7 @@ void CItemDlg::ShowLoginFields() {
         ShowWindow(GetDlgItem(id), SW_SHOWNORMAL);
 }
 
-std::string CItemDlg::ReadField(int id) const {
-    HWND box = GetDlgItem(id);
-    std::wstring wide(size_t(GetWindowTextLengthW(box)) + 1, L'\0');
-    size_t length = size_t(GetWindowTextW(box, &wide[0], int(wide.size())));
-    // At most kMaxItemText characters, never half of a surrogate pair.
-    if (length > kMaxItemText)
-        length = IS_HIGH_SURROGATE(wide[kMaxItemText - 1]) ? kMaxItemText - 1 : kMaxItemText;
-    std::string text = Narrow(wide.data(), length);
-    WipeWide(wide);
-    return text;
-}
+std::string CItemDlg::ReadField(int id) const { return GetDlgItemText(id, kMaxItemText); }
 
 void CItemDlg::OnOK() {
     // Delete only shows the entry: whatever was typed there is not taken.
@@ -72,7 +62,7 @@ void CItemDlg::OnOK() {
         // A lone "*" is stored shifted as one space, which reads back as an empty field: it would be lost.
         if (typed.login == "*" || typed.password == "*") {
             WipeEntry(typed);
-            AfxMessageBox(kLoneStarRefused, MB_OK | MB_ICONEXCLAMATION);
+            AfxMessageBox(kLoneStarRefused, MB_OK | MB_ICONEXCLAMATION, m_hWnd);
             return;
         }
         // The old texts are wiped, not just let go; the typed ones move in without a copy.

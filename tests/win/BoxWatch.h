@@ -9,6 +9,7 @@
 
 struct BoxSeen {
     std::string text, caption;
+    HWND owner = nullptr;
     bool seen = false;
 };
 
@@ -35,6 +36,7 @@ inline VOID CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     Target()->text = MessageBoxText(box);
     Target()->caption = WindowText(box);
+    Target()->owner = GetWindow(box, GW_OWNER);
     Target()->seen = true;
     Target() = nullptr;
     PostMessageA(box, WM_COMMAND, IDOK, 0);

@@ -142,7 +142,9 @@ TEST(Copy, BusyClipboardIsReportedAndKeepsItsContent) {
     });
     ASSERT_EQ(WaitForSingleObject(opened, 5000), WAIT_OBJECT_0);
     BoxSeen box;
+    HWND main = nullptr;
     RunMainDialog(ini, [&](CListDlg& dlg) {
+        main = dlg.m_hWnd;
         SelectItems(dlg.GetDlgItem(IDC_LIST), {0});
         UINT_PTR watch = AnswerNextMessageBox(box);
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_COPY, 0);
@@ -154,6 +156,7 @@ TEST(Copy, BusyClipboardIsReportedAndKeepsItsContent) {
     CloseHandle(release);
     EXPECT_EQ(box.text, "Clipboard not available");
     EXPECT_EQ(box.caption, "Pelmar");
+    EXPECT_EQ(box.owner, main);
     EXPECT_EQ(ClipboardText(), "before");
 }
 

@@ -76,12 +76,15 @@ TEST(PasswordDlg, AnEleventhCharacterIsRefusedInBothBoxes) {
 TEST(PasswordDlg, MismatchAsksAgainWithEmptiedBoxes) {
     std::string message, firstAfter = "?", secondAfter = "?";
     bool focusInFirst = false;
+    HWND passwordDlg = nullptr, boxOwner = nullptr;
     WhenDialogAppears("Set your password", [&](HWND dlg) {
+        passwordDlg = dlg;
         Fill(dlg, "apple", "apples");
         PostMessageA(dlg, WM_COMMAND, IDOK, 0);
     });
     WhenDialogAppears("Pelmar", [&](HWND box) {
         message = MessageBoxText(box);
+        boxOwner = GetWindow(box, GW_OWNER);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
     WhenDialogAppears("Set your password", [&](HWND dlg) {
@@ -96,6 +99,8 @@ TEST(PasswordDlg, MismatchAsksAgainWithEmptiedBoxes) {
     EXPECT_TRUE(AllDialogActionsRan());
     CancelDialogActions();
     EXPECT_EQ(message, "The passwords do not match!\n\rPlease enter your password again.");
+    EXPECT_EQ(boxOwner, passwordDlg) << "the box belongs to the dialog it speaks for";
+    EXPECT_TRUE(passwordDlg);
     EXPECT_EQ(firstAfter, "");
     EXPECT_EQ(secondAfter, "");
     EXPECT_TRUE(focusInFirst);
