@@ -1,9 +1,9 @@
 // Frame window and modal dialog: one trampoline per window kind, which is also the exception boundary.
 #include "framework/Wnd.h"
 
-#include <algorithm>
 #include <exception>
 
+#include "common/Wipe.h"
 #include "framework/WinApp.h"
 #include "framework/WideText.h"
 
@@ -55,7 +55,7 @@ std::wstring GetWindowTextWide(HWND hwnd, size_t maxLength) {
     size_t kept = n > 0 ? size_t(n) : 0;
     if (kept > maxLength)
         kept = maxLength > 0 && IS_HIGH_SURROGATE(wide[maxLength - 1]) ? maxLength - 1 : maxLength;
-    std::fill(wide.begin() + std::ptrdiff_t(kept), wide.end(), L'\0'); // what is cut off goes too
+    WipeMemory(&wide[kept], (wide.size() - kept) * sizeof(wchar_t)); // what is cut off may be a password's
     wide.resize(kept);
     return wide;
 }
