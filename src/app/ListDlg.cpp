@@ -258,11 +258,11 @@ void CListDlg::OnOptions() {
 
 void CListDlg::Tell(const std::string& text, MessageIcon icon) {
     UINT type = MB_OK | (icon == MessageIcon::Error ? MB_ICONHAND : MB_ICONEXCLAMATION);
-    AfxMessageBox(text.c_str(), type, m_hWnd);
+    ShowMessageBox(text.c_str(), type, m_hWnd, "Pelmar");
 }
 
 bool CListDlg::Confirm(const std::string& text) {
-    return AfxMessageBox(text.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, m_hWnd) == IDYES;
+    return ShowMessageBox(text.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, m_hWnd, "Pelmar") == IDYES;
 }
 
 bool CListDlg::ChooseListFile(const char* title, FileChoice choice, std::string& name) {

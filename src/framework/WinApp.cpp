@@ -144,10 +144,16 @@ HWND AfxGetSafeOwner() {
     return GetLastActivePopup(main);
 }
 
-int AfxMessageBox(const char* text, UINT type, HWND owner) {
+int ShowMessageBox(const char* text, UINT type, HWND owner, const char* caption) {
     if (!owner)
         owner = AfxGetSafeOwner();
     if (!owner)
         owner = GetActiveWindow(); // no main window yet, or a test's dialog
-    return MessageBoxW(owner, Widen(text).c_str(), L"Pelmar", type);
+    return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
+}
+
+int AfxMessageBox(const char* text, UINT type, HWND owner) {
+    // Titled with the program file's name, so a renamed copy says which one speaks.
+    std::string title = g_app ? g_app->m_appName : "Pelmar";
+    return ShowMessageBox(text, type, owner, title.c_str());
 }

@@ -49,6 +49,8 @@ CWinApp* AfxGetApp();
 HWND AfxGetMainWnd();
 // The owner for boxes and dialogs without an explicit parent: the main window's last active popup.
 HWND AfxGetSafeOwner();
-// Every message box of the program: captioned "Pelmar" and owned by owner, or without one by the window in
+// Every message box of the program goes through here: owned by owner, or without one by the window in
 // front of the main one (an owner-less box can open underneath an always-on-top window).
+int ShowMessageBox(const char* text, UINT type, HWND owner, const char* caption);
+// A box titled with the application name (the program file's name without extension).
 int AfxMessageBox(const char* text, UINT type = MB_OK, HWND owner = nullptr);
