@@ -353,8 +353,9 @@ void ReadClipboardAtStart(DeliveryJob& job, const EntrySource& source, InputSink
         KeySequence sequence = ParseKeySequence(text);
         WipeString(text);
         bool uses = HasTokens(sequence) &&
-                    std::any_of(sequence.begin(), sequence.end(),
-                                [](const SequenceItem& item) { return item.kind == SequenceItem::kClipboard; });
+                    std::any_of(sequence.begin(), sequence.end(), [](const SequenceItem& item) {
+                        return item.kind == SequenceItem::kClipboard;
+                    });
         WipeSequence(sequence);
         if (uses) {
             job.clipboardAtStart = sink.InsertedText(SequenceItem::kClipboard);

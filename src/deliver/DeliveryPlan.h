@@ -100,11 +100,11 @@ bool MustRestoreClipboard(ListKind kind, int field, bool restoreOption);
 // One synthesised input event.
 struct InputEvent {
     enum Kind : uint8_t {
-        kKeyDown,  // code: virtual key; scan and extended as the target's layout has the key
-        kKeyUp,    // likewise
-        kUnicode,  // code: a UTF-16 unit typed as itself (no key on the layout, or a dead key)
-        kPostChar, // code: a UTF-16 unit posted as WM_CHAR to the window under the drop point
-        kPause,    // code: milliseconds
+        kKeyDown,   // code: virtual key; scan and extended as the target's layout has the key
+        kKeyUp,     // likewise
+        kUnicode,   // code: a UTF-16 unit typed as itself (no key on the layout, or a dead key)
+        kPostChar,  // code: a UTF-16 unit posted as WM_CHAR to the window under the drop point
+        kPause,     // code: milliseconds
         kNextField, // posted characters follow a Tab of a key sequence to the next window in Z order
     };
     Kind kind;
@@ -211,10 +211,10 @@ struct DeliveryJob {
     int keyDelay = kKeyStrokeDelayMs;
     ListKind listKind = kPlainList;
     bool restoreOption = false;
-    InputPlan typing;      // the current entry's events
-    size_t typed = 0;      // how many of them have been played
-    uint64_t resumeAt = 0; // when the pause that a type timer waits out ends
-    PasteWatch paste;      // the entry on the clipboard
+    InputPlan typing;             // the current entry's events
+    size_t typed = 0;             // how many of them have been played
+    uint64_t resumeAt = 0;        // when the pause that a type timer waits out ends
+    PasteWatch paste;             // the entry on the clipboard
     bool clipboardUnread = false; // an entry was left to the target without its read being seen
     EntryPieces pieces;           // the parts of the current entry's key sequence
     size_t piece = 0;             // the next of them to send

@@ -11,10 +11,12 @@ const struct {
     uint8_t vk;
     const char* word; // for the description
 } kKeys[] = {
-    {"TAB", 0x09, "Tab"},   {"ENTER", 0x0D, "Enter"},         {"UP", 0x26, "Up"},
-    {"DOWN", 0x28, "Down"}, {"LEFT", 0x25, "Left"},           {"RIGHT", 0x27, "Right"},
-    {"HOME", 0x24, "Home"}, {"END", 0x23, "End"},             {"ESC", 0x1B, "Esc"},
-    {"BACKSPACE", 0x08, "Backspace"}, {"DELETE", 0x2E, "Delete"}, {"SPACE", 0x20, "Space"},
+    {"TAB", 0x09, "Tab"},       {"ENTER", 0x0D, "Enter"},
+    {"UP", 0x26, "Up"},         {"DOWN", 0x28, "Down"},
+    {"LEFT", 0x25, "Left"},     {"RIGHT", 0x27, "Right"},
+    {"HOME", 0x24, "Home"},     {"END", 0x23, "End"},
+    {"ESC", 0x1B, "Esc"},       {"BACKSPACE", 0x08, "Backspace"},
+    {"DELETE", 0x2E, "Delete"}, {"SPACE", 0x20, "Space"},
 };
 
 // A decimal number of at most five digits, no sign, no blanks, no leading zero; -1 otherwise.
@@ -52,7 +54,9 @@ bool ReadToken(const std::string& name, SequenceItem& item) {
     const struct {
         const char* name;
         SequenceItem::Kind kind;
-    } kTexts[] = {{"DATE", SequenceItem::kDate}, {"TIME", SequenceItem::kTime}, {"CLIPBOARD", SequenceItem::kClipboard}};
+    } kTexts[] = {{"DATE", SequenceItem::kDate},
+                  {"TIME", SequenceItem::kTime},
+                  {"CLIPBOARD", SequenceItem::kClipboard}};
     for (const auto& t : kTexts)
         if (name == t.name) {
             item = {t.kind, 0, 0, {}};

@@ -6,8 +6,8 @@
 #include <vector>
 
 // Limits of the numbers a token may carry; beyond them the token is not one, and stays text.
-constexpr int kMaxKeyRepeat = 500;       // {TAB 3}
-constexpr int kMaxSequencePauseMs = 10000; // {DELAY n}
+constexpr int kMaxKeyRepeat = 500;           // {TAB 3}
+constexpr int kMaxSequencePauseMs = 10000;   // {DELAY n}
 constexpr int kMaxSequenceKeyDelayMs = 1000; // {DELAY=n}, as the typing delay setting
 
 struct SequenceItem {

@@ -177,7 +177,8 @@ std::string ClipboardText(HWND owner) {
 // The user's short date, or the time without seconds, as the system's regional settings write them.
 std::string LocalDateOrTime(bool date) {
     wchar_t buffer[128] = {};
-    int n = date ? GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, 128, nullptr)
+    int n = date ? GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, 128,
+                                   nullptr)
                  : GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, buffer, 128);
     return n > 1 ? Narrow(buffer, size_t(n - 1)) : std::string();
 }

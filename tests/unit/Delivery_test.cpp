@@ -719,8 +719,8 @@ TEST(DeliveryPlan, KeySequencePieces) {
                          Pause(4), Pause(kTokenKeySettleMs)}))
         << Describe(posted[0].keys);
     // By the clipboard: texts (with what the tokens stand for) pasted between the keys.
-    EntryPieces pasted = PlanSequence(ParseKeySequence("{DATE} x{TIME}{UP}{DELAY 20}b"), texts, kSendClipboard,
-                                      true, 4, kUs);
+    EntryPieces pasted =
+        PlanSequence(ParseKeySequence("{DATE} x{TIME}{UP}{DELAY 20}b"), texts, kSendClipboard, true, 4, kUs);
     ASSERT_EQ(pasted.size(), 3u);
     EXPECT_TRUE(pasted[0].paste && pasted[2].paste && !pasted[1].paste);
     EXPECT_EQ(pasted[0].text + "|" + pasted[2].text, "D xT|b");
@@ -779,14 +779,15 @@ TEST(DeliveryChain, KeySequencesInEachModeAndLiteralEntries) {
          0,
          kLoginList,
          kLoginAndPassword,
-         {"300 clip({a},keep)", "600 +Ctrl +V -V -Ctrl", "600 read", "900 +Tab -Tab", "1204 clip(p{ENTER},keep)",
+         {"300 clip({a},keep)", "600 +Ctrl +V -V -Ctrl", "600 read", "900 +Tab -Tab",
+          "1204 clip(p{ENTER},keep)",
           "1504 +Ctrl +V -V -Ctrl", "1504 read", "1804 +Enter -Enter", "2108", "3108 restore back"}},
         {{"bank"},
          1,
          kLoginList,
          kLoginAndPassword,
-         {"300 u123 +A -A u125 +Tab -Tab +P -P u123 +Shift +E -E -Shift +Shift +N -N -Shift +Shift +T -T -Shift "
-          "+Shift +E -E -Shift +Shift +R -R -Shift u125 +Enter -Enter",
+         {"300 u123 +A -A u125 +Tab -Tab +P -P u123 +Shift +E -E -Shift +Shift +N -N -Shift "
+          "+Shift +T -T -Shift +Shift +E -E -Shift +Shift +R -R -Shift u125 +Enter -Enter",
           "652", "1652 back"}},
     };
     for (const auto& c : cases) {

@@ -6,7 +6,8 @@
 
 // Failures show the items, not their bytes.
 void PrintTo(const SequenceItem& item, std::ostream* out) {
-    *out << "{" << int(item.kind) << " vk " << int(item.vk) << " n " << item.count << " \"" << item.text << "\"}";
+    *out << "{" << int(item.kind) << " vk " << int(item.vk) << " n " << item.count << " \"" << item.text
+         << "\"}";
 }
 
 namespace {
@@ -53,8 +54,9 @@ TEST(KeySequence, TokensCountsLimitsAndEscapes) {
 }
 
 TEST(KeySequence, EntriesWithoutATokenStayByteForByte) {
-    for (const std::string& entry : std::vector<std::string>{"", "plain", "{foo}", "{tab}", "{\"a\":{}}", "{{}", "{}}", "x{{}y{}}z", "{TAB 0}",
-                                                               "{DELAY 20000}", "{", "}", "|3", "a\xC3\xA9{", std::string("\0{TAB", 5)}) {
+    for (const std::string& entry : std::vector<std::string>{
+             "", "plain", "{foo}", "{tab}", "{\"a\":{}}", "{{}", "{}}", "x{{}y{}}z", "{TAB 0}",
+             "{DELAY 20000}", "{", "}", "|3", "a\xC3\xA9{", std::string("\0{TAB", 5)}) {
         KeySequence items = ParseKeySequence(entry);
         ASSERT_EQ(items.size(), 1u) << entry;
         EXPECT_EQ(items[0], Text(entry)) << entry;
