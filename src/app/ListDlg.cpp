@@ -171,6 +171,7 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode(), m_files.Kind()); return true;
     case ID_SEND_PREVIOUS: m_delivery.SendToPreviousWindow(m_files.Kind(), false); return true;
     case ID_SEND_PREVIOUS_PASSWORD: m_delivery.SendToPreviousWindow(m_files.Kind(), true); return true;
+    case ID_SEND_LOGIN_PASSWORD: m_delivery.SendLoginAndPassword(m_files.Kind()); return true;
     case IDM_ABOUTBOX: ShowAboutBox(); return true;
     case ID_HELP_CONTENTS: OpenHelpContents(m_hWnd, m_tray); return true;
     case ID_NOTEPAD: OpenNotepad(m_hWnd, m_tray, m_files.Kind()); return true;

@@ -109,11 +109,19 @@ void Delivery::Start(POINT p) {
 }
 
 void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
+    SendToPrevious(kind, kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField);
+}
+
+void Delivery::SendLoginAndPassword(ListKind kind) {
+    if (kind == kLoginList)
+        SendToPrevious(kind, kLoginAndPassword);
+}
+
+void Delivery::SendToPrevious(ListKind kind, int field) {
     const ForegroundTracker& previous = m_window.PreviousWindow();
     m_target = previous.Target();
     m_targetSeen = previous.Seen();
     m_targetTitle = previous.TargetTitle();
-    int field = kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField;
     if (m_target && !TakeSelection(kind, field))
         return;
     if (!m_target || !BringToFront(m_target)) {
@@ -223,6 +231,8 @@ void Delivery::StopChain() {
     m_job.paste = PasteWatch();
     m_job.clipboardUnread = false;
     WipePlan(m_job.typing);
+    WipePieces(m_job.pieces);
+    m_job.piece = 0;
     m_job.typed = 0;
     m_job.noText = false; // an arrow entry was under way
 }

@@ -61,6 +61,8 @@ class Delivery {
     // password chooses the lower half of a login list. When that window is gone, or is not in front when
     // typing would start, nothing is sent and the user is told which window it was.
     void SendToPreviousWindow(ListKind kind, bool password);
+    // In a login list: the login, Tab, the password and Enter, the same way. Other lists ignore it.
+    void SendLoginAndPassword(ListKind kind);
     // False for a timer that is not the delivery's.
     bool OnTimer(UINT_PTR id);
     // The window's clipboard messages: entries are put on the clipboard by delayed rendering.
@@ -76,6 +78,7 @@ class Delivery {
 
   private:
     bool TakeSelection(ListKind kind, int field);
+    void SendToPrevious(ListKind kind, int field);
     void Start(POINT client);
     void Send(InputSink& input);
     void Arm(NextStep next);

@@ -35,11 +35,11 @@ int ArrowCount(const std::string& text) {
 
 bool MustRestoreClipboard(ListKind kind, int field, bool restoreOption) {
     return restoreOption || kind == kEncryptedList || kind == kProtectedList ||
-           (kind == kLoginList && field == kPasswordField);
+           (kind == kLoginList && (field == kPasswordField || field == kLoginAndPassword));
 }
 
 std::string Describe(const InputPlan& plan) {
-    static const char* const kNames[] = {"down", "up", "unicode", "char", "pause"};
+    static const char* const kNames[] = {"down", "up", "unicode", "char", "pause", "next"};
     std::string out;
     for (const InputEvent& e : plan) {
         out += std::string(kNames[e.kind]) + "(" + std::to_string(e.code);
@@ -162,6 +162,94 @@ InputPlan PlanSeparator(EntrySeparator separatorMode, const KeyLayout& layout) {
     return plan;
 }
 
+namespace {
+// What a text item stands for; nullptr for the items that are no text.
+const std::string* TextOf(const SequenceItem& item, const InsertedTexts& texts) {
+    switch (item.kind) {
+    case SequenceItem::kText: return &item.text;
+    case SequenceItem::kDate: return &texts.date;
+    case SequenceItem::kTime: return &texts.time;
+    case SequenceItem::kClipboard: return &texts.clipboard;
+    default: return nullptr;
+    }
+}
+
+void PlanTokenKey(InputPlan& plan, const SequenceItem& item, SendMethod sendMode, int keyDelay,
+                  const KeyLayout& layout) {
+    uint8_t vk = item.vk;
+    if (vk == kVkTab || vk == kVkReturn)
+        vk = KeyOf(vk == kVkTab ? u'\t' : u'\r', vk, layout);
+    for (int i = 0; i < item.count; ++i) {
+        Tap(plan, vk, layout);
+        if (sendMode == kSendCharacters && item.vk == kVkTab)
+            plan.push_back({InputEvent::kNextField, 0});
+        plan.push_back({InputEvent::kPause, uint16_t(keyDelay)});
+    }
+    if (sendMode == kSendCharacters)
+        plan.push_back({InputEvent::kPause, kTokenKeySettleMs});
+}
+
+// The most events a sequence can become, so that a plan never moves and leaves no copy of a password.
+size_t MostEvents(const KeySequence& sequence, const InsertedTexts& texts) {
+    size_t most = 0;
+    for (const SequenceItem& item : sequence) {
+        const std::string* text = TextOf(item, texts);
+        most += text ? text->size() * 9 + 4 : size_t(item.count) * 4 + 2;
+    }
+    return most;
+}
+
+// Pieces never move either: the caller gives the vector room for one per item.
+InputPlan& KeysPiece(EntryPieces& pieces, size_t room) {
+    if (pieces.empty() || pieces.back().paste) {
+        pieces.emplace_back();
+        pieces.back().keys.reserve(room);
+    }
+    return pieces.back().keys;
+}
+} // namespace
+
+EntryPieces PlanSequence(const KeySequence& sequence, const InsertedTexts& texts, SendMethod sendMode,
+                         bool capsLockOn, int keyDelay, const KeyLayout& layout) {
+    EntryPieces pieces;
+    pieces.reserve(sequence.size());
+    // Typed, texts (a password) go into the one plan; pasted, the key pieces hold no text.
+    size_t room = sendMode == kSendClipboard ? 0 : MostEvents(sequence, texts);
+    for (const SequenceItem& item : sequence) {
+        if (const std::string* text = TextOf(item, texts)) {
+            if (text->empty())
+                continue;
+            if (sendMode == kSendClipboard) {
+                if (pieces.empty() || !pieces.back().paste) {
+                    pieces.emplace_back();
+                    pieces.back().paste = true;
+                }
+                pieces.back().text += *text;
+                continue;
+            }
+            InputPlan typed = PlanTyping(*text, sendMode, capsLockOn, keyDelay, layout);
+            InputPlan& plan = KeysPiece(pieces, room);
+            plan.insert(plan.end(), typed.begin(), typed.end());
+            WipePlan(typed);
+        } else if (item.kind == SequenceItem::kKeyDelay) {
+            keyDelay = item.count;
+        } else if (item.kind == SequenceItem::kPause) {
+            KeysPiece(pieces, room).push_back({InputEvent::kPause, uint16_t(item.count)});
+        } else if (item.kind == SequenceItem::kKey) {
+            PlanTokenKey(KeysPiece(pieces, room), item, sendMode, keyDelay, layout);
+        }
+    }
+    return pieces;
+}
+
+void WipePieces(EntryPieces& pieces) {
+    for (EntryPiece& piece : pieces) {
+        WipeString(piece.text);
+        WipePlan(piece.keys);
+    }
+    pieces.clear();
+}
+
 bool Perform(const InputPlan& plan, const DeliveryJob& job, InputSink& sink) {
     for (const InputEvent& e : plan)
         if (!sink.Play(e, job.dropX, job.dropY))
@@ -200,34 +288,121 @@ NextStep SendText(const std::string& text, DeliveryJob& job, InputSink& sink) {
     job.resumeAt = 0;
     return TypeStep(job, sink);
 }
+
+// The next part of an entry with a key sequence; none left: the entry is done.
+NextStep SendPiece(DeliveryJob& job, InputSink& sink) {
+    if (job.piece >= job.pieces.size()) {
+        job.noText = true;
+        return {kChainAfterEntry, kAfterEntryDelay};
+    }
+    EntryPiece& piece = job.pieces[job.piece++];
+    if (piece.paste) {
+        job.noText = false;
+        return SendText(piece.text, job, sink);
+    }
+    job.noText = true; // nothing to paste after these keys
+    WipePlan(job.typing);
+    job.typing = std::move(piece.keys);
+    job.typed = 0;
+    job.resumeAt = 0;
+    return TypeStep(job, sink);
+}
+
+void WipeSequence(KeySequence& sequence) {
+    for (SequenceItem& item : sequence)
+        WipeString(item.text);
+}
+
+NextStep SendSequence(KeySequence& sequence, DeliveryJob& job, InputSink& sink) {
+    InsertedTexts texts;
+    for (const SequenceItem& item : sequence) {
+        if (item.kind == SequenceItem::kDate && texts.date.empty())
+            texts.date = sink.InsertedText(SequenceItem::kDate);
+        else if (item.kind == SequenceItem::kTime && texts.time.empty())
+            texts.time = sink.InsertedText(SequenceItem::kTime);
+    }
+    texts.clipboard = job.clipboardAtStart;
+    job.pieces = PlanSequence(sequence, texts, job.sendMode, sink.CapsLockOn(), job.keyDelay, sink.Layout());
+    job.piece = 0;
+    WipeSequence(sequence);
+    WipeString(texts.clipboard);
+    return SendPiece(job, sink);
+}
+
+// The login, Tab, the password and Enter; the fields themselves are never read as key sequences.
+NextStep SendLogin(int index, std::string& login, const EntrySource& source, DeliveryJob& job,
+                   InputSink& sink) {
+    KeySequence sequence(4);
+    sequence[0].text.swap(login);
+    sequence[1] = {SequenceItem::kKey, kVkTab, 1, {}};
+    sequence[3] = {SequenceItem::kKey, kVkReturn, 1, {}};
+    if (!source(index, kPasswordField, sequence[2].text))
+        sequence[2].text.clear();
+    return SendSequence(sequence, job, sink);
+}
+
+// {CLIPBOARD} stands for what the clipboard held before the delivery put anything there.
+void ReadClipboardAtStart(DeliveryJob& job, const EntrySource& source, InputSink& sink) {
+    WipeString(job.clipboardAtStart);
+    if (job.listKind == kLoginList)
+        return;
+    std::string text;
+    for (unsigned i = 0; i < job.count; ++i) {
+        if (!source(job.selection[i], job.field, text))
+            continue;
+        KeySequence sequence = ParseKeySequence(text);
+        WipeString(text);
+        bool uses = HasTokens(sequence) &&
+                    std::any_of(sequence.begin(), sequence.end(), [](const SequenceItem& item) {
+                        return item.kind == SequenceItem::kClipboard;
+                    });
+        WipeSequence(sequence);
+        if (uses) {
+            job.clipboardAtStart = sink.InsertedText(SequenceItem::kClipboard);
+            return;
+        }
+    }
+}
 } // namespace
 
 NextStep SendStep(DeliveryJob& job, const EntrySource& source, InputSink& sink) {
+    if (job.position == 0)
+        ReadClipboardAtStart(job, source, sink);
+    WipePieces(job.pieces);
+    job.piece = 0;
     // An entry that went away while the window was back (the list changed mid-delivery) is skipped.
     std::string text;
     bool loginList = job.listKind == kLoginList;
-    while (job.position < job.count && !source(job.selection[job.position], job.field, text)) {
+    int field = job.field == kLoginAndPassword ? kLoginField : job.field;
+    while (job.position < job.count && !source(job.selection[job.position], field, text)) {
         if (loginList)
             job.position = job.count;
         ++job.position;
     }
     if (job.position >= job.count)
         return {kChainFinish, kFinishDelay};
+    int index = job.selection[job.position];
     if (loginList)
         job.position = job.count;
     ++job.position;
 
     NextStep next = kRefused;
     int arrows = ArrowCount(text);
+    KeySequence sequence;
     if (sink.TargetOutOfReach(job.dropX, job.dropY)) {
         // Nothing is sent: the system would drop it without a word.
+    } else if (job.field == kLoginAndPassword) {
+        next = SendLogin(index, text, source, job, sink);
     } else if (arrows >= 0) {
         job.noText = true;
         if (Perform(PlanArrows(arrows, sink.Layout()), job, sink))
             next = {kChainAfterEntry, kAfterEntryDelay};
+    } else if (!loginList && HasTokens(sequence = ParseKeySequence(text))) {
+        next = SendSequence(sequence, job, sink);
     } else {
         next = SendText(text, job, sink);
     }
+    WipeSequence(sequence);
     WipeString(text); // passwords pass through here
     return next;
 }
@@ -240,6 +415,10 @@ NextStep TypeStep(DeliveryJob& job, InputSink& sink) {
     uint64_t start = sink.Now();
     while (job.typed < job.typing.size()) {
         const InputEvent& e = job.typing[job.typed++];
+        if (e.kind == InputEvent::kNextField) {
+            sink.NextWindowPoint(job.dropX, job.dropY);
+            continue;
+        }
         if (e.kind != InputEvent::kPause) {
             if (!sink.Play(e, job.dropX, job.dropY))
                 return kRefused;
@@ -259,6 +438,10 @@ NextStep TypeStep(DeliveryJob& job, InputSink& sink) {
 namespace {
 // The separator and the next entry, or the finish after the last.
 NextStep NextEntryStep(DeliveryJob& job, InputSink& sink, unsigned finishDelay) {
+    if (job.piece < job.pieces.size())
+        return SendPiece(job, sink);
+    WipePieces(job.pieces);
+    job.piece = 0;
     job.noText = false;
     if (job.position >= job.count)
         return {kChainFinish, finishDelay};
@@ -320,6 +503,9 @@ PasteVerdict JudgePaste(const PasteWatch& watch, uint64_t now) {
 }
 
 void FinishStep(DeliveryJob& job, InputSink& sink) {
+    WipePieces(job.pieces);
+    job.piece = 0;
+    WipeString(job.clipboardAtStart);
     WipePlan(job.typing);
     job.typed = 0;
     job.noText = false; // a refused arrow entry

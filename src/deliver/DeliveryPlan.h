@@ -10,6 +10,7 @@
 
 #include "common/Geometry.h"
 #include "common/ListKind.h"
+#include "deliver/KeySequence.h"
 
 constexpr unsigned kMaxSelection = 128;
 // A form needs a handful of Down presses; a typo such as "|99999" must not hold the window for minutes.
@@ -77,7 +78,8 @@ enum : uint8_t {
     kVkDown = 0x28
 };
 
-enum FieldSelector { kEntryField = 0, kLoginField = 1, kPasswordField = 2 };
+// kLoginAndPassword: the login, Tab, the password and Enter, from Send login and password.
+enum FieldSelector { kEntryField = 0, kLoginField = 1, kPasswordField = 2, kLoginAndPassword = 3 };
 // Which text of an entry a press in the drag area delivers: in a login list the upper half gives the login,
 // the lower half (from the middle line on) the password.
 int FieldForPress(const IntRect& dragArea, int x, int y, bool loginList);
@@ -98,11 +100,12 @@ bool MustRestoreClipboard(ListKind kind, int field, bool restoreOption);
 // One synthesised input event.
 struct InputEvent {
     enum Kind : uint8_t {
-        kKeyDown,  // code: virtual key; scan and extended as the target's layout has the key
-        kKeyUp,    // likewise
-        kUnicode,  // code: a UTF-16 unit typed as itself (no key on the layout, or a dead key)
-        kPostChar, // code: a UTF-16 unit posted as WM_CHAR to the window under the drop point
-        kPause,    // code: milliseconds
+        kKeyDown,   // code: virtual key; scan and extended as the target's layout has the key
+        kKeyUp,     // likewise
+        kUnicode,   // code: a UTF-16 unit typed as itself (no key on the layout, or a dead key)
+        kPostChar,  // code: a UTF-16 unit posted as WM_CHAR to the window under the drop point
+        kPause,     // code: milliseconds
+        kNextField, // posted characters follow a Tab of a key sequence to the next window in Z order
     };
     Kind kind;
     uint16_t code;
@@ -143,6 +146,27 @@ InputPlan PlanArrows(int count, const KeyLayout& layout);
 InputPlan PlanPaste(const KeyLayout& layout);
 InputPlan PlanSeparator(EntrySeparator separatorMode, const KeyLayout& layout);
 
+// The texts that {DATE}, {TIME} and {CLIPBOARD} stand for.
+struct InsertedTexts {
+    std::string date, time, clipboard;
+};
+// One part of an entry with key-sequence tokens: a text pasted from the clipboard, or events played.
+struct EntryPiece {
+    bool paste = false;
+    std::string text;
+    InputPlan keys;
+};
+using EntryPieces = std::vector<EntryPiece>;
+// The parts of a key sequence. By the clipboard, texts are pasted one by one and the keys between them
+// played; typed, the whole entry is one plan. Token keys are taps with the layout's scan codes, each
+// followed by the typing delay; in character mode they are real key strokes too (as the separator is),
+// and a pause after them lets the target handle them before the posted characters overtake them.
+EntryPieces PlanSequence(const KeySequence& sequence, const InsertedTexts& texts, SendMethod sendMode,
+                         bool capsLockOn, int keyDelay, const KeyLayout& layout);
+void WipePieces(EntryPieces& pieces);
+// Keys typed in character mode are handled only after the characters posted before them arrived.
+constexpr uint16_t kTokenKeySettleMs = 100;
+
 // The platform's input, the clipboard, a clock and the few queries the steps need.
 class InputSink {
   public:
@@ -170,6 +194,8 @@ class InputSink {
     // Milliseconds on a steady clock, and a wait that holds the thread.
     virtual uint64_t Now() = 0;
     virtual void Wait(unsigned ms) = 0;
+    // The local date or time in the user's short form, or the clipboard's text (kDate, kTime, kClipboard).
+    virtual std::string InsertedText(SequenceItem::Kind kind) = 0;
 };
 
 // What a drop hands over, and what the steps advance.
@@ -185,11 +211,14 @@ struct DeliveryJob {
     int keyDelay = kKeyStrokeDelayMs;
     ListKind listKind = kPlainList;
     bool restoreOption = false;
-    InputPlan typing;      // the current entry's events
-    size_t typed = 0;      // how many of them have been played
-    uint64_t resumeAt = 0; // when the pause that a type timer waits out ends
-    PasteWatch paste;      // the entry on the clipboard
+    InputPlan typing;             // the current entry's events
+    size_t typed = 0;             // how many of them have been played
+    uint64_t resumeAt = 0;        // when the pause that a type timer waits out ends
+    PasteWatch paste;             // the entry on the clipboard
     bool clipboardUnread = false; // an entry was left to the target without its read being seen
+    EntryPieces pieces;           // the parts of the current entry's key sequence
+    size_t piece = 0;             // the next of them to send
+    std::string clipboardAtStart; // for {CLIPBOARD}: read before the delivery's first entry
 };
 
 // The text of list entry index in the given field; false when the index names no entry.

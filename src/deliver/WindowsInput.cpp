@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "framework/WideText.h"
+
 TargetLayout::TargetLayout(HWND window)
     : m_layout(GetKeyboardLayout(window ? GetWindowThreadProcessId(window, nullptr) : 0)) {}
 
@@ -82,6 +84,7 @@ bool WindowsInput::Play(const InputEvent& e, long dropX, long dropY) {
     case InputEvent::kUnicode: return TypeUnicode(WCHAR(e.code));
     case InputEvent::kPostChar: return PostChar(dropX, dropY, WCHAR(e.code));
     case InputEvent::kPause: Wait(e.code); return true;
+    case InputEvent::kNextField: return true; // the steps move the drop point themselves
     }
     return true;
 }
@@ -152,6 +155,39 @@ void WindowsInput::Wait(unsigned ms) {
     uint64_t end = Milliseconds() + ms;
     while (Milliseconds() < end) {
     }
+}
+
+namespace {
+// The clipboard's text; empty when it holds none or cannot be opened.
+std::string ClipboardText(HWND owner) {
+    std::string text;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        size_t units = GlobalSize(data) / sizeof(wchar_t);
+        if (const wchar_t* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = Narrow(wide, wcsnlen(wide, units));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The user's short date, or the time without seconds, as the system's regional settings write them.
+std::string LocalDateOrTime(bool date) {
+    wchar_t buffer[128] = {};
+    int n = date ? GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, 128,
+                                   nullptr)
+                 : GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, buffer, 128);
+    return n > 1 ? Narrow(buffer, size_t(n - 1)) : std::string();
+}
+} // namespace
+
+std::string WindowsInput::InsertedText(SequenceItem::Kind kind) {
+    if (kind == SequenceItem::kClipboard)
+        return ClipboardText(m_owner);
+    return LocalDateOrTime(kind == SequenceItem::kDate);
 }
 
 namespace {

@@ -38,6 +38,7 @@ class WindowsInput : public InputSink {
     bool TargetOutOfReach(long dropX, long dropY) override;
     uint64_t Now() override;
     void Wait(unsigned ms) override;
+    std::string InsertedText(SequenceItem::Kind kind) override;
 
   private:
     HWND m_owner;

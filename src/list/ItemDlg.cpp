@@ -2,6 +2,7 @@
 #include "list/ItemDlg.h"
 
 #include "common/Wipe.h"
+#include "deliver/KeySequence.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "resource.h"
@@ -37,6 +38,8 @@ BOOL CItemDlg::OnInitDialog() {
     SetFocus(GetDlgItem(IDC_ITEM_TEXT));
     if (m_loginFields)
         ShowLoginFields();
+    else
+        ShowPreview();
     return FALSE; // the focus is set already
 }
 
@@ -46,6 +49,22 @@ void CItemDlg::ShowLoginFields() {
     for (int id : {IDC_ITEM_LOGIN, IDC_ITEM_PASSWORD, IDC_ITEM_SITE_LABEL, IDC_ITEM_LOGIN_LABEL,
                    IDC_ITEM_PASSWORD_LABEL})
         ShowWindow(GetDlgItem(id), SW_SHOWNORMAL);
+    ShowWindow(GetDlgItem(IDC_ITEM_PREVIEW), SW_HIDE);
+}
+
+// A login list's site is never sent, and its login and password go as written: no preview there.
+void CItemDlg::ShowPreview() {
+    std::string text = ReadField(IDC_ITEM_TEXT);
+    SetText(GetDlgItem(IDC_ITEM_PREVIEW), DescribeEntry(text));
+    WipeString(text);
+}
+
+bool CItemDlg::OnCommand(UINT id, UINT code, HWND control) {
+    if (id == IDC_ITEM_TEXT && code == EN_CHANGE && !m_loginFields) {
+        ShowPreview();
+        return true;
+    }
+    return CDialog::OnCommand(id, code, control);
 }
 
 std::string CItemDlg::ReadField(int id) const { return GetDlgItemText(id, kMaxItemText); }

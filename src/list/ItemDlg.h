@@ -14,11 +14,13 @@ public:
 
     BOOL OnInitDialog() override;
     void OnOK() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
     const ListEntry& Entry() const { return m_entry; }
 
 private:
     void ShowLoginFields();
+    void ShowPreview();
     std::string ReadField(int id) const;
 
     Mode m_mode;

@@ -436,6 +436,47 @@ def case_unicode():
                 wait_until(lambda: helper("clip-text") == UNICODE_TEXT, 10, "the copied text")
 
 
+def case_key_sequence(send_mode):
+    """An entry with tokens fills a two-field form: text, Tab to the next field, text, Enter (the second
+    field takes Enter as a new line, and the target sees the key)."""
+    with Session(["a{TAB}b{ENTER}"], send_mode=send_mode, separator=1) as s:
+        s.select(0)
+        s.drag(s.target_point(101))
+        expect_fields(s, {"edit1": "a", "edit2": "b\r\n"})
+        s.wait_delivered()
+        assert 13 in [k[0] for k in s.key_downs()], s.key_downs()
+        if send_mode == 1:
+            assert_layout_scan_codes(s)
+
+
+def case_login_and_password():
+    """Ctrl+L in a login list types the login, Tab, the password and Enter into the window used before
+    Pelmar, both fields as written (no tokens), by the clipboard; the clipboard then holds what it held
+    before."""
+    original = "the clipboard before Ctrl+L"
+    assert helper("put-clip", hex_of(original)) == "1"
+    logins = [("bank", "ann{TAB}", "Se{ENTER}1")]
+    with Session(logins=logins, send_mode=0, separator=1) as s:
+        first_entry = helper_ints("child-rect", "pelmar", 1001)
+        click(s.target_point(101))
+        click((first_entry[0] + 30, first_entry[1] + 6))  # activates Pelmar and selects "bank"
+        wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front")
+        helper("key", "ctrl", ord("L"))
+        expect_fields(s, {"edit1": "ann{TAB}", "edit2": "Se{ENTER}1\r\n"})
+        s.wait_delivered()
+        wait_until(lambda: helper("clip-text") == original, 10, "the old clipboard back")
+
+
+def case_literal_braces():
+    """Entries whose braces hold no token arrive as written, typed key by key."""
+    with Session(["{foo}{tab}{{}"], send_mode=1, separator=1) as s:
+        s.select(0)
+        s.drag(s.target_point(101))
+        expect_fields(s, {"edit1": "{foo}{tab}{{}"})
+        s.wait_delivered()
+        assert s.arrived()["edit2"] == "", s.arrived()
+
+
 def case_release_inside():
     with Session(ENTRIES, send_mode=1, separator=1) as s:
         s.select(0, 1)
@@ -495,6 +536,11 @@ CASES = {
     "unicode": case_unicode,
     "clipboard-busy-target": case_clipboard_busy_target,
     "clipboard-busy-two": case_clipboard_busy_two,
+    "tokens-clipboard": lambda: case_key_sequence(0),
+    "tokens-keystrokes": lambda: case_key_sequence(1),
+    "tokens-characters": lambda: case_key_sequence(2),
+    "tokens-literal": case_literal_braces,
+    "login-and-password": case_login_and_password,
     "bench-keystrokes": lambda: bench_typing(1),
     "bench-keystrokes-40": lambda: bench_typing(1, 40),
     "bench-characters": lambda: bench_typing(2),

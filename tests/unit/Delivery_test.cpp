@@ -280,7 +280,8 @@ class Recorder : public InputSink {
         case E::kPostChar:
             log += std::string(1, char(e.code)) + "@" + std::to_string(x) + ":" + std::to_string(y) + " ";
             break;
-        case E::kPause: break;
+        case E::kPause:
+        case E::kNextField: break;
         }
         return true;
     }
@@ -314,6 +315,11 @@ class Recorder : public InputSink {
     bool TargetOutOfReach(long, long) override { return outOfReach; }
     uint64_t Now() override { return now; }
     void Wait(unsigned ms) override { now += ms; }
+    std::string InsertedText(SequenceItem::Kind kind) override {
+        log += "ask ";
+        return kind == SequenceItem::kDate ? "D" : kind == SequenceItem::kTime ? "T" : clipboardText;
+    }
+    std::string clipboardText = "old";
 
   private:
     static std::string Name(uint16_t vk) {
@@ -324,6 +330,7 @@ class Recorder : public InputSink {
         case kVkTab: return "Tab";
         case kVkDown: return "Down";
         case kVkCapital: return "Caps";
+        case 0x23: return "End";
         default: return std::string(1, char(vk));
         }
     }
@@ -687,6 +694,114 @@ TEST(DeliveryChain, TargetOutOfReachEndsTheDeliveryAtOnce) {
         EXPECT_TRUE(chain.job.typing.empty());
         EXPECT_EQ(chain.job.sendMode, c.sendMode);
         EXPECT_FALSE(chain.job.noText);
+    }
+}
+} // namespace
+
+namespace {
+TEST(DeliveryPlan, KeySequencePieces) {
+    InsertedTexts texts = {"D", "T", ""};
+    // Typed: one plan; the typing delay changes for what follows, Tab and Enter come from the layout.
+    EntryPieces typed = PlanSequence(ParseKeySequence("a{DELAY=9}{TAB 2}{DELAY 500}{CLIPBOARD}{DATE}"), texts,
+                                     kSendKeyStrokes, false, 4, kUs);
+    ASSERT_EQ(typed.size(), 1u);
+    EXPECT_EQ(typed[0].keys, (InputPlan{Down('A'), Up('A'), Pause(4), Down(kVkTab), Up(kVkTab), Pause(9),
+                                        Down(kVkTab), Up(kVkTab), Pause(9), Pause(500), Down(kVkShift),
+                                        Down('D'), Up('D'), Up(kVkShift), Pause(9)}))
+        << Describe(typed[0].keys);
+    // Characters are posted; the keys are real key strokes, a Tab takes the drop point along, and the
+    // target gets a moment for the keys before the next posted character.
+    EntryPieces posted = PlanSequence(ParseKeySequence("a{TAB}{END}"), texts, kSendCharacters, false, 4, kUs);
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].keys,
+              (InputPlan{{E::kPostChar, 'a'}, Down(kVkTab), Up(kVkTab), {E::kNextField, 0}, Pause(4),
+                         Pause(kTokenKeySettleMs), {E::kKeyDown, 0x23, 0, true}, {E::kKeyUp, 0x23, 0, true},
+                         Pause(4), Pause(kTokenKeySettleMs)}))
+        << Describe(posted[0].keys);
+    // By the clipboard: texts (with what the tokens stand for) pasted between the keys.
+    EntryPieces pasted =
+        PlanSequence(ParseKeySequence("{DATE} x{TIME}{UP}{DELAY 20}b"), texts, kSendClipboard, true, 4, kUs);
+    ASSERT_EQ(pasted.size(), 3u);
+    EXPECT_TRUE(pasted[0].paste && pasted[2].paste && !pasted[1].paste);
+    EXPECT_EQ(pasted[0].text + "|" + pasted[2].text, "D xT|b");
+    EXPECT_EQ(pasted[1].keys,
+              (InputPlan{{E::kKeyDown, 0x26, 0, true}, {E::kKeyUp, 0x26, 0, true}, Pause(4), Pause(20)}));
+}
+
+TEST(DeliveryChain, KeySequencesInEachModeAndLiteralEntries) {
+    const struct {
+        std::vector<std::string> entries;
+        int sendMode;
+        ListKind kind;
+        int field;
+        Lines lines;
+    } cases[] = {
+        {{"a{TAB}b{ENTER}", "c"},
+         0,
+         kPlainList,
+         kEntryField,
+         {"300 clip(a)", "600 +Ctrl +V -V -Ctrl", "600 read", "900 +Tab -Tab", "1204 clip(b)",
+          "1504 +Ctrl +V -V -Ctrl", "1504 read", "1804 +Enter -Enter", "2108 +Enter -Enter", "2408 clip(c)",
+          "2708 +Ctrl +V -V -Ctrl", "2708 read", "3008", "3008 back"}},
+        {{"a{TAB}b{ENTER}", "c"},
+         1,
+         kPlainList,
+         kEntryField,
+         {"300 +A -A +Tab -Tab +B -B +Enter -Enter", "616 +Enter -Enter", "916 +C -C", "1220", "2220 back"}},
+        {{"a{TAB}b{ENTER}", "c"},
+         2,
+         kPlainList,
+         kEntryField,
+         {"300 a@500:300 +Tab -Tab next", "404 b@600:301 +Enter -Enter", "508", "808 +Enter -Enter",
+          "1108 c@600:301", "1408", "2408 back"}},
+        // No token: byte for byte, braces and all.
+        {{"{foo}{tab}", "c"},
+         0,
+         kPlainList,
+         kEntryField,
+         {"300 clip({foo}{tab})", "600 +Ctrl +V -V -Ctrl", "600 read", "900 +Enter -Enter", "1200 clip(c)",
+          "1500 +Ctrl +V -V -Ctrl", "1500 read", "1800", "1800 back"}},
+        // {CLIPBOARD} is what the clipboard held before the delivery's first entry went there.
+        {{"x", "{CLIPBOARD}{END}"},
+         0,
+         kPlainList,
+         kEntryField,
+         {"300 ask clip(x)", "600 +Ctrl +V -V -Ctrl", "600 read", "900 +Enter -Enter", "1200 clip(old)",
+          "1500 +Ctrl +V -V -Ctrl", "1500 read", "1800 +End -End", "2104", "3104 back"}},
+        // A login list's fields are never key sequences.
+        {{"bank"},
+         0,
+         kLoginList,
+         kPasswordField,
+         {"300 clip(p{ENTER},keep)", "600 +Ctrl +V -V -Ctrl", "600 read", "900", "900 restore back"}},
+        // Send login and password: the login, Tab, the password, Enter, and the clipboard back after.
+        {{"bank"},
+         0,
+         kLoginList,
+         kLoginAndPassword,
+         {"300 clip({a},keep)", "600 +Ctrl +V -V -Ctrl", "600 read", "900 +Tab -Tab",
+          "1204 clip(p{ENTER},keep)",
+          "1504 +Ctrl +V -V -Ctrl", "1504 read", "1804 +Enter -Enter", "2108", "3108 restore back"}},
+        {{"bank"},
+         1,
+         kLoginList,
+         kLoginAndPassword,
+         {"300 u123 +A -A u125 +Tab -Tab +P -P u123 +Shift +E -E -Shift +Shift +N -N -Shift "
+          "+Shift +T -T -Shift +Shift +E -E -Shift +Shift +R -R -Shift u125 +Enter -Enter",
+          "652", "1652 back"}},
+    };
+    for (const auto& c : cases) {
+        Chain chain(c.entries, {0, 1}, c.sendMode, 1);
+        chain.job.count = unsigned(c.entries.size());
+        chain.logins = {"{a}"};
+        chain.passwords = {"p{ENTER}"};
+        chain.job.listKind = c.kind;
+        chain.job.field = c.field;
+        Recorder sink;
+        Lines lines = chain.Run(sink);
+        lines.erase(lines.begin()); // the click
+        EXPECT_EQ(lines, c.lines) << c.entries[0] << " mode " << c.sendMode;
+        EXPECT_TRUE(chain.job.pieces.empty() && chain.job.clipboardAtStart.empty());
     }
 }
 } // namespace

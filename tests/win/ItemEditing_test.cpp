@@ -69,6 +69,12 @@ TEST(ItemEditing, ConfirmedChangesLandInTheListAndTheFile) {
          {true, "new"},
          "",
          {"e0", "e1", "e2", "new", "e3", "e4", "e5"}},
+        {"add a key sequence",
+         ID_ADD_ITEM,
+         {},
+         {true, "u{TAB}p{ENTER}"},
+         "",
+         {"e0", "e1", "e2", "e3", "e4", "e5", "u{TAB}p{ENTER}"}},
         {"add an empty text", ID_ADD_ITEM, {0}, {true, ""}, "", {"e0", "", "e1", "e2", "e3", "e4", "e5"}},
         {"add a long text",
          ID_ADD_ITEM,
@@ -100,6 +106,11 @@ TEST(ItemEditing, ConfirmedChangesLandInTheListAndTheFile) {
         EXPECT_TRUE(out.seen.appeared) << c.what;
         EXPECT_EQ(out.seen.text, c.shownText) << c.what;
         EXPECT_FALSE(out.seen.loginShown || out.seen.labelsShown) << c.what;
+        // Under the field, updated as the text changes: how the entry will be sent.
+        EXPECT_TRUE(out.seen.previewShown) << c.what;
+        EXPECT_EQ(out.seen.preview,
+                  c.answer.text == "u{TAB}p{ENTER}" ? "Text, Tab, text, Enter" : "Typed as written")
+            << c.what;
         EXPECT_EQ(out.entries, c.after) << c.what;
         EXPECT_EQ(out.file, PlainBytes(c.after)) << c.what;
     }
@@ -165,6 +176,7 @@ TEST(ItemEditing, LoginListKeepsItsThreeBoxesAlignedAndSavesEachChange) {
         expectSaved(dlg, {{"shop", "buyer", "c4rd"}, {"post", "", "new"}}, "delete");
     });
     EXPECT_TRUE(added.loginShown && added.labelsShown && added.passwordMasked);
+    EXPECT_FALSE(added.previewShown); // login fields are sent as written
     EXPECT_EQ(added.login, "");
     EXPECT_EQ(modified.text, "mail");
     EXPECT_EQ(modified.login, "you");

@@ -111,6 +111,8 @@ struct ItemDialogSeen {
     bool appeared = false;
     std::string title, text, login, password;
     bool loginShown = false, labelsShown = false, passwordMasked = false;
+    std::string preview; // how the typed text will be sent, as the dialog shows it
+    bool previewShown = false;
 };
 
 struct ItemAnswer {
@@ -144,6 +146,10 @@ inline void AnswerItemDialog(const std::string& title, const ItemAnswer& answer,
                 SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_TEXT), answer.text.c_str());
                 SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_LOGIN), answer.login.c_str());
                 SetWindowTextA(GetDlgItem(dlg, IDC_ITEM_PASSWORD), answer.password.c_str());
+            }
+            if (seen) {
+                seen->preview = WindowText(GetDlgItem(dlg, IDC_ITEM_PREVIEW));
+                seen->previewShown = IsWindowVisible(GetDlgItem(dlg, IDC_ITEM_PREVIEW)) != 0;
             }
             PostMessageA(dlg, WM_COMMAND, answer.ok ? IDOK : IDCANCEL, 0);
         },
