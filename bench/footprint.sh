@@ -4,9 +4,10 @@
 # the minimal program, the same with Pelmar's manifest and one more system DLL at a time, and Pelmar
 # with fresh settings, once with the starter list and once with a 100,000-entry list as its start-up
 # list. start_probe starts each one, times it until its window shows and reads its working set a
-# second later. The programs take turns within each round, so that a busy machine slows all of them
-# alike. Prints medians of RUNS rounds (default 7) after one warm-up round, the ratio to the minimal
-# program, and the stripped sizes. Asserts nothing.
+# second later; it also reads the processor time the program used until then, which a busy machine
+# inflates far less than the wall time. The programs take turns within each round, so that a busy
+# machine slows all of them alike. Prints medians of RUNS rounds (default 7) after one warm-up round,
+# the ratio to the minimal program, and the stripped sizes. Asserts nothing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -44,14 +45,15 @@ done
 median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "results.${2//\//_}" | median; }
 base=$(field shown_ms minimal_dialog)
-echo "| Program (x86_64, stripped) | Size | Window shown | Ratio | Working set | Peak working set | Private |"
-echo "|---|---:|---:|---:|---:|---:|---:|"
+echo "| Program (x86_64, stripped) | Size | Window shown | Ratio | CPU until shown | Working set | Peak working set | Private |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|"
 for program in "${programs[@]}"; do
   name=$program
   [[ $program == large/Pelmar ]] && name="Pelmar, 100,000 entries"
   shown=$(field shown_ms "$program")
-  printf '| %s | %d KB | %s ms | %.2f | %s KB | %s KB | %s KB |\n' "$name" $(( $(stat -c %s "$program.exe") / 1024 )) \
-    "$shown" "$(awk -v a="$shown" -v b="$base" 'BEGIN { print a / b }')" "$(field working_set_kb "$program")" \
+  printf '| %s | %d KB | %s ms | %.2f | %s ms | %s KB | %s KB | %s KB |\n' "$name" \
+    $(( $(stat -c %s "$program.exe") / 1024 )) "$shown" "$(awk -v a="$shown" -v b="$base" 'BEGIN { print a / b }')" \
+    "$(field cpu_ms "$program")" "$(field working_set_kb "$program")" \
     "$(field peak_working_set_kb "$program")" "$(field private_kb "$program")"
 done
 if [[ -x "$root/build/win32/Pelmar.exe" ]]; then
