@@ -33,18 +33,25 @@ cp "$work/Pelmar.exe" "$work/large/"
 awk 'BEGIN { for (i = 0; i < 100000; ++i) printf "entry %07d of a benchmark list\r\n", i }' >"$work/large/List.txt"
 
 cd "$work"
-programs=("${minimal[@]}" Pelmar large/Pelmar)
+# Pelmar runs right after the minimal program: the ratio is taken within each round, then its median.
+programs=(minimal_dialog Pelmar large/Pelmar "${minimal[@]:1}")
 for round in $(seq 0 "$runs"); do
   for program in "${programs[@]}"; do
     rm -f Pelmar.ini large/Pelmar.ini
     line=$(wine "$root/$build/start_probe.exe" "$program.exe" 1000 2>/dev/null </dev/null | tr -d '\r')
-    [[ $round -gt 0 && -n "$line" ]] && echo "$line" >>"results.${program//\//_}"
+    [[ -z "$line" ]] && line="shown_ms=nan"
+    [[ $round -gt 0 ]] && echo "$line" >>"results.${program//\//_}"
   done
 done
 
-median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+median() { grep -v -e nan -e '^$' | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" "results.${2//\//_}" | median; }
-base=$(field shown_ms minimal_dialog)
+# The median over the rounds of a program's time divided by the minimal program's in the same round.
+ratio() {
+  paste -d' ' <(sed -n 's/.*shown_ms=\([0-9.na]*\).*/\1/p' results.minimal_dialog) \
+    <(sed -n 's/.*shown_ms=\([0-9.na]*\).*/\1/p' "results.${1//\//_}") |
+    awk '$1 != "nan" && $2 != "nan" { printf "%.3f\n", $2 / $1 }' | median
+}
 echo "| Program (x86_64, stripped) | Size | Window shown | Ratio | CPU until shown | Working set | Peak working set | Private |"
 echo "|---|---:|---:|---:|---:|---:|---:|---:|"
 for program in "${programs[@]}"; do
@@ -52,7 +59,7 @@ for program in "${programs[@]}"; do
   [[ $program == large/Pelmar ]] && name="Pelmar, 100,000 entries"
   shown=$(field shown_ms "$program")
   printf '| %s | %d KB | %s ms | %.2f | %s ms | %s KB | %s KB | %s KB |\n' "$name" \
-    $(( $(stat -c %s "$program.exe") / 1024 )) "$shown" "$(awk -v a="$shown" -v b="$base" 'BEGIN { print a / b }')" \
+    $(( $(stat -c %s "$program.exe") / 1024 )) "$shown" "$(ratio "$program")" \
     "$(field cpu_ms "$program")" "$(field working_set_kb "$program")" \
     "$(field peak_working_set_kb "$program")" "$(field private_kb "$program")"
 done
