@@ -1,11 +1,20 @@
 // The smallest useful dialog program: one dialog from a template, an OK button, nothing else. Pelmar's
-// start-up time and working set are compared with it (bench/footprint.sh). Built with WITH_PELMAR_DLLS,
-// it also loads the system DLLs and the manifest that Pelmar loads, so the rest is Pelmar's own.
+// start-up time and working set are compared with it (bench/footprint.sh). Built with WITH_MANIFEST it
+// carries Pelmar's manifest (common controls 6, DPI awareness); each WITH_<DLL> imports one more of the
+// system DLLs Pelmar used to import, so that the cost of each one shows.
 #include <windows.h>
 
-#ifdef WITH_PELMAR_DLLS
+#ifdef WITH_COMCTL32
+#include <commctrl.h>
+#endif
+#ifdef WITH_COMDLG32
 #include <commdlg.h>
+#endif
+#ifdef WITH_SHELL32
 #include <shellapi.h>
+#endif
+#ifdef WITH_BCRYPT
+#include <bcrypt.h>
 #endif
 
 namespace {
@@ -21,11 +30,19 @@ INT_PTR CALLBACK MinimalProc(HWND dlg, UINT message, WPARAM wParam, LPARAM) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-#ifdef WITH_PELMAR_DLLS
     if (!instance) { // never: the calls are here to import their DLLs
-        GetOpenFileNameA(nullptr);
-        Shell_NotifyIconA(NIM_ADD, nullptr);
-    }
+#ifdef WITH_COMCTL32
+        LoadIconMetric(nullptr, nullptr, 0, nullptr);
 #endif
+#ifdef WITH_COMDLG32
+        GetOpenFileNameA(nullptr);
+#endif
+#ifdef WITH_SHELL32
+        Shell_NotifyIconA(NIM_ADD, nullptr);
+#endif
+#ifdef WITH_BCRYPT
+        BCryptGenRandom(nullptr, nullptr, 0, 0);
+#endif
+    }
     return int(DialogBoxParamA(instance, MAKEINTRESOURCEA(1), nullptr, MinimalProc, 0));
 }

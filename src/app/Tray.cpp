@@ -3,8 +3,17 @@
 
 #include <commctrl.h>
 
+#include "framework/SystemDll.h"
 #include "framework/WinApp.h"
 #include "resource.h"
+
+namespace {
+// shell32 comes with the first icon: a start that shows the window never needs it.
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA& icon) {
+    static const auto notify = SystemFunction<decltype(&Shell_NotifyIconA)>(L"shell32.dll", "Shell_NotifyIconA");
+    return notify ? notify(message, &icon) : FALSE;
+}
+} // namespace
 
 TrayIcon::~TrayIcon() {
     if (m_smallIcon)
@@ -39,7 +48,7 @@ void TrayIcon::Hide(HWND window) {
     m_icon.uCallbackMessage = kTrayCallbackMessage;
     m_icon.hIcon = m_smallIcon;
     lstrcpynA(m_icon.szTip, "Pelmar", sizeof m_icon.szTip);
-    Shell_NotifyIconA(NIM_ADD, &m_icon);
+    NotifyIcon(NIM_ADD, m_icon);
 }
 
 void TrayIcon::Restore(HWND window, bool activate) {
@@ -51,7 +60,7 @@ void TrayIcon::Restore(HWND window, bool activate) {
     // The user asked for the window: give it the keyboard too, so Esc and the shortcuts work at once.
     if (activate)
         SetForegroundWindow(window);
-    Shell_NotifyIconA(NIM_DELETE, &m_icon);
+    NotifyIcon(NIM_DELETE, m_icon);
 }
 
 LRESULT TrayIcon::OnNotify(HWND window, LPARAM mouseMessage, bool activate) {
@@ -68,5 +77,5 @@ UINT TaskbarCreatedMessage() {
 // The shell restarted and forgot its icons: put ours back while the window is hidden behind it.
 void TrayIcon::OnTaskbarCreated(HWND window) {
     if (!IsWindowVisible(window) && m_icon.hWnd == window)
-        Shell_NotifyIconA(NIM_ADD, &m_icon);
+        NotifyIcon(NIM_ADD, m_icon);
 }

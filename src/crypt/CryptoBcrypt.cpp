@@ -6,7 +6,47 @@
 
 #include <bcrypt.h>
 
+#include "framework/SystemDll.h"
+
 namespace {
+
+// bcrypt.dll comes with the first protected or encrypted list; a start with a plain list never needs it.
+struct Bcrypt {
+    Bcrypt() {
+        Load(openAlgorithm, "BCryptOpenAlgorithmProvider");
+        Load(closeAlgorithm, "BCryptCloseAlgorithmProvider");
+        Load(setProperty, "BCryptSetProperty");
+        Load(generateKey, "BCryptGenerateSymmetricKey");
+        Load(destroyKey, "BCryptDestroyKey");
+        Load(encrypt, "BCryptEncrypt");
+        Load(decrypt, "BCryptDecrypt");
+        Load(deriveKey, "BCryptDeriveKeyPBKDF2");
+        Load(genRandom, "BCryptGenRandom");
+    }
+    template <typename Function> static void Load(Function& function, const char* name) {
+        function = SystemFunction<Function>(L"bcrypt.dll", name);
+    }
+    decltype(&BCryptOpenAlgorithmProvider) openAlgorithm;
+    decltype(&BCryptCloseAlgorithmProvider) closeAlgorithm;
+    decltype(&BCryptSetProperty) setProperty;
+    decltype(&BCryptGenerateSymmetricKey) generateKey;
+    decltype(&BCryptDestroyKey) destroyKey;
+    decltype(&BCryptEncrypt) encrypt;
+    decltype(&BCryptDecrypt) decrypt;
+    decltype(&BCryptDeriveKeyPBKDF2) deriveKey;
+    decltype(&BCryptGenRandom) genRandom;
+
+    bool Complete() const {
+        return openAlgorithm && closeAlgorithm && setProperty && generateKey && destroyKey && encrypt && decrypt &&
+               deriveKey && genRandom;
+    }
+};
+
+// Null when bcrypt.dll or one of its functions is missing: every primitive then fails.
+const Bcrypt* Api() {
+    static const Bcrypt api;
+    return api.Complete() ? &api : nullptr;
+}
 
 bool Succeeded(NTSTATUS status) { return status >= 0; }
 
@@ -19,11 +59,11 @@ PUCHAR In(const void* p) { return static_cast<PUCHAR>(const_cast<void*>(p)); }
 class Algorithm {
 public:
     Algorithm(LPCWSTR name, ULONG flags) {
-        ok_ = Succeeded(BCryptOpenAlgorithmProvider(&handle_, name, nullptr, flags));
+        ok_ = Api() && Succeeded(Api()->openAlgorithm(&handle_, name, nullptr, flags));
     }
     ~Algorithm() {
         if (ok_)
-            BCryptCloseAlgorithmProvider(handle_, 0);
+            Api()->closeAlgorithm(handle_, 0);
     }
     Algorithm(const Algorithm&) = delete;
     Algorithm& operator=(const Algorithm&) = delete;
@@ -39,14 +79,13 @@ class GcmKey {
 public:
     explicit GcmKey(const uint8_t* key) : aes_(BCRYPT_AES_ALGORITHM, 0) {
         ok_ = aes_.Get() &&
-              Succeeded(BCryptSetProperty(aes_.Get(), BCRYPT_CHAINING_MODE, In(BCRYPT_CHAIN_MODE_GCM),
-                                          sizeof(BCRYPT_CHAIN_MODE_GCM), 0)) &&
-              Succeeded(BCryptGenerateSymmetricKey(aes_.Get(), &handle_, nullptr, 0, In(key),
-                                                   ULONG(kAesKeySize), 0));
+              Succeeded(Api()->setProperty(aes_.Get(), BCRYPT_CHAINING_MODE, In(BCRYPT_CHAIN_MODE_GCM),
+                                           sizeof(BCRYPT_CHAIN_MODE_GCM), 0)) &&
+              Succeeded(Api()->generateKey(aes_.Get(), &handle_, nullptr, 0, In(key), ULONG(kAesKeySize), 0));
     }
     ~GcmKey() {
         if (ok_)
-            BCryptDestroyKey(handle_);
+            Api()->destroyKey(handle_);
     }
     GcmKey(const GcmKey&) = delete;
     GcmKey& operator=(const GcmKey&) = delete;
@@ -80,8 +119,8 @@ bool RunGcm(bool encrypt, const uint8_t* key, const uint8_t* nonce, const uint8_
     PUCHAR output = size ? out : &spareOut;
     ULONG written = 0;
     NTSTATUS status =
-        encrypt ? BCryptEncrypt(gcm.Get(), input, ULONG(size), &info, nullptr, 0, output, ULONG(size), &written, 0)
-                : BCryptDecrypt(gcm.Get(), input, ULONG(size), &info, nullptr, 0, output, ULONG(size), &written, 0);
+        (encrypt ? Api()->encrypt : Api()->decrypt)(gcm.Get(), input, ULONG(size), &info, nullptr, 0, output,
+                                                    ULONG(size), &written, 0);
     return Succeeded(status);
 }
 
@@ -94,8 +133,8 @@ bool DeriveKeyPbkdf2Sha256(const void* password, size_t passwordSize, const uint
     static const uint8_t kNoPassword = 0; // an empty password still gets a valid pointer
     Algorithm hmac(BCRYPT_SHA256_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
     PUCHAR input = In(passwordSize ? password : &kNoPassword);
-    return hmac.Get() && Succeeded(BCryptDeriveKeyPBKDF2(hmac.Get(), input, ULONG(passwordSize), In(salt),
-                                                         ULONG(saltSize), iterations, key, ULONG(keySize), 0));
+    return hmac.Get() && Succeeded(Api()->deriveKey(hmac.Get(), input, ULONG(passwordSize), In(salt),
+                                                    ULONG(saltSize), iterations, key, ULONG(keySize), 0));
 }
 
 bool AesGcmEncrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad, size_t aadSize,
@@ -113,8 +152,8 @@ bool AesGcmDecrypt(const uint8_t* key, const uint8_t* nonce, const uint8_t* aad,
 }
 
 bool RandomBytes(uint8_t* out, size_t size) {
-    return FitsUlong(size) &&
-           Succeeded(BCryptGenRandom(nullptr, out, ULONG(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG));
+    return FitsUlong(size) && Api() &&
+           Succeeded(Api()->genRandom(nullptr, out, ULONG(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG));
 }
 
 void WipeSecret(void* data, size_t size) {

@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/Text.h"
 #include "framework/File.h"
+#include "framework/SystemDll.h"
 #include "framework/WideText.h"
 
 namespace {
@@ -24,7 +25,9 @@ std::string ModulePath(HINSTANCE instance) {
 bool OpenHelpFile(HelpViewer viewer, HWND owner, const std::string& path, UINT command, DWORD_PTR data) {
     if (viewer == HelpViewer::Engine)
         return ::WinHelpW(owner, Widen(path).c_str(), command, data) != FALSE;
-    return INT_PTR(ShellExecuteW(nullptr, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    static const auto shellExecute = SystemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    return shellExecute &&
+           INT_PTR(shellExecute(nullptr, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 // Whether the system's ANSI code page holds the text exactly (no look-alikes, no '?').

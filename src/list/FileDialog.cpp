@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cwchar>
 
+#include "framework/SystemDll.h"
 #include "framework/WideText.h"
 #include "settings/Settings.h"
 
@@ -41,6 +42,14 @@ bool IsSaving(FileChoice choice) {
     return choice == FileChoice::SaveList || choice == FileChoice::SaveEncrypted ||
            choice == FileChoice::SaveProtected;
 }
+
+// comdlg32 comes with the first file dialog; without it, no file is chosen.
+BOOL RunFileDialog(bool saving, OPENFILENAMEW& ofn) {
+    static const auto open = SystemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    static const auto save = SystemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    const auto run = saving ? save : open;
+    return run ? run(&ofn) : FALSE;
+}
 } // namespace
 
 bool ChooseListFile(HWND owner, const char* title, FileChoice choice, std::string& name) {
@@ -59,7 +68,7 @@ bool ChooseListFile(HWND owner, const char* title, FileChoice choice, std::strin
     ofn.lpstrTitle = wideTitle.c_str();
     ofn.Flags = IsSaving(choice) ? OFN_HIDEREADONLY : OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     ofn.lpstrDefExt = L"";
-    BOOL chosen = IsSaving(choice) ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    BOOL chosen = RunFileDialog(IsSaving(choice), ofn);
     if (chosen)
         name = Narrow(file.c_str(), wcslen(file.c_str()));
     return chosen != FALSE;

@@ -1,7 +1,11 @@
 // The real Pelmar.exe as a process: single instance, the settings file named after the program, and
 // the ways the program ends.
 #include <windows.h>
+#include <psapi.h>
 #include <shellapi.h>
+
+#include <algorithm>
+#include <cwctype>
 
 #include <gtest/gtest.h>
 
@@ -98,6 +102,7 @@ public:
     }
 
     DWORD Pid() const { return m_process.dwProcessId; }
+    HANDLE Process() const { return m_process.hProcess; }
 
     void End() {
         if (!m_process.hProcess)
@@ -119,6 +124,25 @@ private:
     std::string m_exe;
     PROCESS_INFORMATION m_process = {};
 };
+
+// The lower-case names of the DLLs a process has loaded.
+std::vector<std::wstring> LoadedDlls(HANDLE process) {
+    std::vector<HMODULE> modules(512);
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules.data(), DWORD(modules.size() * sizeof(HMODULE)), &bytes))
+        return {};
+    modules.resize(std::min<size_t>(modules.size(), bytes / sizeof(HMODULE)));
+    std::vector<std::wstring> names;
+    for (HMODULE module : modules) {
+        wchar_t name[MAX_PATH] = {};
+        GetModuleBaseNameW(process, module, name, MAX_PATH);
+        std::wstring lower(name);
+        for (wchar_t& c : lower)
+            c = wchar_t(std::towlower(c));
+        names.push_back(lower);
+    }
+    return names;
+}
 
 int ListCount(HWND dlg) { return int(SendMessageA(GetDlgItem(dlg, IDC_LIST), LB_GETCOUNT, 0, 0)); }
 
@@ -250,6 +274,18 @@ TEST(Startup, EscHidesToTheTrayAndTheProgramKeepsRunning) {
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
     PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// The file dialogs, the shell and the cryptography are loaded when a command first needs them, not at start.
+TEST(Startup, ShownWindowHasNotLoadedWhatOnlyCommandsNeed) {
+    TempDir dir;
+    Program program(dir, "Pelmar.exe");
+    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.WaitForDialog());
+    std::vector<std::wstring> dlls = LoadedDlls(program.Process());
+    ASSERT_NE(std::find(dlls.begin(), dlls.end(), L"user32.dll"), dlls.end()) << "modules not readable";
+    for (const wchar_t* late : {L"comdlg32.dll", L"shell32.dll", L"bcrypt.dll"})
+        EXPECT_EQ(std::find(dlls.begin(), dlls.end(), late), dlls.end()) << late;
 }
 
 } // namespace
