@@ -110,9 +110,18 @@ void Delivery::Start(POINT p) {
 
 void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
     const ForegroundTracker& previous = m_window.PreviousWindow();
-    m_target = previous.Target();
-    m_targetSeen = previous.Seen();
-    m_targetTitle = previous.TargetTitle();
+    SendTo(previous.Target(), nullptr, previous.Seen(), previous.TargetTitle(), kind, password);
+}
+
+void Delivery::SendToWindow(HWND window, HWND focus, const std::string& title, ListKind kind, bool password) {
+    SendTo(window && IsWindow(window) ? window : nullptr, focus, true, title, kind, password);
+}
+
+void Delivery::SendTo(HWND window, HWND focus, bool seen, const std::string& title, ListKind kind, bool password) {
+    m_target = window;
+    m_targetFocus = focus;
+    m_targetSeen = seen;
+    m_targetTitle = title;
     int field = kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField;
     if (m_target && !TakeSelection(kind, field))
         return;
@@ -239,7 +248,8 @@ void Delivery::Refuse() {
 HWND Delivery::TargetFocus() const {
     if (GetForegroundWindow() != m_target || IsIconic(m_target))
         return nullptr;
-    return ForegroundTracker::FocusedControlOf(m_target);
+    HWND focus = ForegroundTracker::FocusedControlOf(m_target);
+    return m_targetFocus && focus != m_targetFocus ? nullptr : focus;
 }
 
 // The user may have clicked elsewhere, or the window closed, while we hid: keys now would go astray.

@@ -345,6 +345,43 @@ def case_previous_window_popup():
             stop(popup, "popup")
 
 
+def hot_key_up(s):
+    """Presses the hot key in the target and waits for Pelmar in front with the list focused."""
+    xdotool("key", "ctrl+shift+space")
+    wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front after the hot key")
+
+
+def case_hot_key():
+    """Ctrl+Shift+Space in a program brings Pelmar up with the first entry selected, and Enter types it into
+    the field that had the focus; Pelmar goes back where it was, shown at its place or hidden in the tray,
+    without the keyboard. Esc goes back the same way and types nothing."""
+    with Session(ENTRIES, send_mode=1, separator=1) as s:
+        click(s.target_point(102))
+        hot_key_up(s)
+        xdotool("key", "Return")
+        expect_fields(s, {"edit2": "alpha"})
+        s.wait_delivered()
+        assert helper("foreground") == "PelmarE2ETarget Edit", helper("foreground")
+
+        # From the tray: Esc first, then Enter on another entry.
+        first_entry = helper_ints("child-rect", "pelmar", 1001)
+        click((first_entry[0] + 30, first_entry[1] + 6))
+        wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front")
+        xdotool("key", "Escape")
+        wait_until(lambda: helper_ints("tray", "pelmar") == [1], 10, "Pelmar in the tray")
+        click(s.target_point(101))
+        hot_key_up(s)
+        assert helper_ints("rect", "pelmar") == s.rect, "Pelmar not at its place"
+        xdotool("key", "Escape")
+        wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit", 10, "the target back in front")
+        assert helper_ints("tray", "pelmar") == [1] and helper_ints("rect", "pelmar")[4] == 0, "not in the tray"
+        hot_key_up(s)
+        xdotool("key", "Down", "Return")
+        expect_fields(s, {"edit1": "Beta Two", "edit2": "alpha"})
+        wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit", 10, "the target in front")
+        assert helper_ints("tray", "pelmar") == [1] and helper_ints("rect", "pelmar")[4] == 0, "not back in the tray"
+
+
 def hex_of(text):
     return text.encode("utf-8").hex()
 
@@ -491,6 +528,7 @@ CASES = {
     "pacing": case_pacing,
     "previous-window": case_previous_window,
     "previous-window-popup": case_previous_window_popup,
+    "hot-key": case_hot_key,
     "clipboard-restore": case_clipboard_restore,
     "unicode": case_unicode,
     "clipboard-busy-target": case_clipboard_busy_target,
