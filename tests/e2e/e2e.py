@@ -382,6 +382,28 @@ def case_hot_key():
         assert helper_ints("tray", "pelmar") == [1] and helper_ints("rect", "pelmar")[4] == 0, "not back in the tray"
 
 
+def case_second_start():
+    """Starting Pelmar again brings the running one up from the tray over the window used before it, and
+    Enter types into the field that had the focus there; the second start ends at once."""
+    with Session(ENTRIES, send_mode=1, separator=1) as s:
+        first_entry = helper_ints("child-rect", "pelmar", 1001)
+        click((first_entry[0] + 30, first_entry[1] + 6))
+        wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front")
+        xdotool("key", "Escape")
+        wait_until(lambda: helper_ints("tray", "pelmar") == [1], 10, "Pelmar in the tray")
+        click(s.target_point(102))
+        second = start(s.exe, cwd=s.dir)
+        try:
+            wait_until(lambda: helper("foreground") == "#32770 ListBox", SETUP_TIMEOUT, "Pelmar in front")
+            assert second.wait(timeout=SETUP_TIMEOUT) == 0
+            xdotool("key", "Return")
+            expect_fields(s, {"edit2": "alpha"})
+            wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit", 10, "the target in front")
+            assert helper_ints("tray", "pelmar") == [1], "not back in the tray"
+        finally:
+            stop(second)
+
+
 def hex_of(text):
     return text.encode("utf-8").hex()
 
@@ -559,6 +581,7 @@ CASES = {
     "previous-window": case_previous_window,
     "previous-window-popup": case_previous_window_popup,
     "hot-key": case_hot_key,
+    "second-start": case_second_start,
     "clipboard-restore": case_clipboard_restore,
     "unicode": case_unicode,
     "clipboard-busy-target": case_clipboard_busy_target,
