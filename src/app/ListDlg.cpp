@@ -251,6 +251,7 @@ void CListDlg::OnOptions() {
     OptionsChoice choice = {m_modes.windowMode,    m_modes.startMode,     m_delivery.SeparatorMode(),
                             m_delivery.SendMode(), m_delivery.KeyDelay(), m_delivery.RestoresClipboard()};
     choice.hotKeyState = m_hotKey.State();
+    int previousHotKey = ReadSetting(IntSetting::HotKey);
     if (!ChangeOptions(m_hWnd, choice))
         return;
     // The mirrors change at once, so the next delivery already uses the new modes.
@@ -258,7 +259,7 @@ void CListDlg::OnOptions() {
     m_delivery.SetModes(SendMethod(choice.sendMode), EntrySeparator(choice.separatorMode));
     m_delivery.SetKeyDelay(choice.keyDelay);
     m_delivery.SetRestoreClipboard(choice.restoreClipboard);
-    ApplyHotKey(true);
+    ApplyHotKey(choice.hotKey != previousHotKey);
 }
 
 void CListDlg::Tell(const std::string& text, MessageIcon icon) {
@@ -302,8 +303,8 @@ void CListDlg::OnOK() {
         CDialog::OnOK();
 }
 
-// Registers the hot key of the settings. Another program holding it is told once per key at start, and
-// every time the user has just chosen it in Options.
+// Registers the hot key of the settings. Another program holding it is told once per key, and again when
+// the user has just chosen that key in Options.
 void CListDlg::ApplyHotKey(bool tellAlways) {
     int hotKey = ReadSetting(IntSetting::HotKey);
     HotKeyState state = m_hotKey.Register(m_hWnd, hotKey);
