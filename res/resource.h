@@ -58,6 +58,10 @@
 #define IDC_KEY_DELAY_LABEL 1030
 #define IDC_KEY_DELAY 1031
 #define IDC_RESTORE_CLIPBOARD 1032
+#define IDC_HOTKEY_LABEL 1033
+#define IDC_HOTKEY 1034
+#define IDC_HOTKEY_OFF 1035
+#define IDC_HOTKEY_STATE 1036
 
 // Controls of the password dialog
 #define IDC_PASSWORD_SECOND 1054

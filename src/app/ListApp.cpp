@@ -29,8 +29,13 @@ BOOL CSingleInstanceApp::ClaimInstance(UINT iconId) {
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         m_mutex = nullptr; // the duplicate handle stays open until the process ends
         HWND first = FindWindowExA(nullptr, nullptr, m_instanceName.c_str(), nullptr);
-        if (first)
+        if (first) {
+            // The first instance comes to the front for the user, which only the foreground may allow.
+            DWORD firstProcess = 0;
+            GetWindowThreadProcessId(first, &firstProcess);
+            AllowSetForegroundWindow(firstProcess);
             PostMessageA(first, WM_COMMAND, ID_HAND_OVER, 0);
+        }
         return FALSE;
     }
 
@@ -87,7 +92,11 @@ void CAppDlg::RunDialog() {
 }
 
 LRESULT CAppDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    // The hand-over command has no handler: a second start changes nothing here.
+    // A second start brings the window up as the hot key does.
+    if (msg == WM_COMMAND && LOWORD(wParam) == ID_HAND_OVER) {
+        m_dialog.BringUpForHandOver();
+        return 0;
+    }
     if (msg == WM_COMMAND && LOWORD(wParam) == ID_HELP) {
         AfxGetApp()->OnHelp();
         return 0;

@@ -102,6 +102,7 @@ BOOL CListDlg::OnInitDialog() {
     if (m_modes.startMode > 0)
         SetTimer(m_hWnd, kTrayStartTimer, 20, nullptr);
     PlaceWindow();
+    ApplyHotKey(false);
     return TRUE;
 }
 
@@ -138,6 +139,8 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     case WM_RENDERFORMAT: m_delivery.OnRenderFormat(UINT(wParam)); return true;
     case WM_RENDERALLFORMATS: m_delivery.OnRenderAllFormats(); return true;
     case WM_DESTROYCLIPBOARD: m_delivery.OnDestroyClipboard(); return true;
+    case WM_HOTKEY: OnHotKey(); return true;
+    case WM_DESTROY: m_hotKey.Unregister(m_hWnd); return false;
     default: break;
     }
     // A registered message has no constant id to switch on.
@@ -169,14 +172,14 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_MOVE_DOWN: MoveSelectedEntry(m_hWnd, +1, m_files); return true;
     case ID_COPY_ALT:
     case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode(), m_files.Kind()); return true;
-    case ID_SEND_PREVIOUS: m_delivery.SendToPreviousWindow(m_files.Kind(), false); return true;
-    case ID_SEND_PREVIOUS_PASSWORD: m_delivery.SendToPreviousWindow(m_files.Kind(), true); return true;
-    case ID_SEND_LOGIN_PASSWORD: m_delivery.SendLoginAndPassword(m_files.Kind()); return true;
+    case ID_SEND_PREVIOUS: SendToPrevious(FieldFor(m_files.Kind(), false)); return true;
+    case ID_SEND_PREVIOUS_PASSWORD: SendToPrevious(FieldFor(m_files.Kind(), true)); return true;
+    case ID_SEND_LOGIN_PASSWORD: SendToPrevious(kLoginAndPassword); return true;
     case IDM_ABOUTBOX: ShowAboutBox(); return true;
     case ID_HELP_CONTENTS: OpenHelpContents(m_hWnd, m_tray); return true;
     case ID_NOTEPAD: OpenNotepad(m_hWnd, m_tray, m_files.Kind()); return true;
     case ID_TRAY: HideToTray(); return true;
-    case ID_ESCAPE: OnSysCommand(SC_MINIMIZE); return true;
+    case ID_ESCAPE: LeaveVisit() || OnSysCommand(SC_MINIMIZE); return true;
     case ID_SAVE_WINDOW_POSITION: SaveWindowPosition(m_hWnd); return true;
     case ID_OPTIONS: OnOptions(); return true;
     case ID_APP_EXIT: OnCancel(); return true;
@@ -248,6 +251,8 @@ bool CListDlg::OnLButtonUp(POINT client) {
 void CListDlg::OnOptions() {
     OptionsChoice choice = {m_modes.windowMode,    m_modes.startMode,     m_delivery.SeparatorMode(),
                             m_delivery.SendMode(), m_delivery.KeyDelay(), m_delivery.RestoresClipboard()};
+    choice.hotKeyState = m_hotKey.State();
+    int previousHotKey = ReadSetting(IntSetting::HotKey);
     if (!ChangeOptions(m_hWnd, choice))
         return;
     // The mirrors change at once, so the next delivery already uses the new modes.
@@ -255,6 +260,7 @@ void CListDlg::OnOptions() {
     m_delivery.SetModes(SendMethod(choice.sendMode), EntrySeparator(choice.separatorMode));
     m_delivery.SetKeyDelay(choice.keyDelay);
     m_delivery.SetRestoreClipboard(choice.restoreClipboard);
+    ApplyHotKey(choice.hotKey != previousHotKey);
 }
 
 void CListDlg::Tell(const std::string& text, MessageIcon icon) {
@@ -288,4 +294,117 @@ std::vector<ListEntry> CListDlg::ReadItems(ListKind kind) {
 
 void CListDlg::SelectItem(int index) {
     SelectEntry(m_hWnd, index);
+}
+
+// Enter in the list ends the program, unless the hot key brought Pelmar up: then it types into the target.
+void CListDlg::OnOK() {
+    if (m_visit.active)
+        SendToPrevious(FieldFor(m_files.Kind(), GetKeyState(VK_SHIFT) < 0));
+    else
+        CDialog::OnOK();
+}
+
+// Registers the hot key of the settings. Another program holding it is told once per key, and again when
+// the user has just chosen that key in Options.
+void CListDlg::ApplyHotKey(bool tellAlways) {
+    int hotKey = ReadSetting(IntSetting::HotKey);
+    HotKeyState state = m_hotKey.Register(m_hWnd, hotKey);
+    int told = ReadSetting(IntSetting::HotKeyTold);
+    if (state == HotKeyState::Registered && told != 0)
+        WriteSetting(IntSetting::HotKeyTold, 0);
+    if (state != HotKeyState::Taken || (told == hotKey && !tellAlways))
+        return;
+    WriteSetting(IntSetting::HotKeyTold, hotKey);
+    Tell(HotKeyTakenMessage(hotKey), MessageIcon::Warning);
+}
+
+void CListDlg::OnHotKey() {
+    HWND front = GetForegroundWindow();
+    DWORD frontProcess = 0;
+    GetWindowThreadProcessId(front, &frontProcess);
+    bool ours = front && frontProcess == GetCurrentProcessId();
+    if (m_visit.active && front == m_hWnd)
+        LeaveVisit();
+    else
+        BringUpFor(ours || !front ? m_previousWindow.Target() : front);
+}
+
+void CListDlg::BringUpForHandOver() { BringUpFor(m_previousWindow.Target()); }
+
+void CListDlg::BringUpFor(HWND target) {
+    // The rest of a delivery's keys must never land here.
+    if (m_delivery.Running() || m_delivery.Dragging())
+        return;
+    // One of our dialogs or boxes is open: it is what the user must answer first.
+    if (!IsWindowEnabled(m_hWnd)) {
+        SetForegroundWindow(GetLastActivePopup(m_hWnd));
+        return;
+    }
+    if (!m_visit.active) {
+        m_visit.fromTray = !IsWindowVisible(m_hWnd);
+        if (m_visit.fromTray)
+            m_visit.before = m_tray.RestoreRect();
+        else
+            GetWindowRect(m_hWnd, &m_visit.before);
+    }
+    m_visit.active = true;
+    m_visit.target = target;
+    m_visit.focus = ForegroundTracker::FocusedControlOf(target);
+    m_visit.title = ForegroundTracker::WindowTitle(target);
+    m_tray.SetRestoreRect(PlaceOnMonitorOf(target, m_visit.before));
+    m_tray.Restore(m_hWnd, true);
+    FocusForHotKey();
+}
+
+void CListDlg::FocusForHotKey() {
+    HWND list = ::GetDlgItem(m_hWnd, IDC_LIST);
+    SetFocus(list);
+    if (SendMessageW(list, LB_GETSELCOUNT, 0, 0) == 0 && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0)
+        SelectEntry(m_hWnd, 0);
+}
+
+// Esc or the hot key again: the target gets the keyboard back and Pelmar goes back to where it was.
+bool CListDlg::LeaveVisit() {
+    if (!m_visit.active)
+        return false;
+    m_visit.active = false;
+    if (m_visit.target && IsWindow(m_visit.target))
+        BringToFront(m_visit.target);
+    PutBack();
+    return true;
+}
+
+// Back to the tray, or shown at the old place without taking the keyboard.
+void CListDlg::PutBack() {
+    if (m_visit.fromTray) {
+        if (IsWindowVisible(m_hWnd))
+            m_tray.Hide(m_hWnd);
+        m_tray.SetRestoreRect(m_visit.before);
+        return;
+    }
+    m_tray.SetRestoreRect(m_visit.before);
+    m_tray.Restore(m_hWnd, false);
+}
+
+void CListDlg::SendToPrevious(int field) {
+    if (!m_visit.active) {
+        m_delivery.SendToPreviousWindow(m_files.Kind(), field);
+        return;
+    }
+    m_visit.active = false;
+    m_visit.returning = true;
+    m_delivery.SendToWindow(m_visit.target, m_visit.focus, m_visit.title, m_files.Kind(), field);
+    // Nothing selected: still waiting for Enter. A target gone: the user was told, Pelmar stays.
+    m_visit.active = !m_delivery.Running() && IsWindowVisible(m_hWnd) && GetForegroundWindow() == m_hWnd &&
+                     m_visit.target && IsWindow(m_visit.target);
+    m_visit.returning = m_delivery.Running();
+}
+
+void CListDlg::ShowAfterDelivery() {
+    if (!m_visit.returning) {
+        m_tray.Restore(m_hWnd, false);
+        return;
+    }
+    m_visit.returning = false;
+    PutBack();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/HotKey.h"
 #include "app/MainLayout.h"
 #include "app/Tray.h"
 #include "app/WindowDpi.h"
@@ -30,6 +31,9 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     BOOL OnInitDialog() override;
     BOOL PreTranslateMessage(MSG* msg) override;
 
+    // A second start handed over: come up as for the hot key, over the window the user had before.
+    void BringUpForHandOver();
+
     ListFiles& Files() { return m_files; }
     Delivery& Deliverer() { return m_delivery; }
     TrayIcon& Tray() { return m_tray; }
@@ -48,12 +52,13 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     // DeliveryWindow.
     HWND Window() const override { return m_hWnd; }
     void HideToTray() override { m_tray.Hide(m_hWnd); }
-    void ShowAfterDelivery() override { m_tray.Restore(m_hWnd, false); }
+    void ShowAfterDelivery() override;
     const ForegroundTracker& PreviousWindow() const override { return m_previousWindow; }
 
   protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnOK() override;
 
   private:
     void PlaceWindow();
@@ -66,6 +71,25 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     bool OnLButtonUp(POINT client);
     void OnOptions();
 
+    // The hot key: Pelmar comes up over the window in front (the target), types into it on Enter and goes
+    // back to where it was on Esc or on the hot key again.
+    struct HotKeyVisit {
+        bool active = false;    // up for the hot key, waiting for Enter or Esc
+        bool returning = false; // the visit's delivery runs; it ends by going back
+        bool fromTray = false;
+        RECT before = {0, 0, 0, 0};
+        HWND target = nullptr;
+        HWND focus = nullptr;
+        std::string title;
+    };
+    void ApplyHotKey(bool tellAlways);
+    void OnHotKey();
+    void BringUpFor(HWND target);
+    void FocusForHotKey();
+    bool LeaveVisit();
+    void PutBack();
+    void SendToPrevious(int field);
+
     ItemSources m_itemSources; // the bytes read behind the entries on screen
     ListFiles m_files{*this};
     Delivery m_delivery{*this};
@@ -76,4 +100,6 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     int m_dpi = kBaseDpi;
     HACCEL m_accelerators = nullptr;
     WindowModes m_modes;
+    SystemHotKey m_hotKey;
+    HotKeyVisit m_visit;
 };

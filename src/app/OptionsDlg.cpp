@@ -2,12 +2,15 @@
 // the typing delay and the clipboard switch.
 #include "app/OptionsDlg.h"
 
+#include <commctrl.h>
+
 #include "app/MainLayout.h"
 #include "app/OptionsRules.h"
 #include "app/WindowDpi.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 #include "resource.h"
+#include "settings/HotKeyRules.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -31,11 +34,15 @@ class COptionsDlg : public CDialog {
         SetDlgItemInt(m_hWnd, IDC_KEY_DELAY, UINT(m_choice.keyDelay), FALSE);
         CheckDlgButton(m_hWnd, IDC_RESTORE_CLIPBOARD,
                        m_choice.restoreClipboard ? BST_CHECKED : BST_UNCHECKED);
+        SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, HKM_SETHOTKEY, ControlFromHotKey(m_choice.hotKey), 0);
+        SetDlgItemTextA(m_hWnd, IDC_HOTKEY_STATE, HotKeyStateText(m_choice.hotKeyState).c_str());
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
         return TRUE;
     }
 
     void OnOK() override {
+        if (!ReadHotKey())
+            return;
         m_choice.windowMode = Read(kWindowModeGroup, m_choice.windowMode);
         m_choice.startMode = Read(kStartModeGroup, m_choice.startMode);
         m_choice.separatorMode = Read(kSeparatorGroup, m_choice.separatorMode);
@@ -49,6 +56,13 @@ class COptionsDlg : public CDialog {
     virtual void WinHelp(DWORD_PTR, UINT) { AfxGetApp()->WinHelp(0, HELP_CONTENTS); }
 
   protected:
+    bool OnCommand(UINT id, UINT code, HWND control) override {
+        if (id != IDC_HOTKEY_OFF)
+            return CDialog::OnCommand(id, code, control);
+        SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, HKM_SETHOTKEY, 0, 0);
+        return true;
+    }
+
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (msg != WM_HELP)
             return CDialog::OnMessage(msg, wParam, lParam, result);
@@ -58,6 +72,21 @@ class COptionsDlg : public CDialog {
     }
 
   private:
+    // The control cannot show the Windows key: an unchanged control keeps the setting as it was.
+    // A refused combination is explained and the dialog stays open.
+    bool ReadHotKey() {
+        unsigned shown = unsigned(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0));
+        int hotKey = shown == ControlFromHotKey(m_choice.hotKey) ? m_choice.hotKey : HotKeyFromControl(shown);
+        std::string refusal = HotKeyRefusal(CheckHotKey(hotKey));
+        if (!refusal.empty()) {
+            AfxMessageBox(refusal.c_str(), MB_OK | MB_ICONEXCLAMATION);
+            ::SetFocus(::GetDlgItem(m_hWnd, IDC_HOTKEY));
+            return false;
+        }
+        m_choice.hotKey = hotKey;
+        return true;
+    }
+
     void Show(const RadioGroup& group, int value) {
         CheckRadioButton(m_hWnd, group.firstId, group.lastId, ButtonForValue(group, value));
     }
@@ -74,6 +103,8 @@ class COptionsDlg : public CDialog {
 
 // Runs the dialog over the current choices; true with the chosen ones after OK.
 bool RunOptionsDialog(OptionsChoice& choice) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&controls);
     COptionsDlg dlg(choice);
     if (dlg.DoModal() != IDOK)
         return false;
@@ -106,6 +137,7 @@ void ApplyWindowMode(HWND window, int windowMode) {
 
 bool ChangeOptions(HWND window, OptionsChoice& choice) {
     int previousWindowMode = choice.windowMode;
+    choice.hotKey = ReadSetting(IntSetting::HotKey);
     if (!RunOptionsDialog(choice))
         return false;
     WriteSetting(IntSetting::Tray, choice.startMode);
@@ -113,6 +145,7 @@ bool ChangeOptions(HWND window, OptionsChoice& choice) {
     WriteSetting(IntSetting::Clip, choice.sendMode);
     WriteSetting(IntSetting::KeyDelay, choice.keyDelay);
     WriteSetting(IntSetting::RestoreClip, choice.restoreClipboard ? 1 : 0);
+    WriteSetting(IntSetting::HotKey, choice.hotKey);
     if (choice.windowMode != previousWindowMode)
         ApplyWindowMode(window, choice.windowMode);
     return true;

@@ -1,7 +1,9 @@
 // The Options dialog: window mode, start mode, separator mode, send mode, typing delay and whether the
-// clipboard comes back after a delivery.
+// clipboard comes back after a delivery, and the hot key.
 #pragma once
 #include <windows.h>
+
+#include "app/HotKey.h"
 
 struct OptionsChoice {
     int windowMode;
@@ -10,6 +12,8 @@ struct OptionsChoice {
     int sendMode;
     int keyDelay; // ms after each typed character
     bool restoreClipboard;
+    int hotKey = 0; // the setting's value; read and written by the dialog
+    HotKeyState hotKeyState = HotKeyState::Off; // the registration now, shown in the dialog
 };
 
 // Runs the dialog over the current choices. After OK the settings are written, a new window mode is

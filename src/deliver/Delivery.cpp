@@ -108,20 +108,27 @@ void Delivery::Start(POINT p) {
     SetActiveWindow(nullptr);
 }
 
-void Delivery::SendToPreviousWindow(ListKind kind, bool password) {
-    SendToPrevious(kind, kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField);
+int FieldFor(ListKind kind, bool password) {
+    return kind != kLoginList ? kEntryField : password ? kPasswordField : kLoginField;
 }
 
-void Delivery::SendLoginAndPassword(ListKind kind) {
-    if (kind == kLoginList)
-        SendToPrevious(kind, kLoginAndPassword);
-}
-
-void Delivery::SendToPrevious(ListKind kind, int field) {
+void Delivery::SendToPreviousWindow(ListKind kind, int field) {
     const ForegroundTracker& previous = m_window.PreviousWindow();
-    m_target = previous.Target();
-    m_targetSeen = previous.Seen();
-    m_targetTitle = previous.TargetTitle();
+    SendTo(previous.Target(), nullptr, previous.Seen(), previous.TargetTitle(), kind, field);
+}
+
+void Delivery::SendToWindow(HWND window, HWND focus, const std::string& title, ListKind kind, int field) {
+    SendTo(window && IsWindow(window) ? window : nullptr, focus, true, title, kind, field);
+}
+
+void Delivery::SendTo(HWND window, HWND focus, bool seen, const std::string& title, ListKind kind, int field) {
+    // Login and password only make sense in a login list.
+    if (field == kLoginAndPassword && kind != kLoginList)
+        return;
+    m_target = window;
+    m_targetFocus = focus;
+    m_targetSeen = seen;
+    m_targetTitle = title;
     if (m_target && !TakeSelection(kind, field))
         return;
     if (!m_target || !BringToFront(m_target)) {
@@ -249,7 +256,8 @@ void Delivery::Refuse() {
 HWND Delivery::TargetFocus() const {
     if (GetForegroundWindow() != m_target || IsIconic(m_target))
         return nullptr;
-    return ForegroundTracker::FocusedControlOf(m_target);
+    HWND focus = ForegroundTracker::FocusedControlOf(m_target);
+    return m_targetFocus && focus != m_targetFocus ? nullptr : focus;
 }
 
 // The user may have clicked elsewhere, or the window closed, while we hid: keys now would go astray.

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "deliver/Clipboard.h"
 #include "deliver/DeliveryPlan.h"
 #include "deliver/ForegroundTracker.h"
@@ -29,6 +31,9 @@ struct DropHandOver {
     POINT dropPoint = {0, 0};
     int fieldSelector = kEntryField;
 };
+
+// What Send to previous window types: the entry, or in a login list the login or (password) the password.
+int FieldFor(ListKind kind, bool password);
 
 class Delivery {
   public:
@@ -58,11 +63,13 @@ class Delivery {
     // True when the release is handled (no default processing).
     bool OnButtonUp(POINT client);
     // Delivers the selection to the focused control of the window the user had in front before ours;
-    // password chooses the lower half of a login list. When that window is gone, or is not in front when
-    // typing would start, nothing is sent and the user is told which window it was.
-    void SendToPreviousWindow(ListKind kind, bool password);
-    // In a login list: the login, Tab, the password and Enter, the same way. Other lists ignore it.
-    void SendLoginAndPassword(ListKind kind);
+    // field: see FieldFor, or kLoginAndPassword (login, Tab, password, Enter; login lists only). When that
+    // window is gone, or is not in front when typing would start, nothing is sent and the user is told
+    // which window it was.
+    void SendToPreviousWindow(ListKind kind, int field);
+    // The same for a window the caller chose (the one in front when the hot key was pressed): typing waits
+    // until window is in front with focus (when given) holding the keyboard, and is refused otherwise.
+    void SendToWindow(HWND window, HWND focus, const std::string& title, ListKind kind, int field);
     // False for a timer that is not the delivery's.
     bool OnTimer(UINT_PTR id);
     // The window's clipboard messages: entries are put on the clipboard by delayed rendering.
@@ -78,8 +85,8 @@ class Delivery {
 
   private:
     bool TakeSelection(ListKind kind, int field);
-    void SendToPrevious(ListKind kind, int field);
     void Start(POINT client);
+    void SendTo(HWND window, HWND focus, bool seen, const std::string& title, ListKind kind, int field);
     void Send(InputSink& input);
     void Arm(NextStep next);
     void StopChain();
@@ -100,6 +107,7 @@ class Delivery {
     bool m_running = false;
     bool m_aimAtFocus = false; // no drop point: the first send step takes the focused control's
     HWND m_target = nullptr;   // the window Send to previous window types into, as the tracker saw it
+    HWND m_targetFocus = nullptr; // the control that must have the focus there; nullptr: whichever has it
     bool m_targetSeen = false;
     unsigned m_frontWaits = 0;
     std::string m_targetTitle;

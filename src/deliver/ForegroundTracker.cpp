@@ -83,6 +83,8 @@ HWND ForegroundTracker::FocusedControlOf(HWND window) {
     return focus == window || IsChild(window, focus) ? focus : nullptr;
 }
 
+std::string ForegroundTracker::WindowTitle(HWND window) { return TitleOf(window); }
+
 bool BringToFront(HWND window) {
     // Asynchronous: a hung program must not hold us; the check before typing catches a window still down.
     if (IsIconic(window))

@@ -31,6 +31,8 @@ class ForegroundTracker {
     // The control of window (or window itself) that keys reach while window is active: nullptr when its
     // thread has another window active or the focus lies outside it.
     static HWND FocusedControlOf(HWND window);
+    // A window's title (UTF-8), read without a message to it.
+    static std::string WindowTitle(HWND window);
 
     // A window came to the front; the shell's and Pelmar's own are passed over.
     void Note(HWND foreground);

@@ -2,6 +2,7 @@
 #include "settings/SettingsRules.h"
 
 #include "common/Paths.h"
+#include "settings/HotKeyRules.h"
 
 #include <climits>
 
@@ -16,12 +17,17 @@ int ClampSendMode(int v) { return v > 2 ? 2 : (v < 0 ? 0 : v); }
 int ClampSeparatorMode(int v) { return v > 2 ? 2 : (v < 1 ? 1 : v); }
 int ClampTo(int v, int low, int high) { return v < low ? low : (v > high ? high : v); }
 int ClampKeyDelay(int v) { return ClampTo(v, 1, 1000); }
+// A hand-edited combination that the Options dialog would refuse (a bare letter, AltGr's) takes no key.
+int ClampHotKey(int v) { return CheckHotKey(v) == HotKeyVerdict::Usable ? v : kHotKeyOff; }
 
 const IntSettingRule kIntRules[] = {
     {"tray", 0, ClampStartMode}, {"clip", 0, ClampSendMode}, {"cr", 0, ClampSeparatorMode},
     {"winmode", 3, NoClamp},     {"left", 400, NoClamp},     {"top", 60, NoClamp},
     {"width", 192, NoClamp},     {"height", 360, NoClamp},   {"keydelay", 4, ClampKeyDelay},
     {"restoreclip", 0, ClampSwitch},
+    {"hotkey", kDefaultHotKey, ClampHotKey},
+    // The hot key whose failure to register the user was already told about, so that it is told once.
+    {"hotkeytold", 0, NoClamp},
 };
 } // namespace
 

@@ -4,7 +4,7 @@
 
 extern const char kSettingsSection[];  // "pelmar"
 
-enum class IntSetting { Tray, Clip, Cr, WinMode, Left, Top, Width, Height, KeyDelay, RestoreClip };
+enum class IntSetting { Tray, Clip, Cr, WinMode, Left, Top, Width, Height, KeyDelay, RestoreClip, HotKey, HotKeyTold };
 enum class TextSetting { List, LastDir };
 
 struct IntSettingRule {

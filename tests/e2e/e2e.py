@@ -345,6 +345,65 @@ def case_previous_window_popup():
             stop(popup, "popup")
 
 
+def hot_key_up(s):
+    """Presses the hot key in the target and waits for Pelmar in front with the list focused."""
+    xdotool("key", "ctrl+shift+space")
+    wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front after the hot key")
+
+
+def case_hot_key():
+    """Ctrl+Shift+Space in a program brings Pelmar up with the first entry selected, and Enter types it into
+    the field that had the focus; Pelmar goes back where it was, shown at its place or hidden in the tray,
+    without the keyboard. Esc goes back the same way and types nothing."""
+    with Session(ENTRIES, send_mode=1, separator=1) as s:
+        click(s.target_point(102))
+        hot_key_up(s)
+        xdotool("key", "Return")
+        expect_fields(s, {"edit2": "alpha"})
+        s.wait_delivered()
+        assert helper("foreground") == "PelmarE2ETarget Edit", helper("foreground")
+
+        # From the tray: Esc first, then Enter on another entry.
+        first_entry = helper_ints("child-rect", "pelmar", 1001)
+        click((first_entry[0] + 30, first_entry[1] + 6))
+        wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front")
+        xdotool("key", "Escape")
+        wait_until(lambda: helper_ints("tray", "pelmar") == [1], 10, "Pelmar in the tray")
+        click(s.target_point(101))
+        hot_key_up(s)
+        assert helper_ints("rect", "pelmar") == s.rect, "Pelmar not at its place"
+        xdotool("key", "Escape")
+        wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit", 10, "the target back in front")
+        assert helper_ints("tray", "pelmar") == [1] and helper_ints("rect", "pelmar")[4] == 0, "not in the tray"
+        hot_key_up(s)
+        xdotool("key", "Down", "Return")
+        expect_fields(s, {"edit1": "Beta Two", "edit2": "alpha"})
+        wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit", 10, "the target in front")
+        assert helper_ints("tray", "pelmar") == [1] and helper_ints("rect", "pelmar")[4] == 0, "not back in the tray"
+
+
+def case_second_start():
+    """Starting Pelmar again brings the running one up from the tray over the window used before it, and
+    Enter types into the field that had the focus there; the second start ends at once."""
+    with Session(ENTRIES, send_mode=1, separator=1) as s:
+        first_entry = helper_ints("child-rect", "pelmar", 1001)
+        click((first_entry[0] + 30, first_entry[1] + 6))
+        wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front")
+        xdotool("key", "Escape")
+        wait_until(lambda: helper_ints("tray", "pelmar") == [1], 10, "Pelmar in the tray")
+        click(s.target_point(102))
+        second = start(s.exe, cwd=s.dir)
+        try:
+            wait_until(lambda: helper("foreground") == "#32770 ListBox", SETUP_TIMEOUT, "Pelmar in front")
+            assert second.wait(timeout=SETUP_TIMEOUT) == 0
+            xdotool("key", "Return")
+            expect_fields(s, {"edit2": "alpha"})
+            wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit", 10, "the target in front")
+            assert helper_ints("tray", "pelmar") == [1], "not back in the tray"
+        finally:
+            stop(second)
+
+
 def hex_of(text):
     return text.encode("utf-8").hex()
 
@@ -517,6 +576,34 @@ def bench_clipboard():
           % (arrived - dropped, back - dropped))
 
 
+def bench_hot_key(rounds=7):
+    """From the hot key's press until Pelmar's window, hidden in the tray before, is visible on the X side
+    (polled with xdotool, a few ms a poll; the list gets the focus in the same step that shows the window).
+    Esc sends it back between rounds."""
+    with Session(ENTRIES, send_mode=1, separator=1) as s:
+        first_entry = helper_ints("child-rect", "pelmar", 1001)
+        click((first_entry[0] + 30, first_entry[1] + 6))
+        xdotool("key", "Escape")
+        wait_until(lambda: helper_ints("tray", "pelmar") == [1], 10, "Pelmar in the tray")
+        click(s.target_point(101))
+        times, polls = [], []
+        for _ in range(rounds):
+            wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit", 10, "the target in front")
+            wait_until(lambda: not s.xdotool_finds("^Pelmar$"), 10, "Pelmar hidden")
+            pressed = time.monotonic()
+            xdotool("key", "ctrl+shift+space")
+            wait_until(lambda: s.xdotool_finds("^Pelmar$"), 10, "Pelmar shown")
+            times.append((time.monotonic() - pressed) * 1000)
+            polled = time.monotonic()
+            s.xdotool_finds("^Pelmar$")
+            polls.append((time.monotonic() - polled) * 1000)
+            wait_until(lambda: helper("foreground") == "#32770 ListBox", 10, "Pelmar in front")
+            xdotool("key", "Escape")
+        times.sort()
+        polls.sort()
+        print("bench hot key from the tray: Pelmar visible %.0f ms after the press (median of %d; %.0f-%.0f ms; "
+              "one poll takes %.0f ms)" % (times[len(times) // 2], rounds, times[0], times[-1], polls[len(polls) // 2]))
+
 CASES = {
     "clipboard-enter": lambda: case_two_entries(0, 1),
     "clipboard-tab": lambda: case_two_entries(0, 2),
@@ -532,6 +619,8 @@ CASES = {
     "pacing": case_pacing,
     "previous-window": case_previous_window,
     "previous-window-popup": case_previous_window_popup,
+    "hot-key": case_hot_key,
+    "second-start": case_second_start,
     "clipboard-restore": case_clipboard_restore,
     "unicode": case_unicode,
     "clipboard-busy-target": case_clipboard_busy_target,
@@ -545,6 +634,7 @@ CASES = {
     "bench-keystrokes-40": lambda: bench_typing(1, 40),
     "bench-characters": lambda: bench_typing(2),
     "bench-clipboard": bench_clipboard,
+    "bench-hot-key": bench_hot_key,
 }
 
 

@@ -1,10 +1,13 @@
 // The Options dialog driven through the main dialog's Options command, checked in the settings file.
 #include <gtest/gtest.h>
 
+#include "BoxWatch.h"
 #include "WinTestSupport.h"
 #include "app/ListDlg.h"
 #include "framework/WinApp.h"
 #include "resource.h"
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 namespace {
 const int kAllButtons[] = {IDC_WINMODE_VERTICAL, IDC_WINMODE_HORIZONTAL, IDC_WINMODE_CURRENT,
@@ -62,8 +65,8 @@ TEST(Options, OkWithoutChangesWritesTheModesAndTypingAndNothingElse) {
         std::string settings;
         std::string appended; // what OK adds to the file
     } cases[] = {
-        {"", "tray=0\r\ncr=1\r\nclip=0\r\nkeydelay=4\r\nrestoreclip=0\r\n"},
-        {"tray=0\r\ncr=2\r\nclip=1\r\nwinmode=2\r\nkeydelay=40\r\nrestoreclip=1\r\n", ""},
+        {"", "tray=0\r\ncr=1\r\nclip=0\r\nkeydelay=4\r\nrestoreclip=0\r\nhotkey=1568\r\n"},
+        {"tray=0\r\ncr=2\r\nclip=1\r\nwinmode=2\r\nkeydelay=40\r\nrestoreclip=1\r\nhotkey=0\r\n", ""},
     };
     for (const auto& c : cases) {
         Fixture f(c.settings);
@@ -138,7 +141,8 @@ TEST(Options, SwitchingToCurrentSizeStoresTheRectangleInPlace) {
     std::string expected = before;
     expected.replace(expected.find("winmode=1"), 9, "winmode=3");
     expected +=
-        "tray=0\r\ncr=1\r\nclip=0\r\nkeydelay=4\r\nrestoreclip=0\r\nleft=" + std::to_string(rect.left) +
+        "tray=0\r\ncr=1\r\nclip=0\r\nkeydelay=4\r\nrestoreclip=0\r\nhotkey=1568\r\nleft=" +
+        std::to_string(rect.left) +
         "\r\nwidth=" + std::to_string(rect.right - rect.left) + "\r\ntop=" + std::to_string(rect.top) +
         "\r\nheight=" + std::to_string(rect.bottom - rect.top) + "\r\n";
     EXPECT_EQ(after, expected);
@@ -242,6 +246,47 @@ TEST(Options, TypingDelayAndClipboardSwitchAreShownAndStored) {
         EXPECT_EQ(ReadIni(f.ini, "keydelay"), c.keydelay) << c.settings;
         EXPECT_EQ(ReadIni(f.ini, "restoreclip"), c.restoreclip) << c.settings;
     }
+}
+
+// The hot key as the file holds it is shown; a combination AltGr layouts type with is explained and the
+// dialog stays; a usable one is stored as MOD_* flags times 256 plus the key and registered at once, and
+// Off stores 0 and frees the key.
+TEST(Options, HotKeyIsShownRefusedOrStoredAndRegistered) {
+    Fixture f("hotkey=1604\r\n"); // Ctrl+Shift+D
+    BoxSeen refusal;
+    LRESULT shown = 0;
+    std::string state;
+    bool stayedOpen = false, takenAfterOk = false;
+    RunMainDialog(f.ini, [&](CListDlg& dlg) {
+        WhenDialogAppears("Pelmar Options", [&](HWND box) {
+            shown = SendDlgItemMessageA(box, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0);
+            state = WindowText(GetDlgItem(box, IDC_HOTKEY_STATE));
+            SendDlgItemMessageA(box, IDC_HOTKEY, HKM_SETHOTKEY, (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8 | 'E', 0);
+            UINT_PTR timer = AnswerNextMessageBox(refusal);
+            SendMessageA(box, WM_COMMAND, IDOK, 0);
+            StopAnswering(timer);
+            stayedOpen = IsWindowVisible(box) != FALSE;
+            SendDlgItemMessageA(box, IDC_HOTKEY, HKM_SETHOTKEY, (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8 | VK_F7, 0);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_OPTIONS, 0);
+        takenAfterOk = !RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, VK_F7);
+        EXPECT_EQ(ReadIni(f.ini, "hotkey"), "886"); // (MOD_CONTROL | MOD_ALT) * 256 + VK_F7
+        WhenDialogAppears("Pelmar Options", [&](HWND box) {
+            SendMessageA(GetDlgItem(box, IDC_HOTKEY_OFF), BM_CLICK, 0, 0);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_OPTIONS, 0);
+        EXPECT_EQ(ReadIni(f.ini, "hotkey"), "0");
+        EXPECT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, VK_F7));
+        UnregisterHotKey(nullptr, 7);
+    });
+    EXPECT_EQ(shown, (HOTKEYF_CONTROL | HOTKEYF_SHIFT) << 8 | 'D');
+    EXPECT_EQ(state, "Registered");
+    EXPECT_TRUE(refusal.seen);
+    EXPECT_NE(refusal.text.find("AltGr"), std::string::npos) << refusal.text;
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(takenAfterOk);
 }
 
 // F1 inside the dialog asks for the help contents but leaves the main window where it is.

@@ -77,7 +77,14 @@ public:
 
     HWND Dialog() const {
         for (HWND w : TopLevelWindowsOf(Pid()))
-            if (ClassOf(w) == "#32770" && WindowText(w) == "Pelmar")
+            if (ClassOf(w) == "#32770" && WindowText(w) == "Pelmar" && GetDlgItem(w, IDC_LIST))
+                return w;
+        return nullptr;
+    }
+    // A message box of the program's (it shares the dialog's class and caption), when one is shown.
+    HWND ShownBox() const {
+        for (HWND w : TopLevelWindowsOf(Pid()))
+            if (ClassOf(w) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF))
                 return w;
         return nullptr;
     }
@@ -164,7 +171,7 @@ void ExpectSecondStartHandsOver(const TempDir& dir) {
     EXPECT_FALSE(FileExists(dir.File("Pelmar.ini")));
 }
 
-TEST(Startup, SecondStartLeavesTheFirstAsItIs) {
+TEST(Startup, SecondStartBringsTheFirstUpWhereItWas) {
     TempDir firstDir, secondDir;
     Program first(firstDir, "Pelmar.exe");
     ASSERT_TRUE(first.Start());
@@ -173,8 +180,8 @@ TEST(Startup, SecondStartLeavesTheFirstAsItIs) {
     RECT before = WindowRect(dlg);
     ASSERT_EQ(ListCount(dlg), 2);
 
+    // Shown already: it stays where it is, nothing else opens.
     ExpectSecondStartHandsOver(secondDir);
-    // The hand-over command is dropped by the first instance's frame: no file dialog, no change.
     PumpFor(500);
     EXPECT_TRUE(first.Running());
     EXPECT_TRUE(IsWindowVisible(dlg));
@@ -182,14 +189,14 @@ TEST(Startup, SecondStartLeavesTheFirstAsItIs) {
     EXPECT_EQ(ListCount(dlg), 2);
     EXPECT_EQ(first.VisibleWindows(), std::vector<HWND>{dlg});
 
-    // Hidden in the tray, it stays hidden.
+    // Hidden in the tray, it comes back at its place, in front.
     PostMessageA(dlg, WM_COMMAND, ID_TRAY, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dlg); }));
     ExpectSecondStartHandsOver(secondDir);
-    PumpFor(500);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(dlg) && GetForegroundWindow() == dlg; }));
     EXPECT_TRUE(first.Running());
-    EXPECT_FALSE(IsWindowVisible(dlg));
-    EXPECT_TRUE(first.VisibleWindows().empty());
+    EXPECT_TRUE(SameRect(WindowRect(dlg), before));
+    EXPECT_EQ(first.VisibleWindows(), std::vector<HWND>{dlg});
 }
 
 TEST(Startup, ProgramUnderAnotherNameIsItsOwnInstanceWithItsOwnSettings) {
@@ -203,6 +210,11 @@ TEST(Startup, ProgramUnderAnotherNameIsItsOwnInstanceWithItsOwnSettings) {
     HWND otherDlg = other.WaitForDialog();
     ASSERT_TRUE(otherDlg) << "Other.exe did not show its own window";
     EXPECT_TRUE(first.Running());
+    // The first holds the hot key: the other says so, once.
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (box = other.ShownBox()) != nullptr; }));
+    EXPECT_EQ(MessageBoxText(box).find("Ctrl+Shift+Space is used by another program"), 0u) << MessageBoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
 
     // Written at start-up by the first load, into the settings file named after the program.
     std::string ini = otherDir.File("Other.ini");
@@ -211,9 +223,20 @@ TEST(Startup, ProgramUnderAnotherNameIsItsOwnInstanceWithItsOwnSettings) {
     EXPECT_FALSE(FileExists(otherDir.File("Pelmar.ini")));
     EXPECT_EQ(ReadIni(firstDir.File("Pelmar.ini"), "lastdir"), firstDir.Path());
 
+    EXPECT_EQ(ReadIni(ini, "hotkeytold"), "1568");
+
     PostMessageA(otherDlg, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(other.WaitForExit(), 0);
     EXPECT_TRUE(first.Running());
+
+    Program again(otherDir, "Other.exe");
+    ASSERT_TRUE(again.Start());
+    HWND againDlg = again.WaitForDialog();
+    ASSERT_TRUE(againDlg);
+    PumpFor(1000);
+    EXPECT_FALSE(again.ShownBox()) << "told again";
+    PostMessageA(againDlg, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(again.WaitForExit(), 0);
 }
 
 TEST(Startup, EveryWayOfEndingTheDialogEndsTheProcessWithCodeZero) {
