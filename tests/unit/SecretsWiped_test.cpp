@@ -4,8 +4,7 @@
 
 #include "TestAllocator.h"
 #include "common/Wipe.h"
-#include "crypt/Container.h"
-#include "crypt/PasswordLine.h"
+#include "list/ListFileCodec.h"
 #include "list/ListText.h"
 #include "list/TextEncoding.h"
 
@@ -20,22 +19,13 @@ void WipeEntries(std::vector<ListEntry>& entries) {
 
 // An encrypted list written and read back, as the program does it, with every copy the caller holds wiped.
 void EncryptedRoundTrip(const std::string& password, const std::vector<ListEntry>& list) {
-    std::string listText = BuildListText(list, kPlainList);
-    std::string plain = ComposePasswordLine(password, listText);
-    EncodedText inner = EncodeListText(plain, TextEncoding::Ansi, Windows1252());
-    std::vector<uint8_t> file = EncryptedListBytes(inner.bytes, "list.ple");
-    std::string decoded;
-    ASSERT_TRUE(ReadEncryptedFile(file.data(), file.size(), decoded));
-    DecodedText text = DecodeListBytes(decoded, Windows1252());
-    PasswordLine line = SplitPasswordLine(text.text);
-    EXPECT_TRUE(PasswordsMatch(line.password, password));
-    std::vector<ListEntry> entries =
-        ParseListText(text.text.data() + line.entriesOffset, text.text.size() - line.entriesOffset, kPlainList);
-    EXPECT_EQ(entries.size(), list.size());
-    WipeEntries(entries);
-    for (std::string* s : {&listText, &plain, &inner.bytes, &decoded, &text.text, &line.password})
-        WipeString(*s);
-    WipeBytes(file);
+    EncodedText file = WriteEncryptedList(list, TextEncoding::Ansi, password, "list.ple", Windows1252());
+    ListFile read;
+    EXPECT_EQ(ReadEncryptedList(file.bytes, password, PortablePasswordCase(), Windows1252(), read),
+              ListFileResult::Ok);
+    EXPECT_EQ(read.entries.size(), list.size());
+    WipeEntries(read.entries);
+    WipeString(file.bytes);
 }
 
 // A login list file built and parsed back.
