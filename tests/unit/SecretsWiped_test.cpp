@@ -48,7 +48,25 @@ void PlainTextRoundTrip(const std::vector<ListEntry>& list) {
     }
 }
 
+// A protected list sealed and opened under a key, as a plain list in each encoding and as a login list.
+void ProtectedRoundTrip(const ProtectionKey& key, const std::vector<ListEntry>& list) {
+    for (TextEncoding encoding : {TextEncoding::Ansi, TextEncoding::Utf8Bom, TextEncoding::Utf16Le}) {
+        for (ListKind layout : {kPlainList, kLoginList}) {
+            EncodedText sealed;
+            ASSERT_EQ(WriteProtectedList(list, layout, encoding, key, Windows1252(), sealed), ListFileResult::Ok);
+            ListKind stored = kPlainList;
+            ListFile read;
+            EXPECT_EQ(ReadProtectedList(sealed.bytes, key, kLoginList, Windows1252(), stored, read),
+                      ListFileResult::Ok);
+            EXPECT_EQ(read.entries.size(), list.size());
+            WipeEntries(read.entries);
+        }
+    }
+}
+
 TEST(Secrets, LoadAndSaveLeaveNoSecretInFreedMemory) {
+    ProtectionKey key;
+    ASSERT_EQ(key.Create("key", kMinIterations), ProtectResult::Ok);
     // Short secrets live inside the entries themselves, long ones in blocks of their own: both are tried.
     for (std::string secret : {std::string("Pw0rd9"), std::string("A much longer passphrase 42!")}) {
         std::vector<ListEntry> list;
@@ -62,6 +80,7 @@ TEST(Secrets, LoadAndSaveLeaveNoSecretInFreedMemory) {
         LoginRoundTrip(list);
         EncryptedRoundTrip(password, encrypted);
         PlainTextRoundTrip(encrypted);
+        ProtectedRoundTrip(key, list);
         EXPECT_EQ(test_allocator::FreedBlocksHoldingSecret(), 0u) << secret;
         test_allocator::WatchForSecret(password);
         EncryptedRoundTrip(password, {{"a", "", ""}});
