@@ -112,7 +112,7 @@ bool ParseArgs(int argc, char** argv, Args& args) {
 
 bool ReadFile(const std::string& path, Bytes& bytes) { return ReadWholeRegularFile(path, bytes); }
 
-// A protected list's file, which holds nothing in clear.
+// A list file as a text of bytes.
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
     Bytes file;
     if (!ReadFile(path, file))
@@ -264,11 +264,13 @@ bool PasswordsMatchAsProgram(const Args& args, TextEncoding encoding, const std:
 // The entries come in the text's own form (see InnerText).
 int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEntry>& entries,
                   TextEncoding& encoding) {
-    Bytes file;
-    if (!ReadFile(path, file))
+    std::string file, text;
+    if (!ReadWholeFile(path, file))
         return Fail("cannot read " + path);
-    std::string text;
-    if (!ReadEncryptedFile(file.data(), file.size(), text))
+    ListFileResult opened = OpenEncryptedText(file, text);
+    if (opened == ListFileResult::NoMemory)
+        throw std::bad_alloc();
+    if (opened != ListFileResult::Ok)
         return Fail("File error! " + path + " is not a valid encrypted list");
     text = InnerText(text, encoding);
     PasswordLine line = SplitPasswordLine(text);
@@ -394,7 +396,8 @@ int Encrypt(const Args& args) {
         text = EncodeListText(args.ansi->ToUtf8(text), TextEncoding::Utf8Bom, *args.ansi).bytes;
     if (!FitsLengthField(text.size()))
         return Fail("list too large");
-    Bytes file = EncryptedListBytes(text, name);
+    std::string file = SealEncryptedText(text, name);
+    WipeOnExit wipeFile{file};
     return WriteOutput(args.files[1], file.data(), file.size(), Exposure::OwnerOnly);
 }
 

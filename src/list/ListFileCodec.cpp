@@ -29,18 +29,6 @@ void WipeList(ListFile& list) {
     list.entries.clear();
 }
 
-// Every inconsistent container (cut, padded, counts past its end, a stream that over- or under-runs its
-// length) is refused before anything is parsed.
-ListFileResult OpenContainer(const std::string& bytes, std::string& text) {
-    try {
-        if (ReadEncryptedFile(Data(bytes), bytes.size(), text))
-            return ListFileResult::Ok;
-    } catch (const std::bad_alloc&) {
-        return ListFileResult::NoMemory;
-    }
-    return HasContainerHeader(Data(bytes), bytes.size()) ? ListFileResult::Damaged : ListFileResult::NotThisKind;
-}
-
 // The list file a protected list's text stands for; the text is wiped.
 void TakeSealedText(ListKind stored, std::string& text, std::string& listFile) {
     listFile = stored == kLoginList ? ShiftLoginText(text) : text;
@@ -66,10 +54,29 @@ EncodedText WriteTextList(const std::vector<ListEntry>& entries, ListKind layout
     return BuildListFile(entries, layout, encoding, codePage);
 }
 
+// Every inconsistent container (cut, padded, counts past its end, a stream that over- or under-runs its
+// length) is refused before anything is parsed.
+ListFileResult OpenEncryptedText(const std::string& bytes, std::string& text) {
+    try {
+        if (ReadEncryptedFile(Data(bytes), bytes.size(), text))
+            return ListFileResult::Ok;
+    } catch (const std::bad_alloc&) {
+        return ListFileResult::NoMemory;
+    }
+    return HasContainerHeader(Data(bytes), bytes.size()) ? ListFileResult::Damaged : ListFileResult::NotThisKind;
+}
+
+std::string SealEncryptedText(const std::string& text, const std::string& nameField) {
+    std::vector<uint8_t> bytes = EncryptedListBytes(text, nameField);
+    std::string file(bytes.begin(), bytes.end());
+    WipeBytes(bytes);
+    return file;
+}
+
 ListFileResult ReadEncryptedList(const std::string& bytes, const std::string& password,
                                  const PasswordCase& passwordCase, const AnsiCodePage& codePage, ListFile& list) {
     std::string inner;
-    ListFileResult result = OpenContainer(bytes, inner);
+    ListFileResult result = OpenEncryptedText(bytes, inner);
     if (result != ListFileResult::Ok)
         return result;
     std::string stored;
@@ -87,10 +94,8 @@ EncodedText WriteEncryptedList(const std::vector<ListEntry>& entries, TextEncodi
                                const AnsiCodePage& codePage) {
     EncodedText inner = BuildListFile(entries, kPlainList, encoding, codePage, &password);
     // The container bytes are only compressed, not hidden.
-    std::vector<uint8_t> bytes = EncryptedListBytes(inner.bytes, nameField);
+    EncodedText file = {SealEncryptedText(inner.bytes, nameField), inner.encoding};
     WipeString(inner.bytes);
-    EncodedText file = {std::string(bytes.begin(), bytes.end()), inner.encoding};
-    WipeBytes(bytes);
     return file;
 }
 

@@ -29,6 +29,10 @@ EncodedText WriteTextList(const std::vector<ListEntry>& entries, ListKind layout
 // An encrypted list, opened with password as compared by passwordCase. On anything but Ok, list is empty.
 ListFileResult ReadEncryptedList(const std::string& bytes, const std::string& password,
                                  const PasswordCase& passwordCase, const AnsiCodePage& codePage, ListFile& list);
+// The text inside an encrypted list as it is stored (the password line, then the entries, in the file's
+// own encoding), and back: for the cli, which keeps a list's bytes as they are.
+ListFileResult OpenEncryptedText(const std::string& bytes, std::string& text);
+std::string SealEncryptedText(const std::string& text, const std::string& nameField);
 // Its file: the password line and the entries (ANSI where the code page holds them), and the name field
 // (see EncodeNameField). The bytes hold the password in clear: wipe them once written.
 EncodedText WriteEncryptedList(const std::vector<ListEntry>& entries, TextEncoding encoding,
