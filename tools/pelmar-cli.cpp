@@ -293,7 +293,8 @@ int ListFileFailure(ListFileResult result, const std::string& path) {
     case ListFileResult::Damaged: return Fail("File error! " + path + " is not a valid protected list");
     case ListFileResult::WrongPasswordOrDamaged:
         return Fail("Incorrect password, or the file is damaged! File not opened.");
-    case ListFileResult::NotExact: return Fail(path + ": a login or password line would not come back byte for byte");
+    case ListFileResult::NotExact:
+        return Fail(path + ": a login or password line would not come back byte for byte");
     case ListFileResult::NoMemory: return Fail("not enough memory for " + path);
     default: return Fail("the system's cryptography failed");
     }
@@ -301,15 +302,16 @@ int ListFileFailure(ListFileResult result, const std::string& path) {
 
 // A new key that could not be made.
 int ProtectFailure(ProtectResult result, const std::string& path) {
-    return ListFileFailure(result == ProtectResult::NoMemory ? ListFileResult::NoMemory : ListFileResult::SystemError,
-                           path);
+    return ListFileFailure(
+        result == ProtectResult::NoMemory ? ListFileResult::NoMemory : ListFileResult::SystemError, path);
 }
 
 // The password of a protected list, asked for only once its header is ours.
 int TakeProtectedPassword(const Args& args, const std::string& path, const std::string& bytes,
                           std::string& password) {
     ProtectedHeader header;
-    if (ReadProtectedHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), header) != ProtectResult::Ok)
+    if (ReadProtectedHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), header) !=
+        ProtectResult::Ok)
         return ListFileFailure(ListFileResult::Damaged, path);
     return TakePassword(args, password, Fail, kPasswordRequired);
 }
@@ -506,7 +508,8 @@ int ReadProtectedLoginList(const Args& args, const std::string& path, LoginListF
         return Fail("cannot read " + path);
     ListKind kind = kPlainList;
     ListFile parsed;
-    ListFileResult result = ReadProtectedList(bytes, password, list.key, kLoginList, *args.ansi, kind, parsed);
+    ListFileResult result =
+        ReadProtectedList(bytes, password, list.key, kLoginList, *args.ansi, kind, parsed);
     if (result == ListFileResult::Ok && kind == kLoginList) {
         TakeLoginEntries(parsed, list);
         return kExitOk;
@@ -526,7 +529,8 @@ int WriteLoginList(const Args& args, const std::string& path, LoginListFile& lis
         return WriteOutput(path, file.bytes.data(), file.bytes.size(), Exposure::OwnerOnly);
     }
     EncodedText out;
-    ListFileResult result = WriteProtectedList(list.entries, kLoginList, list.encoding, list.key, *args.ansi, out);
+    ListFileResult result =
+        WriteProtectedList(list.entries, kLoginList, list.encoding, list.key, *args.ansi, out);
     return result == ListFileResult::Ok ? WriteOutput(path, out.bytes.data(), out.bytes.size())
                                         : ListFileFailure(result, path);
 }

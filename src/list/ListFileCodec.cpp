@@ -63,7 +63,8 @@ ListFileResult OpenEncryptedText(const std::string& bytes, std::string& text) {
     } catch (const std::bad_alloc&) {
         return ListFileResult::NoMemory;
     }
-    return HasContainerHeader(Data(bytes), bytes.size()) ? ListFileResult::Damaged : ListFileResult::NotThisKind;
+    return HasContainerHeader(Data(bytes), bytes.size()) ? ListFileResult::Damaged
+                                                         : ListFileResult::NotThisKind;
 }
 
 std::string SealEncryptedText(const std::string& text, const std::string& nameField) {
@@ -74,7 +75,8 @@ std::string SealEncryptedText(const std::string& text, const std::string& nameFi
 }
 
 ListFileResult ReadEncryptedList(const std::string& bytes, const std::string& password,
-                                 const PasswordCase& passwordCase, const AnsiCodePage& codePage, ListFile& list) {
+                                 const PasswordCase& passwordCase, const AnsiCodePage& codePage,
+                                 ListFile& list) {
     std::string inner;
     ListFileResult result = OpenEncryptedText(bytes, inner);
     if (result != ListFileResult::Ok)
@@ -146,8 +148,9 @@ ListFileResult SealListFile(const ProtectionKey& key, ListKind layout, const std
     return result;
 }
 
-ListFileResult WriteProtectedList(const std::vector<ListEntry>& entries, ListKind layout, TextEncoding encoding,
-                                  const ProtectionKey& key, const AnsiCodePage& codePage, EncodedText& out) {
+ListFileResult WriteProtectedList(const std::vector<ListEntry>& entries, ListKind layout,
+                                  TextEncoding encoding, const ProtectionKey& key,
+                                  const AnsiCodePage& codePage, EncodedText& out) {
     EncodedText file = BuildListFile(entries, layout, encoding, codePage);
     out.encoding = file.encoding;
     ListFileResult result = SealListFile(key, layout, file.bytes, out.bytes);

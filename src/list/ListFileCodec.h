@@ -28,7 +28,8 @@ EncodedText WriteTextList(const std::vector<ListEntry>& entries, ListKind layout
 
 // An encrypted list, opened with password as compared by passwordCase. On anything but Ok, list is empty.
 ListFileResult ReadEncryptedList(const std::string& bytes, const std::string& password,
-                                 const PasswordCase& passwordCase, const AnsiCodePage& codePage, ListFile& list);
+                                 const PasswordCase& passwordCase, const AnsiCodePage& codePage,
+                                 ListFile& list);
 // The text inside an encrypted list as it is stored (the password line, then the entries, in the file's
 // own encoding), and back: for the cli, which keeps a list's bytes as they are.
 ListFileResult OpenEncryptedText(const std::string& bytes, std::string& text);
@@ -59,8 +60,9 @@ ListFileResult ReadProtectedList(const std::string& bytes, const std::string& pa
 ListFileResult SealListFile(const ProtectionKey& key, ListKind layout, const std::string& listFile,
                             std::string& sealed);
 // Entries sealed as the list file of layout in encoding; out.encoding is the one used.
-ListFileResult WriteProtectedList(const std::vector<ListEntry>& entries, ListKind layout, TextEncoding encoding,
-                                  const ProtectionKey& key, const AnsiCodePage& codePage, EncodedText& out);
+ListFileResult WriteProtectedList(const std::vector<ListEntry>& entries, ListKind layout,
+                                  TextEncoding encoding, const ProtectionKey& key,
+                                  const AnsiCodePage& codePage, EncodedText& out);
 
 // Whether bytes hold an encrypted or a protected list, by their first bytes alone.
 bool HoldsSealedList(const std::string& bytes);

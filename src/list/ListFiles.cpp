@@ -315,7 +315,8 @@ bool ListFiles::Refuse(const char* message) {
 // Opens with the password kept (a list this command wrote) or else with the password the user types.
 bool ListFiles::ReadEncryptedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
                                      ListFile& file) {
-    ListFileResult result = ReadEncryptedList(bytes, s.password, SystemPasswordCase(), SystemCodePage(), file);
+    ListFileResult result =
+        ReadEncryptedList(bytes, s.password, SystemPasswordCase(), SystemCodePage(), file);
     if (result == ListFileResult::WrongPassword) {
         m_window.Tell(path + "\r\n" + kPasswordNotice, MessageIcon::Warning);
         std::string typed;

@@ -61,7 +61,8 @@ TEST(ListFileCodec, EncryptedListOpensWithItsPasswordOnly) {
     EncodedText file = WriteEncryptedList(entries, TextEncoding::Ansi, "Secret", "list.ple", Windows1252());
     EXPECT_EQ(file.encoding, TextEncoding::Ansi);
     std::string inner;
-    ASSERT_TRUE(ReadEncryptedFile(reinterpret_cast<const uint8_t*>(file.bytes.data()), file.bytes.size(), inner));
+    ASSERT_TRUE(
+        ReadEncryptedFile(reinterpret_cast<const uint8_t*>(file.bytes.data()), file.bytes.size(), inner));
     EXPECT_EQ(inner, "Secret\r\nfirst\r\ncaf\xE9\r\n");
 
     ListFile list;
@@ -77,7 +78,8 @@ TEST(ListFileCodec, EncryptedListOpensWithItsPasswordOnly) {
 }
 
 TEST(ListFileCodec, RefusedEncryptedFilesSayWhy) {
-    std::string file = WriteEncryptedList(Entries({{"x", "", ""}}), TextEncoding::Ansi, "pw", "a", Windows1252()).bytes;
+    std::string file =
+        WriteEncryptedList(Entries({{"x", "", ""}}), TextEncoding::Ansi, "pw", "a", Windows1252()).bytes;
     std::string cut = file.substr(0, file.size() - 1);
     std::string longer = file + "!";
     ListFile list;
@@ -91,10 +93,12 @@ TEST(ListFileCodec, RefusedEncryptedFilesSayWhy) {
 
 TEST(ListFileCodec, ProtectedListsOpenWithTheKeyOrThePassword) {
     for (ListKind layout : {kPlainList, kLoginList}) {
-        std::vector<ListEntry> entries = Entries({{"site", layout == kLoginList ? "me" : "", ""}, {"b", "", ""}});
+        std::vector<ListEntry> entries =
+            Entries({{"site", layout == kLoginList ? "me" : "", ""}, {"b", "", ""}});
         EncodedText sealed;
-        ASSERT_EQ(WriteProtectedList(entries, layout, TextEncoding::Utf16Le, TestKey(), Windows1252(), sealed),
-                  ListFileResult::Ok);
+        ASSERT_EQ(
+            WriteProtectedList(entries, layout, TextEncoding::Utf16Le, TestKey(), Windows1252(), sealed),
+            ListFileResult::Ok);
         // A login list is never UTF-16.
         TextEncoding written = layout == kLoginList ? TextEncoding::Utf8Bom : TextEncoding::Utf16Le;
         EXPECT_EQ(sealed.encoding, written);
@@ -110,10 +114,12 @@ TEST(ListFileCodec, ProtectedListsOpenWithTheKeyOrThePassword) {
             continue;
         ProtectionKey opened;
         ListFile again;
-        EXPECT_EQ(ReadProtectedList(sealed.bytes, "H\xC3\xBCtte 7", opened, kLoginList, Windows1252(), stored, again),
+        EXPECT_EQ(ReadProtectedList(sealed.bytes, "H\xC3\xBCtte 7", opened, kLoginList, Windows1252(), stored,
+                                    again),
                   ListFileResult::WrongPasswordOrDamaged); // a protected list's password is taken exactly
         EXPECT_TRUE(again.entries.empty());
-        EXPECT_EQ(ReadProtectedList(sealed.bytes, "h\xC3\xBCtte 7", opened, kLoginList, Windows1252(), stored, again),
+        EXPECT_EQ(ReadProtectedList(sealed.bytes, "h\xC3\xBCtte 7", opened, kLoginList, Windows1252(), stored,
+                                    again),
                   ListFileResult::Ok);
         ExpectSameEntries(again.entries, entries);
     }
@@ -129,8 +135,9 @@ TEST(ListFileCodec, ALoginListSealedUnderThePlainNameReadsAsLines) {
     ASSERT_EQ(ReadProtectedList(sealed.bytes, TestKey(), kProtectedList, Windows1252(), stored, list),
               ListFileResult::Ok);
     EXPECT_EQ(stored, kLoginList);
-    ExpectSameEntries(list.entries, Entries({{"site", "", ""}, {ShiftLoginField("me"), "", ""},
-                                             {ShiftLoginField("pw"), "", ""}}));
+    ExpectSameEntries(
+        list.entries,
+        Entries({{"site", "", ""}, {ShiftLoginField("me"), "", ""}, {ShiftLoginField("pw"), "", ""}}));
 }
 
 TEST(ListFileCodec, SealedListFilesComeBackByteForByteOrAreRefused) {

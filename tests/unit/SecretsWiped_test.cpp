@@ -53,7 +53,8 @@ void ProtectedRoundTrip(const ProtectionKey& key, const std::vector<ListEntry>& 
     for (TextEncoding encoding : {TextEncoding::Ansi, TextEncoding::Utf8Bom, TextEncoding::Utf16Le}) {
         for (ListKind layout : {kPlainList, kLoginList}) {
             EncodedText sealed;
-            ASSERT_EQ(WriteProtectedList(list, layout, encoding, key, Windows1252(), sealed), ListFileResult::Ok);
+            ASSERT_EQ(WriteProtectedList(list, layout, encoding, key, Windows1252(), sealed),
+                      ListFileResult::Ok);
             ListKind stored = kPlainList;
             ListFile read;
             EXPECT_EQ(ReadProtectedList(sealed.bytes, key, kLoginList, Windows1252(), stored, read),
