@@ -12,6 +12,7 @@
 #include "crypt/PasswordLine.h"
 #include "crypt/ProtectedList.h"
 #include "list/CsvImport.h"
+#include "list/ListFileCodec.h"
 #include "list/ListFileRules.h"
 
 #include <algorithm>
@@ -110,6 +111,15 @@ bool ParseArgs(int argc, char** argv, Args& args) {
 }
 
 bool ReadFile(const std::string& path, Bytes& bytes) { return ReadWholeRegularFile(path, bytes); }
+
+// A list file as a text of bytes.
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    Bytes file;
+    if (!ReadFile(path, file))
+        return false;
+    bytes.assign(file.begin(), file.end());
+    return true;
+}
 
 // A new output that holds a list in the clear is readable by its owner only.
 int WriteOutput(const std::string& path, const void* data, size_t size,
@@ -254,11 +264,13 @@ bool PasswordsMatchAsProgram(const Args& args, TextEncoding encoding, const std:
 // The entries come in the text's own form (see InnerText).
 int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEntry>& entries,
                   TextEncoding& encoding) {
-    Bytes file;
-    if (!ReadFile(path, file))
+    std::string file, text;
+    if (!ReadWholeFile(path, file))
         return Fail("cannot read " + path);
-    std::string text;
-    if (!ReadEncryptedFile(file.data(), file.size(), text))
+    ListFileResult opened = OpenEncryptedText(file, text);
+    if (opened == ListFileResult::NoMemory)
+        throw std::bad_alloc();
+    if (opened != ListFileResult::Ok)
         return Fail("File error! " + path + " is not a valid encrypted list");
     text = InnerText(text, encoding);
     PasswordLine line = SplitPasswordLine(text);
@@ -275,48 +287,55 @@ int LoadEncrypted(const Args& args, const std::string& path, std::vector<ListEnt
     return kExitOk;
 }
 
-int ProtectFailure(ProtectResult result, const std::string& path) {
+int ListFileFailure(ListFileResult result, const std::string& path) {
     switch (result) {
-    case ProtectResult::BadFile: return Fail("File error! " + path + " is not a valid protected list");
-    case ProtectResult::WrongPasswordOrDamaged:
+    case ListFileResult::NotThisKind:
+    case ListFileResult::Damaged: return Fail("File error! " + path + " is not a valid protected list");
+    case ListFileResult::WrongPasswordOrDamaged:
         return Fail("Incorrect password, or the file is damaged! File not opened.");
-    case ProtectResult::NoMemory: return Fail("not enough memory for " + path);
+    case ListFileResult::NotExact:
+        return Fail(path + ": a login or password line would not come back byte for byte");
+    case ListFileResult::NoMemory: return Fail("not enough memory for " + path);
     default: return Fail("the system's cryptography failed");
     }
 }
 
-// The bytes of the list file that a protected list's text stands for.
-std::string ListFileText(ListKind kind, const std::string& text) {
-    return kind == kLoginList ? ShiftLoginText(text) : text;
+// A new key that could not be made.
+int ProtectFailure(ProtectResult result, const std::string& path) {
+    return ListFileFailure(
+        result == ProtectResult::NoMemory ? ListFileResult::NoMemory : ListFileResult::SystemError, path);
 }
 
-// Reads a protected list: its kind and its text, a login list's fields in clear.
-int LoadProtected(const Args& args, const std::string& path, ListKind& kind, std::string& text) {
-    Bytes file;
-    if (!ReadFile(path, file))
-        return Fail("cannot read " + path);
+// The password of a protected list, asked for only once its header is ours.
+int TakeProtectedPassword(const Args& args, const std::string& path, const std::string& bytes,
+                          std::string& password) {
     ProtectedHeader header;
-    ProtectResult result = ReadProtectedHeader(file.data(), file.size(), header);
-    std::string password;
+    if (ReadProtectedHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), header) !=
+        ProtectResult::Ok)
+        return ListFileFailure(ListFileResult::Damaged, path);
+    return TakePassword(args, password, Fail, kPasswordRequired);
+}
+
+// Reads a protected list: its kind and the list file it stands for, a login list's fields shifted again.
+int LoadProtected(const Args& args, const std::string& path, ListKind& kind, std::string& listFile) {
+    std::string bytes, password;
     WipeOnExit wipePassword{password};
-    if (result == ProtectResult::Ok)
-        if (int rc = TakePassword(args, password, Fail, kPasswordRequired))
-            return rc;
+    if (!ReadWholeFile(path, bytes))
+        return Fail("cannot read " + path);
+    if (int rc = TakeProtectedPassword(args, path, bytes, password))
+        return rc;
     ProtectionKey key;
-    if (result == ProtectResult::Ok)
-        result = OpenProtectedList(file.data(), file.size(), password, key, kind, text);
-    return result == ProtectResult::Ok ? kExitOk : ProtectFailure(result, path);
+    ListFileResult result = UnsealListFile(bytes, password, key, kind, listFile);
+    return result == ListFileResult::Ok ? kExitOk : ListFileFailure(result, path);
 }
 
 int LoadAnyList(const Args& args, const std::string& path, ListKind& kind, std::vector<ListEntry>& entries) {
     if (EndsWithIgnoreCase(path, "plk")) {
-        std::string text;
-        int rc = LoadProtected(args, path, kind, text);
-        if (rc == kExitOk) {
-            std::string file = ListFileText(kind, text);
-            WipeOnExit wipeText{text}, wipeFile{file};
-            entries = ParseListFile(file, kind, *args.ansi).entries;
-        }
+        std::string file;
+        WipeOnExit wipeFile{file};
+        int rc = LoadProtected(args, path, kind, file);
+        if (rc == kExitOk)
+            entries = ReadTextList(file, kind, *args.ansi).entries;
         return rc;
     }
     if (kind == kEncryptedList) {
@@ -330,7 +349,7 @@ int LoadAnyList(const Args& args, const std::string& path, ListKind& kind, std::
     Bytes file;
     if (!ReadFile(path, file))
         return Fail("cannot read " + path);
-    entries = ParseListFile(std::string(file.begin(), file.end()), kind, *args.ansi).entries;
+    entries = ReadTextList(std::string(file.begin(), file.end()), kind, *args.ansi).entries;
     return kExitOk;
 }
 
@@ -379,7 +398,8 @@ int Encrypt(const Args& args) {
         text = EncodeListText(args.ansi->ToUtf8(text), TextEncoding::Utf8Bom, *args.ansi).bytes;
     if (!FitsLengthField(text.size()))
         return Fail("list too large");
-    Bytes file = EncryptedListBytes(text, name);
+    std::string file = SealEncryptedText(text, name);
+    WipeOnExit wipeFile{file};
     return WriteOutput(args.files[1], file.data(), file.size(), Exposure::OwnerOnly);
 }
 
@@ -409,28 +429,25 @@ int Protect(const Args& args) {
     Bytes in;
     if (!ReadFile(path, in))
         return Fail("cannot read " + path);
-    std::string file(in.begin(), in.end());
-    std::string text = kind == kLoginList ? UnshiftLoginText(file) : file;
-    if (ListFileText(kind, text) != file)
-        return Fail(path + ": a login or password line would not come back byte for byte");
+    std::string file(in.begin(), in.end()), out;
+    WipeOnExit wipeFile{file};
     ProtectionKey key;
-    Bytes out;
-    ProtectResult result = key.Create(password);
-    if (result == ProtectResult::Ok)
-        result = SealProtectedList(key, kind, text, out);
-    return result == ProtectResult::Ok ? WriteOutput(args.files[1], out.data(), out.size())
-                                       : ProtectFailure(result, path);
+    ProtectResult created = key.Create(password);
+    if (created != ProtectResult::Ok)
+        return ProtectFailure(created, path);
+    ListFileResult result = SealListFile(key, kind, file, out);
+    return result == ListFileResult::Ok ? WriteOutput(args.files[1], out.data(), out.size())
+                                        : ListFileFailure(result, path);
 }
 
 // Writes the list file the protected list was made from: a login list with its fields shifted again.
 int Unprotect(const Args& args) {
     ListKind kind = kPlainList;
-    std::string text;
-    int rc = LoadProtected(args, args.files[0], kind, text);
+    std::string file;
+    WipeOnExit wipeFile{file};
+    int rc = LoadProtected(args, args.files[0], kind, file);
     if (rc != kExitOk)
         return rc;
-    std::string file = ListFileText(kind, text);
-    WipeOnExit wipeText{text}, wipeFile{file};
     return WriteOutput(args.files[1], file.data(), file.size(), Exposure::OwnerOnly);
 }
 
@@ -454,8 +471,7 @@ bool OutputExists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::u8path(path), error);
 }
 
-void ReadLoginEntries(const Args& args, const std::string& file, LoginListFile& list) {
-    ListFile parsed = ParseListFile(file, kLoginList, *args.ansi);
+void TakeLoginEntries(ListFile& parsed, LoginListFile& list) {
     list.entries.swap(parsed.entries);
     list.encoding = parsed.encoding;
 }
@@ -469,7 +485,8 @@ int ReadPlainLoginList(const Args& args, const std::string& path, LoginListFile&
     std::string bytes(file.begin(), file.end());
     WipeOnExit wipeBytes{bytes};
     std::fill(file.begin(), file.end(), uint8_t(0));
-    ReadLoginEntries(args, bytes, list);
+    ListFile parsed = ReadTextList(bytes, kLoginList, *args.ansi);
+    TakeLoginEntries(parsed, list);
     return kExitOk;
 }
 
@@ -486,38 +503,36 @@ int ReadProtectedLoginList(const Args& args, const std::string& path, LoginListF
         ProtectResult created = list.key.Create(password);
         return created == ProtectResult::Ok ? kExitOk : ProtectFailure(created, path);
     }
-    Bytes file;
-    if (!ReadFile(path, file))
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
         return Fail("cannot read " + path);
     ListKind kind = kPlainList;
-    std::string text;
-    WipeOnExit wipeText{text};
-    ProtectResult result =
-        OpenProtectedList(file.data(), file.size(), password, list.key, kind, text);
-    if (result != ProtectResult::Ok)
-        return ProtectFailure(result, path);
-    if (kind != kLoginList)
-        return Fail(path + " is a protected plain list, not a login list");
-    std::string stored = ListFileText(kind, text);
-    WipeOnExit wipeStored{stored};
-    ReadLoginEntries(args, stored, list);
-    return kExitOk;
+    ListFile parsed;
+    ListFileResult result =
+        ReadProtectedList(bytes, password, list.key, kLoginList, *args.ansi, kind, parsed);
+    if (result == ListFileResult::Ok && kind == kLoginList) {
+        TakeLoginEntries(parsed, list);
+        return kExitOk;
+    }
+    for (ListEntry& e : parsed.entries)
+        WipeEntry(e);
+    if (result != ListFileResult::Ok)
+        return ListFileFailure(result, path);
+    return Fail(path + " is a protected plain list, not a login list");
 }
 
 // Written as the program writes its login list: shifted fields, ANSI while the code page holds them.
 int WriteLoginList(const Args& args, const std::string& path, LoginListFile& list) {
-    EncodedText file = BuildListFile(list.entries, kLoginList, list.encoding, *args.ansi);
-    WipeOnExit wipeFile{file.bytes};
-    if (!list.key.IsSet())
+    if (!list.key.IsSet()) {
+        EncodedText file = WriteTextList(list.entries, kLoginList, list.encoding, *args.ansi);
+        WipeOnExit wipeFile{file.bytes};
         return WriteOutput(path, file.bytes.data(), file.bytes.size(), Exposure::OwnerOnly);
-    std::string text = UnshiftLoginText(file.bytes), back = ListFileText(kLoginList, text);
-    WipeOnExit wipeText{text}, wipeBack{back};
-    if (back != file.bytes)
-        return Fail(path + ": a login or password line would not come back byte for byte");
-    Bytes out;
-    ProtectResult result = SealProtectedList(list.key, kLoginList, text, out);
-    return result == ProtectResult::Ok ? WriteOutput(path, out.data(), out.size())
-                                       : ProtectFailure(result, path);
+    }
+    EncodedText out;
+    ListFileResult result =
+        WriteProtectedList(list.entries, kLoginList, list.encoding, list.key, *args.ansi, out);
+    return result == ListFileResult::Ok ? WriteOutput(path, out.bytes.data(), out.bytes.size())
+                                        : ListFileFailure(result, path);
 }
 
 // Adds the logins of a browser's or password manager's CSV export to a login list; the summary of what

@@ -16,6 +16,7 @@
 #include "framework/WideText.h"
 #include "list/AnsiCodePageWin.h"
 #include "list/CsvImport.h"
+#include "list/ListFileCodec.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -52,18 +53,6 @@ ReadResult ReadListFile(const std::string& name, std::string& bytes) {
     return ReadResult::Ok;
 }
 
-// Every inconsistent file (cut, padded, counts past its end, a stream that over- or under-runs its length)
-// is refused before anything is shown, so the list on screen stays as it was.
-ReadResult DecodeFile(const std::string& fileBytes, std::string& text) {
-    try {
-        bool ok =
-            ReadEncryptedFile(reinterpret_cast<const uint8_t*>(fileBytes.data()), fileBytes.size(), text);
-        return ok ? ReadResult::Ok : ReadResult::BadFile;
-    } catch (const std::bad_alloc&) {
-        return ReadResult::NoMemory;
-    }
-}
-
 const char* ReadFailureText(ReadResult result) {
     switch (result) {
     case ReadResult::CantOpen: return "Can't open List Box file!";
@@ -72,12 +61,24 @@ const char* ReadFailureText(ReadResult result) {
     }
 }
 
+// A file that is refused is refused before anything is shown, so the list on screen stays as it was.
+const char* FailureText(ListFileResult result) {
+    switch (result) {
+    case ListFileResult::NotThisKind:
+    case ListFileResult::Damaged: return ReadFailureText(ReadResult::BadFile);
+    case ListFileResult::WrongPassword: return "Incorrect Password! File not opened.";
+    case ListFileResult::WrongPasswordOrDamaged: return kWrongPasswordOrDamaged;
+    case ListFileResult::NoMemory: return kNoMemory;
+    default: return "The system's cryptography failed!";
+    }
+}
+
 const char* ProtectFailureText(ProtectResult result) {
     switch (result) {
-    case ProtectResult::BadFile: return ReadFailureText(ReadResult::BadFile);
+    case ProtectResult::BadFile: return FailureText(ListFileResult::Damaged);
     case ProtectResult::WrongPasswordOrDamaged: return kWrongPasswordOrDamaged;
     case ProtectResult::NoMemory: return kNoMemory;
-    default: return "The system's cryptography failed!";
+    default: return FailureText(ListFileResult::SystemError);
     }
 }
 
@@ -150,11 +151,11 @@ ProtectedLoginContent HeldByProtectedLogin(const std::string& path) {
 }
 
 // A protected login file that can't be opened hides the login file kept beside it: say it is still there.
-std::string LoginFileStillThere(const std::string& path, ProtectResult result) {
+std::string LoginFileStillThere(const std::string& path, ListFileResult result) {
     std::string login = LoginFilePath();
     if (!EqualsIgnoreCase(path, ProtectedLoginFile(login)) || !FileExists(login))
         return std::string();
-    return "\r\n\r\n" + path + (result == ProtectResult::BadFile ? " is damaged." : " was not opened.") +
+    return "\r\n\r\n" + path + (result == ListFileResult::Damaged ? " is damaged." : " was not opened.") +
            "\r\nThe unprotected login file " + login + " is still there.";
 }
 
@@ -186,24 +187,6 @@ bool WipeAndDelete(const std::string& path) {
     return DeleteFileW(Widen(path).c_str()) != FALSE;
 }
 
-// A protected list's text is what its list file would hold: a plain list's own bytes, a login list's
-// with its login and password lines in clear.
-bool SealListBytes(const ListFileState& s, const std::vector<ListEntry>& entries, EncodedText& sealed) {
-    ListKind kind = s.kind == kLoginList ? kLoginList : kPlainList;
-    EncodedText file = BuildListFile(entries, kind, s.encoding, SystemCodePage());
-    std::string text = kind == kLoginList ? UnshiftLoginText(file.bytes) : file.bytes;
-    // A field byte that turns into a line end would move the lines: refuse it rather than lose entries.
-    std::string back = kind == kLoginList ? ShiftLoginText(text) : std::string();
-    bool exact = kind != kLoginList || back == file.bytes;
-    std::vector<uint8_t> bytes;
-    bool ok = exact && SealProtectedList(s.key, kind, text, bytes) == ProtectResult::Ok;
-    WipeString(back);
-    WipeString(text);
-    WipeString(file.bytes);
-    sealed = {std::string(bytes.begin(), bytes.end()), file.encoding};
-    return ok;
-}
-
 void NoteFileBytes(ListFileState& s, const std::string& bytes) {
     s.fileHash = ContentHash(bytes);
     s.fileHashKnown = true;
@@ -217,17 +200,6 @@ bool IsProtected(const ListFileState& s) {
 // Where the list on screen is saved when it is the login list.
 std::string LoginHome(const ListFileState& s) {
     return IsProtected(s) ? ProtectedLoginFile(LoginFilePath()) : LoginFilePath();
-}
-// A protected list's decrypted text as entries. Where the file lies decides how its list file reads, as for
-// the list file itself. The text is wiped.
-bool TakeProtectedText(ListFileState& s, ListKind stored, std::string& text, std::vector<ListEntry>& entries) {
-    std::string file = stored == kLoginList ? ShiftLoginText(text) : text;
-    WipeString(text);
-    ListFile list = ParseListFile(file, s.kind == kLoginList ? kLoginList : kPlainList, SystemCodePage());
-    WipeString(file);
-    s.encoding = list.encoding;
-    entries.swap(list.entries);
-    return true;
 }
 
 } // namespace
@@ -294,55 +266,45 @@ bool ListFiles::ReadEntries(ListFileState& s, const std::string& path, std::vect
     if (read != ReadResult::Ok)
         return Refuse(ReadFailureText(read));
     NoteFileBytes(s, bytes);
-    if (ReadsProtected(s.kind, path, LoginFilePath()))
-        return ReadProtectedEntries(s, path, bytes, entries);
-    s.key.Clear();
-    if (s.kind != kEncryptedList) {
-        ListFile file = ParseListFile(bytes, s.kind, SystemCodePage());
-        WipeString(bytes);
-        s.encoding = file.encoding;
-        entries.swap(file.entries);
-        return true;
-    }
-    std::string inner;
-    read = DecodeFile(bytes, inner);
+    bool sealed = ReadsProtected(s.kind, path, LoginFilePath());
+    if (!sealed)
+        s.key.Clear();
+    ListFile file;
+    bool ok = true;
+    if (sealed)
+        ok = ReadProtectedEntries(s, path, bytes, file);
+    else if (s.kind == kEncryptedList)
+        ok = ReadEncryptedEntries(s, path, bytes, file);
+    else
+        file = ReadTextList(bytes, s.kind, SystemCodePage());
     WipeString(bytes);
-    if (read != ReadResult::Ok)
-        return Refuse(ReadFailureText(read));
-    std::string stored;
-    ListFile file = ParseListFile(inner, kPlainList, SystemCodePage(), &stored);
-    WipeString(inner);
-    bool matched = CheckPassword(s, path, stored);
-    WipeString(stored);
-    if (matched) {
-        entries.swap(file.entries);
+    if (ok) {
         s.encoding = file.encoding;
+        entries.swap(file.entries);
     }
     WipeEntries(file.entries);
-    return matched;
+    return ok;
 }
 
 // Opens with the key kept (a list this command wrote) or else with the password the user types.
 bool ListFiles::ReadProtectedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
-                                     std::vector<ListEntry>& entries) {
-    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
+                                     ListFile& file) {
     ListKind stored = kPlainList;
-    std::string text;
-    ProtectResult result = OpenProtectedList(data, bytes.size(), s.key, stored, text);
-    if (result == ProtectResult::WrongPasswordOrDamaged) {
+    ListFileResult result = ReadProtectedList(bytes, s.key, s.kind, SystemCodePage(), stored, file);
+    if (result == ListFileResult::WrongPasswordOrDamaged) {
         std::string typed;
         if (!m_window.AskFilePassword(PasswordMode::OpenProtected, path, typed))
             return false;
         WaitCursor wait;
-        result = OpenProtectedList(data, bytes.size(), typed, s.key, stored, text);
+        result = ReadProtectedList(bytes, typed, s.key, s.kind, SystemCodePage(), stored, file);
         WipeString(typed);
     }
-    if (result != ProtectResult::Ok)
-        return Refuse((ProtectFailureText(result) + LoginFileStillThere(path, result)).c_str());
+    if (result != ListFileResult::Ok)
+        return Refuse((FailureText(result) + LoginFileStillThere(path, result)).c_str());
     // A protected plain list under the protected login file's name is opened as what it is.
     if (s.kind == kLoginList && stored != kLoginList)
         s.kind = kProtectedList;
-    return TakeProtectedText(s, stored, text, entries);
+    return true;
 }
 
 bool ListFiles::Refuse(const char* message) {
@@ -350,19 +312,21 @@ bool ListFiles::Refuse(const char* message) {
     return false;
 }
 
-bool ListFiles::CheckPassword(ListFileState& s, const std::string& path, const std::string& stored) {
-    if (SystemPasswordCase().Same(stored, s.password))
-        return true;
-    m_window.Tell(path + "\r\n" + kPasswordNotice, MessageIcon::Warning);
-    std::string typed;
-    bool answered = m_window.AskPassword(PasswordMode::Open, typed);
-    if (answered)
-        SetPassword(s, typed);
-    WipeString(typed);
-    if (answered && SystemPasswordCase().Same(stored, s.password))
-        return true;
-    m_window.Tell("Incorrect Password! File not opened.", MessageIcon::Error);
-    return false;
+// Opens with the password kept (a list this command wrote) or else with the password the user types.
+bool ListFiles::ReadEncryptedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
+                                     ListFile& file) {
+    ListFileResult result =
+        ReadEncryptedList(bytes, s.password, SystemPasswordCase(), SystemCodePage(), file);
+    if (result == ListFileResult::WrongPassword) {
+        m_window.Tell(path + "\r\n" + kPasswordNotice, MessageIcon::Warning);
+        std::string typed;
+        if (m_window.AskPassword(PasswordMode::Open, typed)) {
+            SetPassword(s, typed);
+            result = ReadEncryptedList(bytes, s.password, SystemPasswordCase(), SystemCodePage(), file);
+        }
+        WipeString(typed);
+    }
+    return result == ListFileResult::Ok || Refuse(FailureText(result));
 }
 
 bool ListFiles::Save(SaveMode mode) {
@@ -414,19 +378,17 @@ bool ListFiles::WriteList(ListFileState& s, const std::string& file, const std::
 
 bool ListFiles::ListFileBytes(const ListFileState& s, const std::string& file,
                               const std::vector<ListEntry>& entries, EncodedText& encoded) {
-    if (IsProtected(s))
-        return SealListBytes(s, entries, encoded);
+    if (IsProtected(s)) {
+        ListKind layout = s.kind == kLoginList ? kLoginList : kPlainList;
+        return WriteProtectedList(entries, layout, s.encoding, s.key, SystemCodePage(), encoded) ==
+               ListFileResult::Ok;
+    }
     if (s.kind != kEncryptedList) {
-        encoded = BuildListFile(entries, s.kind, s.encoding, SystemCodePage());
+        encoded = WriteTextList(entries, s.kind, s.encoding, SystemCodePage());
         return true;
     }
-    EncodedText inner = BuildListFile(entries, kPlainList, s.encoding, SystemCodePage(), &s.password);
-    // The container bytes are only compressed, not hidden: they are wiped once written.
-    std::vector<uint8_t> bytes =
-        EncryptedListBytes(inner.bytes, EncodeNameField(NameField(file), SystemCodePage()));
-    WipeString(inner.bytes);
-    encoded = {std::string(bytes.begin(), bytes.end()), inner.encoding};
-    WipeBytes(bytes);
+    std::string name = EncodeNameField(NameField(file), SystemCodePage());
+    encoded = WriteEncryptedList(entries, s.encoding, s.password, name, SystemCodePage());
     return true;
 }
 
@@ -725,51 +687,26 @@ Outside ChangedOutside(const ListFileState& s, std::string& bytes) {
     return ContentHash(bytes) == s.fileHash ? Outside::Unchanged : Outside::Changed;
 }
 
-// An encrypted or protected list, told by its first bytes.
-bool HoldsSealedList(const std::string& bytes) {
-    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    ProtectedHeader header;
-    return HasContainerHeader(data, bytes.size()) ||
-           ReadProtectedHeader(data, bytes.size(), header) == ProtectResult::Ok;
-}
-
-bool ReadSealedEntries(ListFileState& s, const std::string& bytes, std::vector<ListEntry>& entries) {
-    ListKind stored = kPlainList;
-    std::string text;
-    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    if (OpenProtectedList(data, bytes.size(), s.key, stored, text) != ProtectResult::Ok)
-        return false;
-    return TakeProtectedText(s, stored, text, entries);
-}
-
 // Another program's version of the list, read under the password or key the list was read with and
 // asking nothing: false when it is no longer under them, or is damaged.
 bool ReadChangedEntries(ListFileState& s, const std::string& bytes, std::vector<ListEntry>& entries) {
+    ListFile file;
+    ListFileResult result = ListFileResult::Ok;
+    ListKind stored = kPlainList;
     if (ReadsProtected(s.kind, s.file, LoginFilePath()))
-        return ReadSealedEntries(s, bytes, entries);
-    if (s.kind != kEncryptedList) {
-        if (HoldsSealedList(bytes))
-            return false; // its text would be written over it in clear
-        ListFile file = ParseListFile(bytes, s.kind, SystemCodePage());
+        result = ReadProtectedList(bytes, s.key, s.kind, SystemCodePage(), stored, file);
+    else if (s.kind == kEncryptedList)
+        result = ReadEncryptedList(bytes, s.password, PortablePasswordCase(), SystemCodePage(), file);
+    else if (HoldsSealedList(bytes))
+        return false; // its text would be written over it in clear
+    else
+        file = ReadTextList(bytes, s.kind, SystemCodePage());
+    if (result == ListFileResult::Ok) {
         s.encoding = file.encoding;
         entries.swap(file.entries);
-        return true;
     }
-    std::string inner;
-    if (DecodeFile(bytes, inner) != ReadResult::Ok)
-        return false;
-    DecodedText decoded = DecodeListBytes(inner, SystemCodePage());
-    WipeString(inner);
-    PasswordLine line = SplitPasswordLine(decoded.text);
-    bool matched = PasswordsMatch(line.password, s.password);
-    WipeString(line.password);
-    if (matched) {
-        entries = ParseListText(decoded.text.data() + line.entriesOffset,
-                                decoded.text.size() - line.entriesOffset, kPlainList);
-        s.encoding = decoded.encoding;
-    }
-    WipeString(decoded.text); // it holds the password
-    return matched;
+    WipeEntries(file.entries);
+    return result == ListFileResult::Ok;
 }
 } // namespace
 

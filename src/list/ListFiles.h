@@ -95,9 +95,10 @@ class ListFiles {
     bool LoadInto(ListFileState& s, const std::string& name);
     bool ReadEntries(ListFileState& s, const std::string& path, std::vector<ListEntry>& entries);
     bool ReadProtectedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
-                              std::vector<ListEntry>& entries);
+                              ListFile& file);
     bool Refuse(const char* message);
-    bool CheckPassword(ListFileState& s, const std::string& path, const std::string& stored);
+    bool ReadEncryptedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
+                              ListFile& file);
     bool SaveFrom(ListFileState& s, SaveMode mode);
     bool WriteList(ListFileState& s, const std::string& file, const std::vector<ListEntry>& entries);
     static bool ListFileBytes(const ListFileState& s, const std::string& file,

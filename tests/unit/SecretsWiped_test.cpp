@@ -4,8 +4,7 @@
 
 #include "TestAllocator.h"
 #include "common/Wipe.h"
-#include "crypt/Container.h"
-#include "crypt/PasswordLine.h"
+#include "list/ListFileCodec.h"
 #include "list/ListText.h"
 #include "list/TextEncoding.h"
 
@@ -20,22 +19,13 @@ void WipeEntries(std::vector<ListEntry>& entries) {
 
 // An encrypted list written and read back, as the program does it, with every copy the caller holds wiped.
 void EncryptedRoundTrip(const std::string& password, const std::vector<ListEntry>& list) {
-    std::string listText = BuildListText(list, kPlainList);
-    std::string plain = ComposePasswordLine(password, listText);
-    EncodedText inner = EncodeListText(plain, TextEncoding::Ansi, Windows1252());
-    std::vector<uint8_t> file = EncryptedListBytes(inner.bytes, "list.ple");
-    std::string decoded;
-    ASSERT_TRUE(ReadEncryptedFile(file.data(), file.size(), decoded));
-    DecodedText text = DecodeListBytes(decoded, Windows1252());
-    PasswordLine line = SplitPasswordLine(text.text);
-    EXPECT_TRUE(PasswordsMatch(line.password, password));
-    std::vector<ListEntry> entries =
-        ParseListText(text.text.data() + line.entriesOffset, text.text.size() - line.entriesOffset, kPlainList);
-    EXPECT_EQ(entries.size(), list.size());
-    WipeEntries(entries);
-    for (std::string* s : {&listText, &plain, &inner.bytes, &decoded, &text.text, &line.password})
-        WipeString(*s);
-    WipeBytes(file);
+    EncodedText file = WriteEncryptedList(list, TextEncoding::Ansi, password, "list.ple", Windows1252());
+    ListFile read;
+    EXPECT_EQ(ReadEncryptedList(file.bytes, password, PortablePasswordCase(), Windows1252(), read),
+              ListFileResult::Ok);
+    EXPECT_EQ(read.entries.size(), list.size());
+    WipeEntries(read.entries);
+    WipeString(file.bytes);
 }
 
 // A login list file built and parsed back.
@@ -58,7 +48,26 @@ void PlainTextRoundTrip(const std::vector<ListEntry>& list) {
     }
 }
 
+// A protected list sealed and opened under a key, as a plain list in each encoding and as a login list.
+void ProtectedRoundTrip(const ProtectionKey& key, const std::vector<ListEntry>& list) {
+    for (TextEncoding encoding : {TextEncoding::Ansi, TextEncoding::Utf8Bom, TextEncoding::Utf16Le}) {
+        for (ListKind layout : {kPlainList, kLoginList}) {
+            EncodedText sealed;
+            ASSERT_EQ(WriteProtectedList(list, layout, encoding, key, Windows1252(), sealed),
+                      ListFileResult::Ok);
+            ListKind stored = kPlainList;
+            ListFile read;
+            EXPECT_EQ(ReadProtectedList(sealed.bytes, key, kLoginList, Windows1252(), stored, read),
+                      ListFileResult::Ok);
+            EXPECT_EQ(read.entries.size(), list.size());
+            WipeEntries(read.entries);
+        }
+    }
+}
+
 TEST(Secrets, LoadAndSaveLeaveNoSecretInFreedMemory) {
+    ProtectionKey key;
+    ASSERT_EQ(key.Create("key", kMinIterations), ProtectResult::Ok);
     // Short secrets live inside the entries themselves, long ones in blocks of their own: both are tried.
     for (std::string secret : {std::string("Pw0rd9"), std::string("A much longer passphrase 42!")}) {
         std::vector<ListEntry> list;
@@ -72,6 +81,7 @@ TEST(Secrets, LoadAndSaveLeaveNoSecretInFreedMemory) {
         LoginRoundTrip(list);
         EncryptedRoundTrip(password, encrypted);
         PlainTextRoundTrip(encrypted);
+        ProtectedRoundTrip(key, list);
         EXPECT_EQ(test_allocator::FreedBlocksHoldingSecret(), 0u) << secret;
         test_allocator::WatchForSecret(password);
         EncryptedRoundTrip(password, {{"a", "", ""}});
