@@ -2,6 +2,7 @@
 #include "app/ProgramsDlg.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/Text.h"
@@ -116,8 +117,11 @@ struct RuleRow {
 class CProgramsDlg : public CDialog {
   public:
     explicit CProgramsDlg(HWND owner) : CDialog(IDD_PROGRAMS, owner) {
-        for (ProgramRule& rule : ReadProgramRules())
-            m_rows.push_back({rule, rule.program, false});
+        for (ProgramRule& rule : ReadProgramRules()) {
+            m_rows.emplace_back();
+            m_rows.back().fileKey = rule.program;
+            m_rows.back().rule = std::move(rule);
+        }
     }
 
     BOOL OnInitDialog() override {
@@ -192,22 +196,24 @@ class CProgramsDlg : public CDialog {
             AfxMessageBox(kTaken, MB_OK | MB_ICONEXCLAMATION);
             return;
         }
-        m_rows.push_back({suggested, std::string(), true});
-        ShowRules(int(m_rows.size()) - 1);
+        Put(suggested, -1);
     }
 
     // Runs the rule dialog over rule; index -1 adds the result as a new rule.
     void Edit(const ProgramRule& rule, int index) {
         CRuleDlg dlg(m_hWnd, rule, Programs(index));
-        if (dlg.DoModal() != IDOK)
-            return;
+        if (dlg.DoModal() == IDOK)
+            Put(dlg.Rule(), index);
+    }
+
+    // rule in place of the one at index, or added at the end for -1; its line is written at OK.
+    void Put(const ProgramRule& rule, int index) {
         if (index < 0) {
-            m_rows.push_back({dlg.Rule(), std::string(), true});
-            index = int(m_rows.size()) - 1;
-        } else {
-            m_rows[size_t(index)].rule = dlg.Rule();
-            m_rows[size_t(index)].changed = true;
+            index = int(m_rows.size());
+            m_rows.emplace_back();
         }
+        m_rows[size_t(index)].rule = rule;
+        m_rows[size_t(index)].changed = true;
         ShowRules(index);
     }
 

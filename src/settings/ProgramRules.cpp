@@ -114,7 +114,7 @@ ProgramRule ParseRule(const std::string& key, const std::string& value) {
         std::string itemKey = Trimmed(item.substr(0, equals));
         std::string itemValue = equals == std::string::npos ? std::string() : Trimmed(item.substr(equals + 1));
         if (!ReadItem(itemKey, itemValue, rule.set))
-            rule.unknown.push_back(item);
+            Append(rule.unknown, item);
     }
     return rule;
 }
@@ -144,8 +144,8 @@ std::string RuleValue(const ProgramRule& rule) {
         Append(value, std::string(RuleOf(IntSetting::KeyDelay).key) + "=" + DecimalText(*set.keyDelay));
     if (set.separator)
         Append(value, std::string(RuleOf(IntSetting::Cr).key) + "=" + DecimalText(*set.separator));
-    for (const std::string& item : rule.unknown)
-        Append(value, item);
+    if (!rule.unknown.empty())
+        Append(value, rule.unknown);
     return value;
 }
 
@@ -191,11 +191,12 @@ std::string DescribeOverrides(const RuleOverrides& set) {
 
 const std::vector<ProgramRule>& SuggestedRules() {
     // Terminals paste with Shift+Insert or Ctrl+Shift+V; a remote desktop may not share the clipboard.
-    static const std::vector<ProgramRule> kSuggested = {
-        ParseRule("putty.exe", "paste=shift+insert"),
-        ParseRule("mintty.exe", "paste=shift+insert"),
-        ParseRule("windowsterminal.exe", "paste=ctrl+shift+v"),
-        ParseRule("mstsc.exe", "clip=1"),
-    };
-    return kSuggested;
+    static const char* const kSuggested[][2] = {{"putty.exe", "paste=shift+insert"},
+                                                {"mintty.exe", "paste=shift+insert"},
+                                                {"windowsterminal.exe", "paste=ctrl+shift+v"},
+                                                {"mstsc.exe", "clip=1"}};
+    static std::vector<ProgramRule> rules;
+    for (size_t i = rules.size(); i < sizeof kSuggested / sizeof kSuggested[0]; ++i)
+        rules.push_back(ParseRule(kSuggested[i][0], kSuggested[i][1]));
+    return rules;
 }

@@ -30,8 +30,9 @@ struct RuleOverrides {
 struct ProgramRule {
     std::string program;  // the key: an executable's file name, or kClassPrefix and a window class
     RuleOverrides set;
-    // Items this version does not understand, as written: a rewrite of the line keeps them.
-    std::vector<std::string> unknown;
+    // Items this version does not understand, as written and joined with commas: a rewrite of the line
+    // keeps them.
+    std::string unknown;
 };
 
 // One line's value. An unknown key is kept aside; a known key with a value that is no number (or no paste
