@@ -19,12 +19,10 @@ const char kTaken[] = "There is a rule for this program already: edit that one."
 // The drop-down lists: the first item of each leaves the setting to Options.
 const wchar_t* const kSendItems[] = {L"As in Options", L"Use clipboard", L"Send keystrokes",
                                      L"Send characters"};
-const wchar_t* const kPasteItems[] = {L"As in Options (Ctrl+V)", L"Ctrl+V", L"Shift+Insert",
-                                      L"Ctrl+Shift+V"};
+const wchar_t* const kPasteItems[] = {L"As in Options (Ctrl+V)", L"Ctrl+V", L"Shift+Insert", L"Ctrl+Shift+V"};
 const wchar_t* const kSeparatorItems[] = {L"As in Options", L"Enter", L"Tab"};
 
-template <size_t N>
-void FillCombo(HWND combo, const wchar_t* const (&items)[N], int selected) {
+template <size_t N> void FillCombo(HWND combo, const wchar_t* const (&items)[N], int selected) {
     for (const wchar_t* item : items)
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SendMessageW(combo, CB_SETCURSEL, WPARAM(selected), 0);
@@ -36,7 +34,9 @@ int ComboChoice(HWND combo) {
 }
 
 // Index 0 of a list stands for "not set"; the others for value first, first + 1, ...
-int IndexOf(const std::optional<int>& value, int first) { return value ? *value - first + 1 : 0; }
+int IndexOf(const std::optional<int>& value, int first) {
+    return value ? *value - first + 1 : 0;
+}
 std::optional<int> ValueAt(int index, int first) {
     return index > 0 ? std::optional<int>(index - 1 + first) : std::nullopt;
 }
@@ -45,7 +45,9 @@ void AddListLine(HWND box, const std::string& text) {
     SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
-std::string RuleLine(const ProgramRule& rule) { return rule.program + "\t" + DescribeOverrides(rule.set); }
+std::string RuleLine(const ProgramRule& rule) {
+    return rule.program + "\t" + DescribeOverrides(rule.set);
+}
 
 bool Taken(const std::vector<std::string>& taken, const std::string& program) {
     for (const std::string& other : taken)
@@ -66,8 +68,7 @@ class CRuleDlg : public CDialog {
         SendDlgItemMessageW(m_hWnd, IDC_RULE_PROGRAM, EM_LIMITTEXT, kMaxProgramName, 0);
         SetWindowTextW(GetDlgItem(IDC_RULE_PROGRAM), Widen(m_rule.program).c_str());
         FillCombo(GetDlgItem(IDC_RULE_SEND), kSendItems, IndexOf(m_rule.set.sendMode, 0));
-        FillCombo(GetDlgItem(IDC_RULE_PASTE), kPasteItems,
-                  m_rule.set.paste ? int(*m_rule.set.paste) + 1 : 0);
+        FillCombo(GetDlgItem(IDC_RULE_PASTE), kPasteItems, m_rule.set.paste ? int(*m_rule.set.paste) + 1 : 0);
         FillCombo(GetDlgItem(IDC_RULE_SEPARATOR), kSeparatorItems, IndexOf(m_rule.set.separator, 1));
         SendDlgItemMessageW(m_hWnd, IDC_RULE_DELAY, EM_LIMITTEXT, 4, 0);
         if (m_rule.set.keyDelay)
@@ -237,7 +238,8 @@ class CProgramsDlg : public CDialog {
         for (const RuleRow& row : m_rows)
             AddListLine(box, RuleLine(row.rule));
         if (!m_rows.empty())
-            SendMessageW(box, LB_SETCURSEL, WPARAM(selected < int(m_rows.size()) ? selected : selected - 1), 0);
+            SendMessageW(box, LB_SETCURSEL, WPARAM(selected < int(m_rows.size()) ? selected : selected - 1),
+                         0);
     }
 
     std::vector<RuleRow> m_rows;

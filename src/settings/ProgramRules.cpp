@@ -112,7 +112,8 @@ ProgramRule ParseRule(const std::string& key, const std::string& value) {
             continue;
         size_t equals = item.find('=');
         std::string itemKey = Trimmed(item.substr(0, equals));
-        std::string itemValue = equals == std::string::npos ? std::string() : Trimmed(item.substr(equals + 1));
+        std::string itemValue =
+            equals == std::string::npos ? std::string() : Trimmed(item.substr(equals + 1));
         if (!ReadItem(itemKey, itemValue, rule.set))
             Append(rule.unknown, item);
     }
@@ -149,7 +150,9 @@ std::string RuleValue(const ProgramRule& rule) {
     return value;
 }
 
-bool IsClassRule(const std::string& program) { return StartsWithIgnoreCase(program, kClassPrefix); }
+bool IsClassRule(const std::string& program) {
+    return StartsWithIgnoreCase(program, kClassPrefix);
+}
 
 std::string RuleKeyFor(const std::string& typed) {
     std::string key = Trimmed(typed);
@@ -172,7 +175,9 @@ RuleOverrides OverridesFor(const std::vector<ProgramRule>& rules, const std::str
     return set;
 }
 
-std::string ExeNameOf(const std::string& imagePath) { return AsciiLower(NamePart(imagePath)); }
+std::string ExeNameOf(const std::string& imagePath) {
+    return AsciiLower(NamePart(imagePath));
+}
 
 std::string DescribeOverrides(const RuleOverrides& set) {
     static const char* const kSendModes[] = {"Clipboard", "Keystrokes", "Characters"};

@@ -7,28 +7,29 @@
 #include <string>
 #include <vector>
 
-extern const char kRulesSection[];  // "rules"
-extern const char kClassPrefix[];   // "class:", before a window class in a rule's key
+extern const char kRulesSection[]; // "rules"
+extern const char kClassPrefix[];  // "class:", before a window class in a rule's key
 
 // The keys that paste the clipboard into the target.
 enum PasteKeys : int { kPasteCtrlV = 0, kPasteShiftInsert = 1, kPasteCtrlShiftV = 2 };
 constexpr int kPasteKeysCount = 3;
-const char* PasteKeysName(PasteKeys keys);  // "ctrl+v", "shift+insert", "ctrl+shift+v"
+const char* PasteKeysName(PasteKeys keys); // "ctrl+v", "shift+insert", "ctrl+shift+v"
 
 // What a rule sets; an item left empty is taken from [pelmar]. Values are clamped as there.
 struct RuleOverrides {
-    std::optional<int> sendMode;   // "clip"
-    std::optional<int> keyDelay;   // "keydelay"
-    std::optional<int> separator;  // "cr"
+    std::optional<int> sendMode;  // "clip"
+    std::optional<int> keyDelay;  // "keydelay"
+    std::optional<int> separator; // "cr"
     std::optional<PasteKeys> paste;
     bool Empty() const { return !sendMode && !keyDelay && !separator && !paste; }
     bool operator==(const RuleOverrides& o) const {
-        return sendMode == o.sendMode && keyDelay == o.keyDelay && separator == o.separator && paste == o.paste;
+        return sendMode == o.sendMode && keyDelay == o.keyDelay && separator == o.separator &&
+               paste == o.paste;
     }
 };
 
 struct ProgramRule {
-    std::string program;  // the key: an executable's file name, or kClassPrefix and a window class
+    std::string program; // the key: an executable's file name, or kClassPrefix and a window class
     RuleOverrides set;
     // Items this version does not understand, as written and joined with commas: a rewrite of the line
     // keeps them.

@@ -50,9 +50,9 @@ TEST(ProgramRules, ValuesAreReadClampedAndWhatIsNotUnderstoodIsSkipped) {
 }
 
 TEST(ProgramRules, SectionLinesBecomeRulesAndTypedNamesBecomeKeys) {
-    std::vector<ProgramRule> rules = ParseRules({"putty.exe=paste=shift+insert", "; a note", "=clip=1",
-                                                 "no equals sign", "class:=clip=1", "PuTTY.EXE=clip=2",
-                                                 " class:ConsoleWindowClass = clip=1", "mstsc.exe="});
+    std::vector<ProgramRule> rules =
+        ParseRules({"putty.exe=paste=shift+insert", "; a note", "=clip=1", "no equals sign", "class:=clip=1",
+                    "PuTTY.EXE=clip=2", " class:ConsoleWindowClass = clip=1", "mstsc.exe="});
     ASSERT_EQ(rules.size(), 3u);
     EXPECT_EQ(rules[0].program, "putty.exe"); // the first of two lines for one program
     EXPECT_EQ(Shown(rules[0].set), "clip=- paste=1 keydelay=- cr=-");
@@ -64,18 +64,22 @@ TEST(ProgramRules, SectionLinesBecomeRulesAndTypedNamesBecomeKeys) {
     const struct {
         const char* typed;
         const char* key;
-    } names[] = {{"  PuTTY.exe ", "putty.exe"},   {"class:PuTTY", "class:PuTTY"},
-                 {"CLASS: Notepad ", "class:Notepad"}, {"class:", ""},
-                 {"a=b.exe", ""},                  {"; x", ""},
-                 {"[rules]", ""},                  {"   ", ""}};
+    } names[] = {{"  PuTTY.exe ", "putty.exe"},
+                 {"class:PuTTY", "class:PuTTY"},
+                 {"CLASS: Notepad ", "class:Notepad"},
+                 {"class:", ""},
+                 {"a=b.exe", ""},
+                 {"; x", ""},
+                 {"[rules]", ""},
+                 {"   ", ""}};
     for (const auto& n : names)
         EXPECT_EQ(RuleKeyFor(n.typed), n.key) << n.typed;
 }
 
 TEST(ProgramRules, TargetsGetTheirProgramsRuleWithAClassRuleOverIt) {
-    std::vector<ProgramRule> rules = ParseRules({"putty.exe=paste=shift+insert,keydelay=20",
-                                                 "class:PuTTY=clip=1,keydelay=50", "mstsc.exe=clip=1",
-                                                 " Class: TscShellContainerClass =cr=2"});
+    std::vector<ProgramRule> rules =
+        ParseRules({"putty.exe=paste=shift+insert,keydelay=20", "class:PuTTY=clip=1,keydelay=50",
+                    "mstsc.exe=clip=1", " Class: TscShellContainerClass =cr=2"});
     const struct {
         const char* exe;
         const char* windowClass;

@@ -13,7 +13,9 @@ const char kRules[] = "[rules]\r\n"
                       "class:Notepad=clip=1,colour=red\r\n"
                       "mstsc.exe=clip=2\r\n";
 
-int ComboIndex(HWND dialog, int id) { return int(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0)); }
+int ComboIndex(HWND dialog, int id) {
+    return int(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+}
 
 struct Seen {
     std::vector<std::string> rules, suggestions;
@@ -81,8 +83,9 @@ TEST(Programs, ShowsTheLinesAndWritesOnlyThoseItChanged) {
         std::string expected = before;
         expected.replace(expected.find(kRules), sizeof kRules - 1, c.rules);
         EXPECT_TRUE(AllDialogActionsRan());
-        EXPECT_EQ(seen.rules, (std::vector<std::string>{"PuTTY.EXE\tShift+Insert", "class:Notepad\tKeystrokes",
-                                                         "mstsc.exe\tCharacters"}));
+        EXPECT_EQ(seen.rules,
+                  (std::vector<std::string>{"PuTTY.EXE\tShift+Insert", "class:Notepad\tKeystrokes",
+                                            "mstsc.exe\tCharacters"}));
         ASSERT_EQ(seen.suggestions.size(), 4u);
         EXPECT_EQ(seen.suggestions[1], "mintty.exe\tShift+Insert");
         EXPECT_EQ(seen.program, "class:Notepad");
