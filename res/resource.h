@@ -7,6 +7,8 @@
 #define IDD_OPTIONS 130
 #define IDD_ITEM 132
 #define IDD_PASSWORD 148
+#define IDD_PROGRAMS 160
+#define IDD_PROGRAM_RULE 161
 
 // Menus, accelerators, images, strings
 #define IDR_ACCELERATOR 128
@@ -62,6 +64,20 @@
 #define IDC_HOTKEY 1034
 #define IDC_HOTKEY_OFF 1035
 #define IDC_HOTKEY_STATE 1036
+#define IDC_PROGRAMS 1070
+
+// Controls of the programs dialog and of its rule dialog
+#define IDC_RULE_LIST 1071
+#define IDC_RULE_ADD 1072
+#define IDC_RULE_EDIT 1073
+#define IDC_RULE_DELETE 1074
+#define IDC_RULE_SUGGESTIONS 1075
+#define IDC_RULE_SUGGEST 1076
+#define IDC_RULE_PROGRAM 1077
+#define IDC_RULE_SEND 1078
+#define IDC_RULE_PASTE 1079
+#define IDC_RULE_DELAY 1080
+#define IDC_RULE_SEPARATOR 1081
 
 // Controls of the password dialog
 #define IDC_PASSWORD_SECOND 1054

@@ -1,11 +1,12 @@
 // The Options dialog: window mode, start mode, separator mode and send mode, chosen with radio buttons,
-// the typing delay and the clipboard switch.
+// the typing delay and the clipboard switch; its Programs button opens the rules per program.
 #include "app/OptionsDlg.h"
 
 #include <commctrl.h>
 
 #include "app/MainLayout.h"
 #include "app/OptionsRules.h"
+#include "app/ProgramsDlg.h"
 #include "app/WindowDpi.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
@@ -56,11 +57,13 @@ class COptionsDlg : public CDialog {
     virtual void WinHelp(DWORD_PTR, UINT) { AfxGetApp()->WinHelp(0, HELP_CONTENTS); }
 
   protected:
+    // The rules per program are saved by their own dialog's OK, whatever becomes of this one.
     bool OnCommand(UINT id, UINT code, HWND control) override {
-        if (id != IDC_HOTKEY_OFF)
-            return CDialog::OnCommand(id, code, control);
-        SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, HKM_SETHOTKEY, 0, 0);
-        return true;
+        switch (id) {
+        case IDC_PROGRAMS: EditProgramRules(m_hWnd); return true;
+        case IDC_HOTKEY_OFF: SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, HKM_SETHOTKEY, 0, 0); return true;
+        default: return CDialog::OnCommand(id, code, control);
+        }
     }
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {

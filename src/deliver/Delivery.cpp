@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "deliver/ForegroundRules.h"
+#include "deliver/TargetProgram.h"
 #include "deliver/WindowsInput.h"
 #include "framework/WinApp.h"
 #include "list/ItemList.h"
@@ -32,8 +33,17 @@ int BoxOfField(int field) {
 } // namespace
 
 void Delivery::SetModes(SendMethod sendMode, EntrySeparator separatorMode) {
-    m_job.sendMode = sendMode;
-    m_job.separatorMode = separatorMode;
+    m_settings.sendMode = sendMode;
+    m_settings.separatorMode = separatorMode;
+}
+
+// Every delivery starts from the settings: a rule counts for its own program's delivery only.
+void Delivery::UseRulesFor(HWND target) {
+    RuleOverrides rule = OverridesForWindow(target);
+    m_job.sendMode = SendMethod(rule.sendMode.value_or(m_settings.sendMode));
+    m_job.separatorMode = EntrySeparator(rule.separator.value_or(m_settings.separatorMode));
+    m_job.keyDelay = rule.keyDelay.value_or(m_settings.keyDelay);
+    m_job.pasteKeys = rule.paste.value_or(kPasteCtrlV);
 }
 
 void Delivery::OnButtonDown(POINT p, ListKind kind) {
@@ -97,6 +107,7 @@ void Delivery::Start(POINT p) {
     HWND window = m_window.Window();
     ClientToScreen(window, &p);
     m_drop.dropPoint = p;
+    UseRulesFor(WindowFromPoint(p));
     m_job.dropX = p.x;
     m_job.dropY = p.y;
     m_aimAtFocus = false;
@@ -136,6 +147,7 @@ void Delivery::SendTo(HWND window, HWND focus, bool seen, const std::string& tit
         return;
     }
     StopChain();
+    UseRulesFor(m_target);
     m_aimAtFocus = true;
     m_frontWaits = kFrontWaits;
     m_running = true;

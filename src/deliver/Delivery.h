@@ -49,12 +49,13 @@ class Delivery {
         m_grab = grab;
     }
     const RECT& DragArea() const { return m_dragArea; }
+    // The settings of Options; a rule for the target's program overrides them for one delivery.
     void SetModes(SendMethod sendMode, EntrySeparator separatorMode);
-    SendMethod SendMode() const { return m_job.sendMode; }
-    EntrySeparator SeparatorMode() const { return m_job.separatorMode; }
+    SendMethod SendMode() const { return m_settings.sendMode; }
+    EntrySeparator SeparatorMode() const { return m_settings.separatorMode; }
     // The pause after each typed character, in milliseconds.
-    void SetKeyDelay(int ms) { m_job.keyDelay = ms; }
-    int KeyDelay() const { return m_job.keyDelay; }
+    void SetKeyDelay(int ms) { m_settings.keyDelay = ms; }
+    int KeyDelay() const { return m_settings.keyDelay; }
     // Whether every clipboard delivery gives the clipboard back (secrets always do).
     void SetRestoreClipboard(bool restore) { m_job.restoreOption = restore; }
     bool RestoresClipboard() const { return m_job.restoreOption; }
@@ -96,8 +97,16 @@ class Delivery {
     bool AimAtTargetFocus();
     void TellTargetLost();
     void OnClipboardRead(DWORD reader);
+    void UseRulesFor(HWND target);
+
+    struct Settings {
+        SendMethod sendMode = kSendClipboard;
+        EntrySeparator separatorMode = kSeparatorEnter;
+        int keyDelay = kKeyStrokeDelayMs;
+    };
 
     DeliveryWindow& m_window;
+    Settings m_settings;
     DropHandOver m_drop;
     DeliveryJob m_job;
     ClipboardKeeper m_clipboard;

@@ -145,11 +145,17 @@ InputPlan PlanArrows(int count, const KeyLayout& layout) {
     return plan;
 }
 
-InputPlan PlanPaste(const KeyLayout& layout) {
+// Terminals take Ctrl+V as a control character, so they paste with Shift+Insert or Ctrl+Shift+V.
+InputPlan PlanPaste(const KeyLayout& layout, PasteKeys keys) {
     InputPlan plan;
-    Key(plan, InputEvent::kKeyDown, kVkControl, layout);
-    Tap(plan, KeyOf(u'v', 'V', layout), layout);
-    Key(plan, InputEvent::kKeyUp, kVkControl, layout);
+    uint8_t first = keys == kPasteShiftInsert ? uint8_t(kVkShift) : uint8_t(kVkControl);
+    Key(plan, InputEvent::kKeyDown, first, layout);
+    if (keys == kPasteCtrlShiftV)
+        Key(plan, InputEvent::kKeyDown, kVkShift, layout);
+    Tap(plan, keys == kPasteShiftInsert ? uint8_t(kVkInsert) : KeyOf(u'v', 'V', layout), layout);
+    if (keys == kPasteCtrlShiftV)
+        Key(plan, InputEvent::kKeyUp, kVkShift, layout);
+    Key(plan, InputEvent::kKeyUp, first, layout);
     return plan;
 }
 
@@ -458,7 +464,7 @@ NextStep NextEntryStep(DeliveryJob& job, InputSink& sink, unsigned finishDelay) 
 NextStep AfterEntryStep(DeliveryJob& job, InputSink& sink) {
     if (job.sendMode != kSendClipboard || job.noText)
         return NextEntryStep(job, sink, kFinishDelay);
-    if (!Perform(PlanPaste(sink.Layout()), job, sink))
+    if (!Perform(PlanPaste(sink.Layout(), job.pasteKeys), job, sink))
         return kRefused;
     job.paste.state = PasteWatch::kPasted;
     job.paste.pastedAt = sink.Now();

@@ -11,6 +11,7 @@
 #include "common/Geometry.h"
 #include "common/ListKind.h"
 #include "deliver/KeySequence.h"
+#include "settings/ProgramRules.h"
 
 constexpr unsigned kMaxSelection = 128;
 // A form needs a handful of Down presses; a typo such as "|99999" must not hold the window for minutes.
@@ -75,7 +76,8 @@ enum : uint8_t {
     kVkControl = 0x11,
     kVkMenu = 0x12,
     kVkCapital = 0x14,
-    kVkDown = 0x28
+    kVkDown = 0x28,
+    kVkInsert = 0x2D
 };
 
 // kLoginAndPassword: the login, Tab, the password and Enter, from Send login and password.
@@ -143,7 +145,7 @@ class KeyLayout {
 InputPlan PlanTyping(const std::string& text, SendMethod sendMode, bool capsLockOn, int keyDelay,
                      const KeyLayout& layout);
 InputPlan PlanArrows(int count, const KeyLayout& layout);
-InputPlan PlanPaste(const KeyLayout& layout);
+InputPlan PlanPaste(const KeyLayout& layout, PasteKeys keys = kPasteCtrlV);
 InputPlan PlanSeparator(EntrySeparator separatorMode, const KeyLayout& layout);
 
 // The texts that {DATE}, {TIME} and {CLIPBOARD} stand for.
@@ -209,6 +211,7 @@ struct DeliveryJob {
     EntrySeparator separatorMode = kSeparatorEnter;
     bool noText = false; // the current entry sent no text (arrow keys, or the clipboard was busy): no paste
     int keyDelay = kKeyStrokeDelayMs;
+    PasteKeys pasteKeys = kPasteCtrlV;
     ListKind listKind = kPlainList;
     bool restoreOption = false;
     InputPlan typing;             // the current entry's events

@@ -107,6 +107,28 @@ std::string CWinApp::GetProfileString(const char* section, const char* key, cons
     }
 }
 
+std::vector<std::string> CWinApp::GetProfileSection(const char* section) const {
+    std::wstring wideSection = Widen(section), file = Widen(m_profileName), buffer(4096, L'\0');
+    DWORD n = 0;
+    // A section that does not fit comes back cut, with two characters less than the buffer holds.
+    for (;;) {
+        n = GetPrivateProfileSectionW(wideSection.c_str(), &buffer[0], DWORD(buffer.size()), file.c_str());
+        if (n + 2 < buffer.size() || buffer.size() >= (1u << 20))
+            break;
+        buffer.resize(buffer.size() * 4);
+    }
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < n;) {
+        size_t end = buffer.find(L'\0', start);
+        if (end == std::wstring::npos || end > n)
+            end = n;
+        if (end > start)
+            lines.push_back(Narrow(buffer.data() + start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
 BOOL CWinApp::WriteProfileInt(const char* section, const char* key, int value) const {
     return WriteProfileString(section, key, DecimalText(value).c_str());
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class CWnd;
 
@@ -22,6 +23,8 @@ class CWinApp {
     void SetProfileName(const char* path) { m_profileName = path; }
     const std::string& GetProfileName() const { return m_profileName; }
     std::string GetProfileString(const char* section, const char* key, const char* defaultValue) const;
+    // Every "key=value" line of a section, as the system hands them over.
+    std::vector<std::string> GetProfileSection(const char* section) const;
     BOOL WriteProfileInt(const char* section, const char* key, int value) const;
     BOOL WriteProfileString(const char* section, const char* key, const char* value) const;
 

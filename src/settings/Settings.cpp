@@ -40,6 +40,16 @@ void WriteSetting(TextSetting setting, const std::string& value) {
     ProfileApp().WriteProfileString(kSettingsSection, KeyOf(setting), value.c_str());
 }
 
+std::vector<ProgramRule> ReadProgramRules() { return ParseRules(ProfileApp().GetProfileSection(kRulesSection)); }
+
+void WriteProgramRule(const ProgramRule& rule) {
+    ProfileApp().WriteProfileString(kRulesSection, rule.program.c_str(), RuleValue(rule).c_str());
+}
+
+void DeleteProgramRule(const std::string& program) {
+    ProfileApp().WriteProfileString(kRulesSection, program.c_str(), nullptr);
+}
+
 std::string LoginFilePath() { return LoginFilePathFor(g_settingsPath); }
 
 std::string ProgramFolder() {

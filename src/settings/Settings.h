@@ -2,6 +2,9 @@
 #pragma once
 #include <string>
 
+#include <vector>
+
+#include "settings/ProgramRules.h"
 #include "settings/SettingsRules.h"
 
 void SetSettingsPath(const std::string& path);
@@ -14,6 +17,12 @@ std::string ReadSetting(TextSetting setting);
 std::string ReadSetting(TextSetting setting, const char* defaultValue);
 void WriteSetting(IntSetting setting, int value);
 void WriteSetting(TextSetting setting, const std::string& value);
+
+// The rules per program in section [rules], as the file holds them now.
+std::vector<ProgramRule> ReadProgramRules();
+// Writes rule's line (only that line changes) or removes the line of program.
+void WriteProgramRule(const ProgramRule& rule);
+void DeleteProgramRule(const std::string& program);
 
 // The login list's file beside the program.
 std::string LoginFilePath();

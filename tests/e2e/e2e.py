@@ -110,7 +110,7 @@ class Session:
     """One Pelmar instance of its own and the target program."""
 
     def __init__(self, entries=None, logins=None, send_mode=0, separator=1, target="target", keydelay=None,
-                 target_args=()):
+                 target_args=(), rules=()):
         self.dir = tempfile.mkdtemp(prefix="pelmar-e2e-")
         self.pelmar = self.target = None
         self.target_name = target
@@ -131,6 +131,8 @@ class Session:
                "width=192\r\nheight=360\r\n" % (win_path(list_file), send_mode, separator))
         if keydelay is not None:
             ini += "keydelay=%d\r\n" % keydelay
+        if rules:
+            ini += "[rules]\r\n" + "".join(rule + "\r\n" for rule in rules)
         with open(os.path.join(self.dir, "Pelmar.ini"), "w") as f:
             f.write(ini)
         self.exe = exe
@@ -536,6 +538,24 @@ def case_literal_braces():
         assert s.arrived()["edit2"] == "", s.arrived()
 
 
+def case_program_rule():
+    """A rule for the target's program types by key strokes with Enter between the entries, while Options say
+    clipboard and Tab: the text arrives, the clipboard keeps what it held, and the target saw no Ctrl+V."""
+    original = "the clipboard before the rule"
+    with Session(ENTRIES, send_mode=0, separator=2, rules=["e2e_target.exe=clip=1,cr=1"]) as s:
+        # Wine keeps a clipboard text only while one of its programs runs: put it there now.
+        assert helper("put-clip", hex_of(original)) == "1"
+        s.select(0, 1)
+        s.drag(s.target_point(102))
+        expect_fields(s, {"edit2": "alpha\r\nBeta Two", "edit1": ""})
+        s.wait_delivered()
+        assert helper("clip-text") == original, helper("clip-text")
+        downs = [k[0] for k in s.key_downs()]
+        assert 0x11 not in downs, "Ctrl was pressed: %r" % downs
+        assert downs.count(ord("A")) == 3 and downs.count(0x0D) == 1, downs  # typed, and one Enter
+        assert_layout_scan_codes(s)
+
+
 def case_release_inside():
     with Session(ENTRIES, send_mode=1, separator=1) as s:
         s.select(0, 1)
@@ -616,6 +636,7 @@ CASES = {
     "arrow": case_arrow,
     "notepad": case_notepad,
     "release-inside": case_release_inside,
+    "program-rule": case_program_rule,
     "pacing": case_pacing,
     "previous-window": case_previous_window,
     "previous-window-popup": case_previous_window_popup,

@@ -203,6 +203,12 @@ TEST(DeliveryPlan, PasteUsesTheKeyOfVOnTheLayout) {
         }
     } odd;
     EXPECT_EQ(PlanPaste(odd), (InputPlan{Down(kVkControl), Down('O'), Up('O'), Up(kVkControl)}));
+    // A program's rule may ask for another combination; Insert comes with its extended scan code.
+    EXPECT_EQ(PlanPaste(odd, kPasteCtrlShiftV),
+              (InputPlan{Down(kVkControl), Down(kVkShift), Down('O'), Up('O'), Up(kVkShift), Up(kVkControl)}));
+    EXPECT_EQ(PlanPaste(odd, kPasteShiftInsert),
+              (InputPlan{Down(kVkShift), {E::kKeyDown, kVkInsert, 0, true}, {E::kKeyUp, kVkInsert, 0, true},
+                         Up(kVkShift)}));
 }
 
 TEST(DeliveryPlan, PressGeometry) {
@@ -331,6 +337,7 @@ class Recorder : public InputSink {
         case kVkDown: return "Down";
         case kVkCapital: return "Caps";
         case 0x23: return "End";
+        case kVkInsert: return "Ins";
         default: return std::string(1, char(vk));
         }
     }
@@ -434,6 +441,16 @@ TEST(DeliveryChain, TwoEntriesByClipboardWithEnter) {
     EXPECT_EQ(chain.Run(sink),
               (Lines{"100 click(31500,25500)", "300 clip(one)", "600 +Ctrl +V -V -Ctrl", "600 read",
                      "900 +Enter -Enter", "1200 clip(three)", "1500 +Ctrl +V -V -Ctrl", "1500 read", "1800",
+                     "1800 back"}));
+}
+
+TEST(DeliveryChain, EveryEntryIsPastedWithTheJobsKeys) {
+    Chain chain({"one", "two"}, {0, 1}, 0, 2);
+    chain.job.pasteKeys = kPasteShiftInsert;
+    Recorder sink;
+    EXPECT_EQ(chain.Run(sink),
+              (Lines{"100 click(31500,25500)", "300 clip(one)", "600 +Shift +Ins -Ins -Shift", "600 read",
+                     "900 +Tab -Tab", "1200 clip(two)", "1500 +Shift +Ins -Ins -Shift", "1500 read", "1800",
                      "1800 back"}));
 }
 
