@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Finder.h"
 #include "app/MainLayout.h"
 #include "app/Tray.h"
 #include "app/WindowDpi.h"
@@ -19,6 +20,9 @@ struct WindowModes {
     int startMode = 0;  // 1: start hidden in the tray
     int windowMode = 3; // 1 vertical, 2 horizontal, 3 the saved rectangle
 };
+
+// Fills the list box once the window shows, for a long list read at start-up.
+constexpr UINT kFillListMessage = WM_APP + 23;
 
 // The main dialog's own timers; the delivery's timers use other numbers.
 enum WindowTimer : UINT_PTR { kLayoutTimer = 1, kTrayStartTimer = 2 };
@@ -34,6 +38,10 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     Delivery& Deliverer() { return m_delivery; }
     TrayIcon& Tray() { return m_tray; }
     const WindowModes& Modes() const { return m_modes; }
+    // Shows the Find field above the list, focused, its text selected.
+    void ShowFinder();
+    // Clears the filter and hides the field; the list keeps its selection and takes the focus.
+    void HideFinder();
 
     // ListWindow: boxes owned by the dialog, captioned "Pelmar".
     void Tell(const std::string& text, MessageIcon icon) override;
@@ -41,8 +49,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     bool ChooseListFile(const char* title, FileChoice choice, std::string& name) override;
     bool AskPassword(PasswordMode mode, std::string& password) override;
     bool AskFilePassword(PasswordMode mode, const std::string& file, std::string& password) override;
-    void FillItems(const std::vector<ListEntry>& entries, ListKind kind) override;
-    std::vector<ListEntry> ReadItems(ListKind kind) override;
+    void ShowEntries() override;
     void SelectItem(int index) override;
 
     // DeliveryWindow.
@@ -50,6 +57,8 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     void HideToTray() override { m_tray.Hide(m_hWnd); }
     void ShowAfterDelivery() override { m_tray.Restore(m_hWnd, false); }
     const ForegroundTracker& PreviousWindow() const override { return m_previousWindow; }
+    std::vector<int> SelectedEntries() const override;
+    bool EntryText(int index, int field, std::string& text) const override;
 
   protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -63,11 +72,12 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     void OnSize(UINT type);
     void OnTimer(UINT_PTR id);
     bool OnSysCommand(WPARAM command);
+    void OnEscape();
     bool OnLButtonUp(POINT client);
     void OnOptions();
 
-    ItemSources m_itemSources; // the bytes read behind the entries on screen
     ListFiles m_files{*this};
+    Finder m_finder{m_files};
     Delivery m_delivery{*this};
     ForegroundTracker m_previousWindow; // the window Send to previous window types into
     TrayIcon m_tray;
@@ -76,4 +86,5 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     int m_dpi = kBaseDpi;
     HACCEL m_accelerators = nullptr;
     WindowModes m_modes;
+    bool m_starting = false; // in OnInitDialog, before the window shows
 };

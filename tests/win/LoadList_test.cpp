@@ -29,8 +29,8 @@ Loaded LoadInDialog(TempDir& dir, const std::string& startFile, const std::strin
         out.result = dlg.Files().Load(file, kind) ? 1 : 0;
         CancelDialogActions();
         out.entries = ListBoxItems(dlg.GetDlgItem(IDC_LIST));
-        out.logins = ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST));
-        out.passwords = ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST));
+        out.logins = Logins(dlg);
+        out.passwords = Passwords(dlg);
         out.kind = dlg.Files().Kind();
     });
     return out;
