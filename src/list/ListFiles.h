@@ -90,7 +90,7 @@ class ListFiles {
     ListModel& Model() { return m_model; }
     const ListModel& Model() const { return m_model; }
     // Replaces the entries on screen and shows them.
-    void ShowList(const std::vector<ListEntry>& entries, ListKind kind);
+    void ShowList(std::vector<ListEntry> entries, ListKind kind);
 
     const ListFileState& State() const { return m_state; }
     ListKind Kind() const { return m_state.kind; }
