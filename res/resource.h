@@ -33,8 +33,8 @@
 // Controls of the main dialog
 #define IDC_LIST 1001
 #define IDC_DRAG_HANDLE 1002
-#define IDC_LOGIN_LIST 1023
-#define IDC_PASSWORD_LIST 1024
+#define IDC_FIND 1090
+#define IDC_FIND_LABEL 1091
 #define IDC_DRAG_STRIP 1027
 
 // Controls of the item dialog
@@ -44,7 +44,7 @@
 #define IDC_ITEM_PASSWORD_LABEL 1025
 #define IDC_ITEM_LOGIN_LABEL 1026
 #define IDC_ITEM_SITE_LABEL 1027
-#define IDC_ITEM_PREVIEW 1070
+#define IDC_ITEM_PREVIEW 1092
 
 // Controls of the options dialog
 #define IDC_WINMODE_VERTICAL 1009
@@ -101,6 +101,7 @@
 #define ID_LOAD_LOGIN_FILE 32782
 #define ID_COPY_ALT 32783
 #define ID_COPY 32784
+#define ID_FIND 32840
 #define ID_MOVE_UP 32797
 #define ID_MOVE_DOWN 32798
 #define ID_MOVE_DONE 32799

@@ -90,6 +90,8 @@ BOOL CListDlg::OnInitDialog() {
     AddAboutToSystemMenu(m_hWnd);
     m_tray.SetUpIcons(m_hWnd, m_bigIcon);
     m_previousWindow.Start();
+    m_finder.Attach(m_hWnd);
+    m_starting = true;
     m_files.LoadStartupList();
     m_dpi = WindowDpi(m_hWnd);
     KeepDialogLayoutOnDpiChange(m_hWnd);
@@ -103,6 +105,7 @@ BOOL CListDlg::OnInitDialog() {
         SetTimer(m_hWnd, kTrayStartTimer, 20, nullptr);
     PlaceWindow();
     ApplyHotKey(false);
+    m_starting = false;
     return TRUE;
 }
 
@@ -118,6 +121,14 @@ void CListDlg::PlaceWindow() {
 BOOL CListDlg::PreTranslateMessage(MSG* msg) {
     if (!m_accelerators)
         m_accelerators = LoadAcceleratorsA(AfxGetApp()->m_hInstance, MAKEINTRESOURCEA(IDR_ACCELERATOR));
+    UINT command = 0;
+    switch (m_finder.Route(*msg, command)) {
+    case FinderKey::Handled: return TRUE;
+    case FinderKey::Hide: HideFinder(); return TRUE;
+    case FinderKey::Command: SendMessageW(m_hWnd, WM_COMMAND, command, 0); return TRUE;
+    case FinderKey::ToField: return CDialog::PreTranslateMessage(msg);
+    case FinderKey::Normal: break;
+    }
     if (m_accelerators && TranslateAcceleratorW(m_hWnd, m_accelerators, msg))
         return TRUE;
     return CDialog::PreTranslateMessage(msg);
@@ -141,6 +152,7 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     case WM_DESTROYCLIPBOARD: m_delivery.OnDestroyClipboard(); return true;
     case WM_HOTKEY: OnHotKey(); return true;
     case WM_DESTROY: m_hotKey.Unregister(m_hWnd); return false;
+    case kFillListMessage: ShowEntries(); return true;
     default: break;
     }
     // A registered message has no constant id to switch on.
@@ -171,7 +183,7 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_MOVE_UP: MoveSelectedEntry(m_hWnd, -1, m_files); return true;
     case ID_MOVE_DOWN: MoveSelectedEntry(m_hWnd, +1, m_files); return true;
     case ID_COPY_ALT:
-    case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode(), m_files.Kind()); return true;
+    case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode(), m_files.Model(), m_files.Kind()); return true;
     case ID_SEND_PREVIOUS: SendToPrevious(FieldFor(m_files.Kind(), false)); return true;
     case ID_SEND_PREVIOUS_PASSWORD: SendToPrevious(FieldFor(m_files.Kind(), true)); return true;
     case ID_SEND_LOGIN_PASSWORD: SendToPrevious(kLoginAndPassword); return true;
@@ -179,10 +191,15 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_HELP_CONTENTS: OpenHelpContents(m_hWnd, m_tray); return true;
     case ID_NOTEPAD: OpenNotepad(m_hWnd, m_tray, m_files.Kind()); return true;
     case ID_TRAY: HideToTray(); return true;
-    case ID_ESCAPE: LeaveVisit() || OnSysCommand(SC_MINIMIZE); return true;
+    case ID_ESCAPE: OnEscape(); return true;
+    case ID_FIND: ShowFinder(); return true;
     case ID_SAVE_WINDOW_POSITION: SaveWindowPosition(m_hWnd); return true;
     case ID_OPTIONS: OnOptions(); return true;
     case ID_APP_EXIT: OnCancel(); return true;
+    case IDC_FIND:
+        if (code == EN_CHANGE)
+            m_finder.OnTextChanged();
+        return code == EN_CHANGE;
     case IDC_LIST:
         if (code == LBN_DBLCLK)
             OnListDoubleClick(m_hWnd, m_files.Kind());
@@ -203,6 +220,8 @@ void CListDlg::OnTimer(UINT_PTR id) {
         LayOutControls();
     else if (id == kTrayStartTimer)
         HideToTray();
+    else if (id == Finder::kTimer)
+        m_finder.OnTimer();
     else
         m_delivery.OnTimer(id);
 }
@@ -210,8 +229,10 @@ void CListDlg::OnTimer(UINT_PTR id) {
 void CListDlg::LayOutControls() {
     RECT client;
     GetClientRect(m_hWnd, &client);
-    MainLayout layout = LayOutMainWindow(client.right - client.left, client.bottom - client.top, m_dpi);
+    MainLayout layout =
+        LayOutMainWindow(client.right - client.left, client.bottom - client.top, m_dpi, m_finder.Shown());
     MoveControl(m_hWnd, IDC_LIST, layout.list);
+    MoveControl(m_hWnd, IDC_FIND, layout.find);
     MoveControl(m_hWnd, IDC_DRAG_HANDLE, layout.handle);
     MoveControl(m_hWnd, IDC_DRAG_STRIP, layout.strip);
     const IntRect& area = layout.dragArea;
@@ -232,6 +253,26 @@ void CListDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     LayOutControls();
+}
+
+void CListDlg::ShowFinder() {
+    bool wasShown = m_finder.Shown();
+    m_finder.Show();
+    if (!wasShown)
+        LayOutControls();
+}
+
+void CListDlg::HideFinder() {
+    m_finder.Hide();
+    LayOutControls();
+}
+
+// The field goes with the window: it comes back with the list focused.
+// Esc with no filter: back to where the hot key found Pelmar, or to the tray.
+void CListDlg::OnEscape() {
+    if (m_finder.Shown())
+        HideFinder();
+    LeaveVisit() || OnSysCommand(SC_MINIMIZE);
 }
 
 bool CListDlg::OnSysCommand(WPARAM command) {
@@ -284,16 +325,36 @@ bool CListDlg::AskFilePassword(PasswordMode mode, const std::string& file, std::
     return ::AskPassword(mode, file, password);
 }
 
-void CListDlg::FillItems(const std::vector<ListEntry>& entries, ListKind kind) {
-    FillItemList(m_hWnd, entries, kind, m_itemSources);
-}
-
-std::vector<ListEntry> CListDlg::ReadItems(ListKind kind) {
-    return ReadItemList(m_hWnd, kind, m_itemSources);
+// A long list read at start-up fills the list box after the window shows: the window comes sooner.
+void CListDlg::ShowEntries() {
+    constexpr size_t kFillAfterShowing = 5000;
+    if (m_starting && m_files.Model().ShownCount() > kFillAfterShowing) {
+        PostMessageW(m_hWnd, kFillListMessage, 0, 0);
+        return;
+    }
+    FillListBox(GetDlgItem(IDC_LIST), m_files.Model());
 }
 
 void CListDlg::SelectItem(int index) {
-    SelectEntry(m_hWnd, index);
+    long view = m_files.Model().ViewIndex(size_t(index));
+    if (view >= 0)
+        SelectEntry(m_hWnd, int(view));
+}
+
+std::vector<int> CListDlg::SelectedEntries() const {
+    std::vector<int> entries;
+    for (size_t index : ::SelectedEntries(::GetDlgItem(m_hWnd, IDC_LIST), m_files.Model(), int(kMaxSelection)))
+        entries.push_back(int(index));
+    return entries;
+}
+
+bool CListDlg::EntryText(int index, int field, std::string& text) const {
+    const std::vector<ListEntry>& entries = m_files.Model().Entries();
+    if (index < 0 || size_t(index) >= entries.size())
+        return false;
+    const ListEntry& entry = entries[size_t(index)];
+    text = field == kLoginField ? entry.login : field == kPasswordField ? entry.password : entry.text;
+    return true;
 }
 
 // Enter in the list ends the program, unless the hot key brought Pelmar up: then it types into the target.
@@ -358,9 +419,9 @@ void CListDlg::BringUpFor(HWND target) {
 
 void CListDlg::FocusForHotKey() {
     HWND list = ::GetDlgItem(m_hWnd, IDC_LIST);
-    SetFocus(list);
     if (SendMessageW(list, LB_GETSELCOUNT, 0, 0) == 0 && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0)
         SelectEntry(m_hWnd, 0);
+    ShowFinder();
 }
 
 // Esc or the hot key again: the target gets the keyboard back and Pelmar goes back to where it was.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/HotKey.h"
+#include "app/Finder.h"
 #include "app/MainLayout.h"
 #include "app/Tray.h"
 #include "app/WindowDpi.h"
@@ -20,6 +21,9 @@ struct WindowModes {
     int startMode = 0;  // 1: start hidden in the tray
     int windowMode = 3; // 1 vertical, 2 horizontal, 3 the saved rectangle
 };
+
+// Fills the list box once the window shows, for a long list read at start-up.
+constexpr UINT kFillListMessage = WM_APP + 23;
 
 // The main dialog's own timers; the delivery's timers use other numbers.
 enum WindowTimer : UINT_PTR { kLayoutTimer = 1, kTrayStartTimer = 2 };
@@ -38,6 +42,10 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     Delivery& Deliverer() { return m_delivery; }
     TrayIcon& Tray() { return m_tray; }
     const WindowModes& Modes() const { return m_modes; }
+    // Shows the Find field above the list, focused, its text selected.
+    void ShowFinder();
+    // Clears the filter and hides the field; the list keeps its selection and takes the focus.
+    void HideFinder();
 
     // ListWindow: boxes owned by the dialog, captioned "Pelmar".
     void Tell(const std::string& text, MessageIcon icon) override;
@@ -45,8 +53,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     bool ChooseListFile(const char* title, FileChoice choice, std::string& name) override;
     bool AskPassword(PasswordMode mode, std::string& password) override;
     bool AskFilePassword(PasswordMode mode, const std::string& file, std::string& password) override;
-    void FillItems(const std::vector<ListEntry>& entries, ListKind kind) override;
-    std::vector<ListEntry> ReadItems(ListKind kind) override;
+    void ShowEntries() override;
     void SelectItem(int index) override;
 
     // DeliveryWindow.
@@ -54,6 +61,8 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     void HideToTray() override { m_tray.Hide(m_hWnd); }
     void ShowAfterDelivery() override;
     const ForegroundTracker& PreviousWindow() const override { return m_previousWindow; }
+    std::vector<int> SelectedEntries() const override;
+    bool EntryText(int index, int field, std::string& text) const override;
 
   protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -68,6 +77,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     void OnSize(UINT type);
     void OnTimer(UINT_PTR id);
     bool OnSysCommand(WPARAM command);
+    void OnEscape();
     bool OnLButtonUp(POINT client);
     void OnOptions();
 
@@ -90,8 +100,8 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     void PutBack();
     void SendToPrevious(int field);
 
-    ItemSources m_itemSources; // the bytes read behind the entries on screen
     ListFiles m_files{*this};
+    Finder m_finder{m_files};
     Delivery m_delivery{*this};
     ForegroundTracker m_previousWindow; // the window Send to previous window types into
     TrayIcon m_tray;
@@ -102,4 +112,5 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     WindowModes m_modes;
     SystemHotKey m_hotKey;
     HotKeyVisit m_visit;
+    bool m_starting = false; // in OnInitDialog, before the window shows
 };

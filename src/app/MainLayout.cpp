@@ -18,7 +18,7 @@ int PictureScale(int dpi) {
     return 100;
 }
 
-MainLayout LayOutMainWindow(int w, int h, int dpi) {
+MainLayout LayOutMainWindow(int w, int h, int dpi, bool finding) {
     const int margin = ScaleForDpi(10, dpi), cell = ScaleForDpi(16, dpi), listLeft = ScaleForDpi(28, dpi);
     MainLayout layout;
     layout.list = {listLeft, 0, w - margin, h - margin};
@@ -30,6 +30,12 @@ MainLayout LayOutMainWindow(int w, int h, int dpi) {
     // handle; with the hot spot there, the copy covers the handle.
     const int toHotSpot = HandlePictureSize(layout.pictureScale) / 2 - 1;
     layout.grab = {cell, margin + toHotSpot, toHotSpot};
+    layout.find = {listLeft, 0, listLeft, 0};
+    if (finding) {
+        const int findHeight = ScaleForDpi(22, dpi), gap = ScaleForDpi(2, dpi);
+        layout.find = {listLeft, 0, w - margin, findHeight};
+        layout.list.top = findHeight + gap;
+    }
     return layout;
 }
 

@@ -17,8 +17,11 @@ struct MainLayout {
     IntRect list, handle, strip, dragArea; // client pixels
     int pictureScale;
     HandleGrab grab;
+    IntRect find; // the Find field, above the list; empty while it is hidden
 };
-MainLayout LayOutMainWindow(int clientWidth, int clientHeight, int dpi);
+// finding: the Find field is shown. It takes the top of the list's column only: the handle, the strip and
+// the grab point stay where they are.
+MainLayout LayOutMainWindow(int clientWidth, int clientHeight, int dpi, bool finding = false);
 
 struct Placement {
     int x, y, width, height;

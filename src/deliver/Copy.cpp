@@ -22,15 +22,14 @@ const char* FailureText(ClipboardResult result) {
 }
 } // namespace
 
-void CopySelectedEntries(HWND dialog, int separatorMode, ListKind kind) {
-    HWND list = GetDlgItem(dialog, IDC_LIST);
-    std::vector<int> selected = SelectedIndices(list, kMaxSelection);
+void CopySelectedEntries(HWND dialog, int separatorMode, const ListModel& model, ListKind kind) {
+    std::vector<size_t> selected = SelectedEntries(GetDlgItem(dialog, IDC_LIST), model, kMaxSelection);
     if (selected.empty())
         return;
     std::vector<std::string> texts;
     texts.reserve(selected.size());
-    for (int index : selected)
-        texts.push_back(ListBoxText(list, index));
+    for (size_t index : selected)
+        texts.push_back(model.Entries()[index].text);
     std::string text = ClipboardCopyText(texts, separatorMode);
     ClipboardResult result = PutTextOnClipboard(dialog, text, ClipboardBlockUnits(texts), kind != kPlainList);
     for (std::string& copied : texts)

@@ -2,8 +2,8 @@
 #pragma once
 #include <windows.h>
 
-#include "list/ListText.h"
+#include "list/ListView.h"
 
 // dialog: the window that holds the entry list box. A copy from any list but a plain one is kept out of
 // clipboard history and cloud sync.
-void CopySelectedEntries(HWND dialog, int separatorMode, ListKind kind);
+void CopySelectedEntries(HWND dialog, int separatorMode, const ListModel& model, ListKind kind);

@@ -8,7 +8,6 @@
 #include "deliver/TargetProgram.h"
 #include "deliver/WindowsInput.h"
 #include "framework/WinApp.h"
-#include "list/ItemList.h"
 #include "resource.h"
 
 namespace {
@@ -23,12 +22,6 @@ const char kOutOfReach[] =
 
 IntRect ToIntRect(const RECT& r) {
     return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
-}
-
-int BoxOfField(int field) {
-    if (field == kLoginField)
-        return IDC_LOGIN_LIST;
-    return field == kPasswordField ? IDC_PASSWORD_LIST : IDC_LIST;
 }
 } // namespace
 
@@ -85,7 +78,10 @@ bool Delivery::OnButtonUp(POINT p) {
 // Hands the selection to the job; false when nothing is selected (or the list is empty): then there is
 // nothing to type, and the window need not go away at all.
 bool Delivery::TakeSelection(ListKind kind, int field) {
-    std::vector<int> selected = SelectedIndices(GetDlgItem(m_window.Window(), IDC_LIST), int(kMaxSelection));
+    // The entries, not the list box items: what the list shows may change while the keys are typed.
+    std::vector<int> selected = m_window.SelectedEntries();
+    if (selected.size() > kMaxSelection)
+        selected.resize(kMaxSelection);
     if (selected.empty())
         return false;
     std::copy(selected.begin(), selected.end(), m_drop.selection);
@@ -185,13 +181,9 @@ void Delivery::Send(InputSink& input) {
         if (!AimAtTargetFocus())
             return;
     }
-    HWND window = m_window.Window();
-    EntrySource source = [window](int index, int field, std::string& text) {
-        HWND box = GetDlgItem(window, BoxOfField(field));
-        if (!ListBoxHasEntry(box, index))
-            return false;
-        text = ListBoxText(box, index);
-        return true;
+    const DeliveryWindow& window = m_window;
+    EntrySource source = [&window](int index, int field, std::string& text) {
+        return window.EntryText(index, field, text);
     };
     Arm(SendStep(m_job, source, input));
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "deliver/Clipboard.h"
 #include "deliver/DeliveryPlan.h"
@@ -19,6 +20,11 @@ class DeliveryWindow {
     virtual void ShowAfterDelivery() = 0;
     // The window the user had in front before ours.
     virtual const ForegroundTracker& PreviousWindow() const = 0;
+    // The entries (not list box items) selected now, at most kMaxSelection, ascending.
+    virtual std::vector<int> SelectedEntries() const = 0;
+    // The text of entry index in field (kEntryField, kLoginField, kPasswordField); false when there is no
+    // such entry.
+    virtual bool EntryText(int index, int field, std::string& text) const = 0;
 
   protected:
     ~DeliveryWindow() = default;

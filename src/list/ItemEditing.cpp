@@ -13,52 +13,54 @@ HWND EntryBox(HWND dialog) {
 }
 
 // An edit of the entry at index, kept so that it can be made again where another program changed the file.
-ListEdit EditAt(HWND dialog, EditKind kind, int index, ListKind listKind) {
+ListEdit EditAt(const ListModel& model, EditKind kind, size_t index) {
     ListEdit edit;
     edit.kind = kind;
-    edit.index = size_t(index);
-    edit.old = ReadEntry(dialog, index, listKind);
+    edit.index = index;
+    edit.old = model.Entries()[index];
     edit.now = edit.old;
     return edit;
 }
 } // namespace
 
+// The new entry goes after the lowest selected one shown, or last.
 void AddItem(HWND dialog, ListFiles& files) {
-    int selected = LowestSelectedIndex(EntryBox(dialog));
-    int index = selected >= 0 ? selected + 1 : ListBoxCount(EntryBox(dialog));
+    ListModel& model = files.Model();
+    long selected = LowestSelectedEntry(EntryBox(dialog), model);
     ListEdit edit;
     if (!RunItemDlg(CItemDlg::kAdd, files.Kind() == kLoginList, edit.now))
         return;
-    InsertEntry(dialog, index, edit.now, files.Kind());
-    edit.index = size_t(index);
+    size_t index = selected >= 0 ? size_t(selected) + 1 : model.Size();
+    edit.index = index;
     edit.atEnd = selected < 0;
     if (index > 0)
-        edit.old = ReadEntry(dialog, index - 1, files.Kind());
+        edit.old = model.Entries()[index - 1];
+    ShowItem(EntryBox(dialog), model, model.Insert(index, edit.now), false);
     files.SaveInPlace(edit);
 }
 
 void ModifyItem(HWND dialog, ListFiles& files) {
-    int index = LowestSelectedIndex(EntryBox(dialog));
+    ListModel& model = files.Model();
+    long index = LowestSelectedEntry(EntryBox(dialog), model);
     if (index < 0)
         return;
-    ListEdit edit = EditAt(dialog, EditKind::Modify, index, files.Kind());
+    ListEdit edit = EditAt(model, EditKind::Modify, size_t(index));
     if (!RunItemDlg(CItemDlg::kModify, files.Kind() == kLoginList, edit.now))
         return;
-    // The source goes along: the fields left as they were keep their bytes.
-    LRESULT source = ItemSource(EntryBox(dialog), index);
-    DeleteEntry(dialog, index, files.Kind());
-    InsertEntry(dialog, index, edit.now, files.Kind());
-    SetItemSource(EntryBox(dialog), index, source);
+    ShowItem(EntryBox(dialog), model, model.Modify(size_t(index), edit.now), true);
     files.SaveInPlace(edit);
 }
 
 void DeleteItem(HWND dialog, ListFiles& files) {
-    int index = LowestSelectedIndex(EntryBox(dialog));
+    ListModel& model = files.Model();
+    long index = LowestSelectedEntry(EntryBox(dialog), model);
     if (index < 0)
         return;
-    ListEdit edit = EditAt(dialog, EditKind::Delete, index, files.Kind());
+    ListEdit edit = EditAt(model, EditKind::Delete, size_t(index));
     if (!RunItemDlg(CItemDlg::kDelete, files.Kind() == kLoginList, edit.now))
         return;
-    DeleteEntry(dialog, index, files.Kind());
+    long view = model.ViewIndex(size_t(index));
+    model.Erase(size_t(index));
+    SendMessageW(EntryBox(dialog), LB_DELETESTRING, WPARAM(view), 0);
     files.SaveInPlace(edit);
 }

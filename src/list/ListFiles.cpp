@@ -253,7 +253,7 @@ bool ListFiles::LoadInto(ListFileState& s, const std::string& name) {
         return false;
     WriteSetting(TextSetting::List, path);
     // Only a complete list replaces the one on screen; filling the boxes no longer fails.
-    m_window.FillItems(entries, s.kind);
+    ShowList(std::move(entries), s.kind); // not copied: a long list loads sooner
     WipeEntries(entries);
     s.file = path;
     s.unloadedFile.clear();
@@ -307,6 +307,25 @@ bool ListFiles::ReadProtectedEntries(ListFileState& s, const std::string& path, 
     return true;
 }
 
+void ListFiles::ShowList(std::vector<ListEntry> entries, ListKind kind) {
+    m_model.Replace(std::move(entries), kind);
+    m_window.ShowEntries();
+}
+
+// The entries as a list of kind holds them: only a login list has logins and passwords.
+std::vector<ListEntry> ListFiles::EntriesAs(ListKind kind) const {
+    std::vector<ListEntry> entries = m_model.Entries();
+    if (kind != kLoginList) {
+        for (ListEntry& e : entries) {
+            WipeString(e.login);
+            WipeString(e.password);
+            WipeString(e.loginBytes);
+            WipeString(e.passwordBytes);
+        }
+    }
+    return entries;
+}
+
 bool ListFiles::Refuse(const char* message) {
     m_window.Tell(message, MessageIcon::Error);
     return false;
@@ -348,7 +367,7 @@ bool ListFiles::SaveFrom(ListFileState& s, SaveMode mode) {
         if (s.kind == kProtectedList && !AskNewKey(s))
             return false;
     }
-    std::vector<ListEntry> entries = m_window.ReadItems(s.kind);
+    std::vector<ListEntry> entries = EntriesAs(s.kind);
     bool written = WriteList(s, plan.file, entries);
     WipeEntries(entries);
     if (!written)
@@ -539,7 +558,7 @@ bool ListFiles::ReadLoginCsvFile(const std::string& path, LoginCsv& csv) {
 // list made now.
 bool ListFiles::LoginListForImport(ListFileState& s, std::vector<ListEntry>& entries) {
     if (s.kind == kLoginList) {
-        entries = m_window.ReadItems(kLoginList);
+        entries = EntriesAs(kLoginList);
         return true;
     }
     std::string login = LoginFilePath();
@@ -571,7 +590,7 @@ bool ListFiles::SaveImport(ListFileState& s, std::vector<ListEntry>& entries, Lo
     s.file = home;
     s.unloadedFile.clear();
     WriteSetting(TextSetting::List, home);
-    m_window.FillItems(entries, kLoginList);
+    ShowList(entries, kLoginList);
     if (imported)
         m_window.SelectItem(int(first));
     m_window.Tell(
@@ -739,7 +758,7 @@ bool ListFiles::SaveOverOutsideChange(ListFileState& s, const std::string& bytes
     if (saved) {
         if (!applied)
             NoteFileBytes(s, bytes); // the list shown is what the file holds
-        m_window.FillItems(applied ? edited : entries, s.kind);
+        ShowList(applied ? edited : entries, s.kind);
         m_window.Tell(s.file + (applied ? kEditMadeOnChange : kEditNotMade), MessageIcon::Warning);
     }
     WipeEntries(edited);

@@ -9,6 +9,7 @@
 #include "crypt/ProtectedList.h"
 #include "list/ListEdit.h"
 #include "list/ListFileRules.h"
+#include "list/ListView.h"
 #include "list/ListWindow.h"
 #include "list/TextEncoding.h"
 
@@ -85,6 +86,12 @@ class ListFiles {
     bool Load(const std::string& name, ListKind kind);
     bool Save(SaveMode mode);
 
+    // The entries on screen and the view the list box shows of them.
+    ListModel& Model() { return m_model; }
+    const ListModel& Model() const { return m_model; }
+    // Replaces the entries on screen and shows them.
+    void ShowList(std::vector<ListEntry> entries, ListKind kind);
+
     const ListFileState& State() const { return m_state; }
     ListKind Kind() const { return m_state.kind; }
     // Replaces the whole state; tests set up their cases with it.
@@ -96,6 +103,7 @@ class ListFiles {
     bool ReadEntries(ListFileState& s, const std::string& path, std::vector<ListEntry>& entries);
     bool ReadProtectedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
                               ListFile& file);
+    std::vector<ListEntry> EntriesAs(ListKind kind) const;
     bool Refuse(const char* message);
     bool ReadEncryptedEntries(ListFileState& s, const std::string& path, const std::string& bytes,
                               ListFile& file);
@@ -121,5 +129,6 @@ class ListFiles {
 
     ListWindow& m_window;
     ListFileState m_state;
+    ListModel m_model;
     std::vector<ListEdit> m_moves; // made on screen since the list was last loaded or saved
 };

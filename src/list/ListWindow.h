@@ -1,5 +1,5 @@
 // What the list files need from the window that shows the list: message boxes, a file choice, a password
-// prompt, and the item list itself. The main dialog implements it; tests may stand in for it.
+// prompt, and the list box that shows the entries. The main dialog implements it; tests may stand in for it.
 #pragma once
 #include <string>
 #include <vector>
@@ -30,9 +30,9 @@ class ListWindow {
     virtual bool AskPassword(PasswordMode mode, std::string& password) = 0;
     // The same prompt, saying which file the password is for.
     virtual bool AskFilePassword(PasswordMode mode, const std::string& file, std::string& password) = 0;
-    virtual void FillItems(const std::vector<ListEntry>& entries, ListKind kind) = 0;
-    virtual std::vector<ListEntry> ReadItems(ListKind kind) = 0;
-    // Selects the entry at index alone and scrolls it into view.
+    // Shows the list files' entries anew (the view of them that the filter leaves).
+    virtual void ShowEntries() = 0;
+    // Selects the entry at index (of the entries, not of the view) alone and scrolls it into view.
     virtual void SelectItem(int index) = 0;
 
   protected:

@@ -6,25 +6,15 @@
 #include "resource.h"
 
 namespace {
-// Moves the neighbour of the lowest selected entry to the other side of it, so the selection follows the
-// entry without being set again. False when there is no selection or no neighbour that way.
-bool SwapWithNeighbour(HWND list, int direction, ListEdit& move) {
+// Moves the lowest selected entry past its neighbour in the view, and that neighbour's item to the other
+// side of it, so the selection follows the entry without being set again. False when there is no
+// selection or no neighbour that way.
+bool SwapWithNeighbour(HWND list, int direction, ListModel& model, std::vector<ListEdit>& moves) {
     int selected = LowestSelectedIndex(list);
-    if (selected < 0)
+    if (selected < 0 || !model.MoveInView(size_t(selected), direction, moves))
         return false;
-    int neighbour = selected + direction;
-    if (neighbour < 0 || neighbour >= ListBoxCount(list))
-        return false;
-    std::string text = ListBoxText(list, neighbour);
-    move.kind = EditKind::Move;
-    move.index = size_t(selected);
-    move.step = direction;
-    move.old.text = ListBoxText(list, selected);
-    move.now.text = text;
-    LRESULT source = ItemSource(list, neighbour);
-    SendMessageA(list, LB_DELETESTRING, WPARAM(neighbour), 0);
-    InsertString(list, selected, text);
-    SetItemSource(list, selected, source);
+    SendMessageA(list, LB_DELETESTRING, WPARAM(selected + direction), 0);
+    ShowItem(list, model, size_t(selected), false);
     return true;
 }
 
@@ -49,9 +39,10 @@ void OnListDoubleClick(HWND dialog, ListKind kind) {
 }
 
 void MoveSelectedEntry(HWND dialog, int direction, ListFiles& files) {
-    ListEdit move;
-    if (!SwapWithNeighbour(GetDlgItem(dialog, IDC_LIST), direction, move))
+    std::vector<ListEdit> moves;
+    if (!SwapWithNeighbour(GetDlgItem(dialog, IDC_LIST), direction, files.Model(), moves))
         return;
-    files.NoteMove(move);
+    for (const ListEdit& move : moves)
+        files.NoteMove(move);
     ShowReorderMenu(dialog);
 }

@@ -284,13 +284,6 @@ int main(int argc, char** argv) {
         for (int i = 3; i < argc; ++i)
             SendMessageA(list, LB_SETSEL, TRUE, atoi(argv[i]));
         printf("%ld\n", long(SendMessageA(list, LB_GETSELCOUNT, 0, 0)));
-    } else if (command == "set-entry" && argc > 4) { // replaces an entry of Pelmar's list with a UTF-8 text
-        HWND list = GetDlgItem(window, 1001);
-        std::wstring text = FromHex(argv[4]);
-        SendMessageW(list, LB_DELETESTRING, WPARAM(atoi(argv[3])), 0);
-        LRESULT at = SendMessageW(list, LB_INSERTSTRING, WPARAM(atoi(argv[3])),
-                                  reinterpret_cast<LPARAM>(text.c_str()));
-        printf("%ld\n", long(at));
     } else if (command == "command" && argc > 3) { // a menu command
         PostMessageA(window, WM_COMMAND, WPARAM(atoi(argv[3])), 0);
         printf("ok\n");

@@ -41,4 +41,23 @@ TEST(MainLayout, ScalesWithTheDpiAndKeeps96DpiAsItWas) {
     }
 }
 
+TEST(MainLayout, TheFindFieldTakesTheListsColumnOnly) {
+    for (int dpi : {96, 120, 144, 168, 192}) {
+        MainLayout hidden = LayOutMainWindow(200, 400, dpi), shown = LayOutMainWindow(200, 400, dpi, true);
+        EXPECT_TRUE(Same(shown.handle, hidden.handle)) << dpi;
+        EXPECT_TRUE(Same(shown.strip, hidden.strip)) << dpi;
+        EXPECT_TRUE(Same(shown.dragArea, hidden.dragArea)) << dpi;
+        EXPECT_EQ(shown.grab.x, hidden.grab.x) << dpi;
+        EXPECT_EQ(shown.grab.y, hidden.grab.y) << dpi;
+        EXPECT_EQ(hidden.find.right - hidden.find.left, 0) << dpi;
+        // Over the list's column, and the list below it down to where it ended.
+        EXPECT_EQ(shown.find.left, hidden.list.left) << dpi;
+        EXPECT_EQ(shown.find.right, hidden.list.right) << dpi;
+        EXPECT_GE(shown.find.bottom - shown.find.top, ScaleForDpi(20, dpi)) << dpi;
+        EXPECT_GT(shown.list.top, shown.find.bottom) << dpi;
+        EXPECT_EQ(shown.list.bottom, hidden.list.bottom) << dpi;
+        EXPECT_EQ(shown.list.left, hidden.list.left) << dpi;
+    }
+}
+
 } // namespace

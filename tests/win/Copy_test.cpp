@@ -7,6 +7,7 @@
 #include "BoxWatch.h"
 #include "WinTestSupport.h"
 #include "app/ListDlg.h"
+#include "framework/WideText.h"
 #include "resource.h"
 
 namespace {
@@ -175,7 +176,7 @@ TEST(Copy, UnicodeArrivesWholeAndSecretListsStayOutOfClipboardHistory) {
         RunMainDialog(ini, [&](CListDlg& dlg) {
             SetListKind(dlg, kind);
             HWND box = dlg.GetDlgItem(IDC_LIST);
-            SendMessageW(box, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(kText));
+            InsertEntry(dlg, 0, Narrow(kText, wcslen(kText)));
             SelectItems(box, {0, 1});
             SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_COPY, 0);
         });

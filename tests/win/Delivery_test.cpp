@@ -50,8 +50,9 @@ struct Delivered {
 };
 
 // Drops the selected entries onto the target's edit field with the given modes and waits for the finish.
+// filter: typed into Find first; selected then names items of the list it leaves.
 Delivered Deliver(const std::string& listText, std::vector<int> selected, int sendMode, int separatorMode,
-                  bool capsOn, const std::function<void()>& beforeDrop = nullptr) {
+                  bool capsOn, const std::function<void()>& beforeDrop = nullptr, const wchar_t* filter = nullptr) {
     TempDir dir;
     std::string list = dir.File("list.txt"), ini = dir.File("Pelmar.ini");
     WriteFileBytes(list, listText);
@@ -62,6 +63,10 @@ Delivered Deliver(const std::string& listText, std::vector<int> selected, int se
     RunMainDialog(ini, [&](CListDlg& dlg) {
         TargetWindow target;
         EXPECT_TRUE(PumpUntil([&] { return dlg.Deliverer().DragArea().bottom > 0; }));
+        if (filter) {
+            dlg.ShowFinder();
+            SetWindowTextW(dlg.GetDlgItem(IDC_FIND), filter);
+        }
         SelectItems(dlg.GetDlgItem(IDC_LIST), selected);
         POINT drop = target.Center();
         SetCursorPos(drop.x, drop.y);
@@ -120,6 +125,11 @@ TEST(Delivery, TypesIntoTheFieldUnderTheDropPoint) {
         EXPECT_TRUE(got.windowBack);
         EXPECT_TRUE(got.iconGone);
     }
+}
+
+TEST(Delivery, WhileFilteredTheEntriesShownAreTyped) {
+    Delivered got = Deliver("alpha\r\nbeta\r\ngamma\r\nBetter\r\nzeta\r\n", {1}, 1, 1, false, nullptr, L"bet");
+    EXPECT_EQ(got.text, "Better");
 }
 
 TEST(Delivery, CharactersWithoutAKeyArriveAsThemselves) {

@@ -150,7 +150,7 @@ TEST(EncryptedSave, EncryptedSaveAsProposesThePleNameAndInPlaceSavesKeepThePassw
         EXPECT_EQ(Decoded(target), "pw\r\na\r\n");
 
         // What Add does after inserting: an in-place save, asking nothing.
-        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("added"));
+        InsertEntry(dlg, dlg.Files().Model().Size(), "added");
         bool asked = false;
         Trap("Set your password", asked);
         dlg.Files().Save(SaveMode::InPlace);
@@ -166,9 +166,7 @@ TEST(EncryptedSave, EncryptedSaveAsOnALoginListWritesTheLoginFileInPlace) {
     TempDir dir;
     std::string ini = StartOn(dir, "Pelmar.plr", "site\r\nW\r\nX\r\n");
     RunMainDialog(ini, [&](CListDlg& dlg) {
-        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("mail"));
-        SendMessageA(dlg.GetDlgItem(IDC_LOGIN_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("b"));
-        SendMessageA(dlg.GetDlgItem(IDC_PASSWORD_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("c"));
+        InsertEntry(dlg, dlg.Files().Model().Size(), "mail", "b", "c");
         bool asked = false;
         Trap("Save As", asked);
         SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_ENCRYPTED_SAVE_AS, 0);
@@ -187,8 +185,8 @@ TEST(EncryptedSave, AListEditedAndReopenedKeepsItsEntries) {
         ChooseFile("Open a new Listbox File", file);
         AnswerPassword("Set your password", "Door", "door");
         Command(dlg, ID_ENCRYPTED_NEW);
-        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("second"));
-        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
+        InsertEntry(dlg, dlg.Files().Model().Size(), "second");
+        InsertEntry(dlg, dlg.Files().Model().Size(), "");
         dlg.Files().Save(SaveMode::InPlace);
     });
     // Reopened in a fresh window through Open, which forgets the password, so it asks.

@@ -68,7 +68,7 @@ TEST(FileCommands, OpenLoadsEachKindOfList) {
             password = dlg.Files().State().password;
             EXPECT_EQ(dlg.Files().Kind(), c.kindAfter) << c.name;
             EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), c.entries) << c.name;
-            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), c.logins) << c.name;
+            EXPECT_EQ(Logins(dlg), c.logins) << c.name;
         });
         if (!c.path.empty())
             DeleteFileA(file.c_str());
@@ -101,8 +101,8 @@ TEST(FileCommands, LoadLoginFileReadsTheLoginFileBesideTheSettings) {
             EXPECT_EQ(dlg.Files().Kind(), loginFileExists ? kLoginList : kPlainList);
             EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)),
                       loginFileExists ? Items{"bank"} : Items{"plain"});
-            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), loginFileExists ? Items{"me"} : Items{});
-            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)),
+            EXPECT_EQ(Logins(dlg), loginFileExists ? Items{"me"} : Items{});
+            EXPECT_EQ(Passwords(dlg),
                       loginFileExists ? Items{"pw"} : Items{});
         });
         EXPECT_EQ(message, loginFileExists ? "" : "Can't open List Box file!");

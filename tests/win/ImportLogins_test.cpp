@@ -39,8 +39,8 @@ std::string MenuText(HWND window, UINT id) {
 
 void ExpectLogins(CListDlg& dlg, const Items& labels, const Items& logins, const Items& passwords) {
     EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), labels);
-    EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), logins);
-    EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)), passwords);
+    EXPECT_EQ(Logins(dlg), logins);
+    EXPECT_EQ(Passwords(dlg), passwords);
 }
 
 TEST(ImportLogins, MakesTheLoginListAppendsToItAndSelectsWhatCame) {

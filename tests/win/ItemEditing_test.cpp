@@ -149,8 +149,8 @@ TEST(ItemEditing, LoginListKeepsItsThreeBoxesAlignedAndSavesEachChange) {
             passwords.push_back(e.password);
         }
         EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), texts) << step;
-        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), logins) << step;
-        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)), passwords) << step;
+        EXPECT_EQ(Logins(dlg), logins) << step;
+        EXPECT_EQ(Passwords(dlg), passwords) << step;
         EXPECT_EQ(ReadFileBytes(loginFile), BuildListText(entries, kLoginList)) << step;
     };
     ItemDialogSeen added, modified, deleted;
@@ -204,7 +204,7 @@ TEST(ItemEditing, ModifyLeavesTheOldPasswordInNoFreedMemory) {
         Command(dlg, ID_MODIFY_ITEM);
         holding = test_allocator::FreedBlocksHoldingSecret();
         test_allocator::WatchForSecret("");
-        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)), Items{"n3w-passphrase-of-the-bank-7"});
+        EXPECT_EQ(Passwords(dlg), Items{"n3w-passphrase-of-the-bank-7"});
     });
     EXPECT_EQ(holding, 0u);
 }

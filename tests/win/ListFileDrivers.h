@@ -9,6 +9,7 @@
 
 #include "WinTestSupport.h"
 #include "app/ListDlg.h"
+#include "framework/WideText.h"
 #include "resource.h"
 
 namespace drivers {
@@ -160,18 +161,22 @@ inline void Command(CListDlg& dlg, UINT id) {
     SendMessageA(dlg.m_hWnd, WM_COMMAND, id, 0);
 }
 
-// Replaces what the entry list box (and, for a login list, the hidden boxes) hold.
+// A text in the ANSI code page, as the entries hold it (UTF-8).
+inline std::string FromAnsi(const std::string& ansi) {
+    std::wstring wide(ansi.size(), L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], int(wide.size()));
+    return Narrow(wide.data(), size_t(n > 0 ? n : 0));
+}
+
+// Replaces the entries in memory and shows them; the texts are in the ANSI code page.
 inline void SetEntries(CListDlg& dlg, const std::vector<std::string>& texts,
                        const std::vector<std::string>& logins = {},
                        const std::vector<std::string>& passwords = {}) {
-    const int ids[3] = {IDC_LIST, IDC_LOGIN_LIST, IDC_PASSWORD_LIST};
-    const std::vector<std::string>* columns[3] = {&texts, &logins, &passwords};
-    for (int b = 0; b < 3; ++b) {
-        HWND box = dlg.GetDlgItem(ids[b]);
-        SendMessageA(box, LB_RESETCONTENT, 0, 0);
-        for (const std::string& s : *columns[b])
-            SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
-    }
+    std::vector<ListEntry> entries;
+    for (size_t i = 0; i < texts.size(); ++i)
+        entries.push_back({FromAnsi(texts[i]), FromAnsi(i < logins.size() ? logins[i] : ""),
+                           FromAnsi(i < passwords.size() ? passwords[i] : "")});
+    dlg.Files().ShowList(entries, dlg.Files().Kind());
 }
 
 // Every file name in a folder, to show that no temporary file stayed behind.

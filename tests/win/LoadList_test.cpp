@@ -29,8 +29,8 @@ Loaded LoadInDialog(TempDir& dir, const std::string& startFile, const std::strin
         out.result = dlg.Files().Load(file, kind) ? 1 : 0;
         CancelDialogActions();
         out.entries = ListBoxItems(dlg.GetDlgItem(IDC_LIST));
-        out.logins = ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST));
-        out.passwords = ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST));
+        out.logins = Logins(dlg);
+        out.passwords = Passwords(dlg);
         out.kind = dlg.Files().Kind();
     });
     return out;
@@ -115,5 +115,21 @@ TEST(LoadList, StartupLoadsTheListSettingAndAMissingFileIsNotGuarded) {
         EXPECT_EQ(dlg.Files().State().unloadedFile, "") << "a file that is not there holds nothing to keep";
     });
     EXPECT_EQ(message, "Can't open List Box file!");
+}
+// A long list read at start-up is shown whole once the window is up.
+TEST(LoadList, ALongListAtStartUpFillsTheListBoxOnceTheWindowShows) {
+    TempDir dir;
+    std::string list = dir.File("long.txt"), ini = dir.File("Pelmar.ini"), bytes;
+    for (int i = 0; i < 6000; ++i)
+        bytes += "line " + std::to_string(i) + "\r\n";
+    WriteFileBytes(list, bytes);
+    WritePrivateProfileStringA("pelmar", "list", list.c_str(), ini.c_str());
+    RunMainDialog(ini, [&](CListDlg& dlg) {
+        HWND box = dlg.GetDlgItem(IDC_LIST);
+        EXPECT_TRUE(PumpUntil([&] { return SendMessageA(box, LB_GETCOUNT, 0, 0) == 6000; }, 20000));
+        EXPECT_EQ(ListBoxText(box, 0), "line 0");
+        EXPECT_EQ(ListBoxText(box, 5999), "line 5999");
+        EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd));
+    });
 }
 } // namespace

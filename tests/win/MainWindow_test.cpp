@@ -107,7 +107,7 @@ TEST(MainWindow, LoginListIsKnownByItsNameIgnoringCase) {
     std::vector<std::string> logins;
     RunMainDialog(ini, [&](CListDlg& dlg) {
         kind = dlg.Files().Kind();
-        logins = ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST));
+        logins = Logins(dlg);
     });
     EXPECT_EQ(kind, kLoginList);
     EXPECT_EQ(logins, std::vector<std::string>{"aa"});

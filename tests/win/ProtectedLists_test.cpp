@@ -71,7 +71,7 @@ TEST(ProtectedNew, OpensWithoutAPromptAndEachSaveDrawsANewNonceUnderTheSameSalt)
         before = ReadFileBytes(file);
 
         // What Add does after inserting: an in-place save, asking nothing.
-        SendMessageA(dlg.GetDlgItem(IDC_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("second"));
+        InsertEntry(dlg, dlg.Files().Model().Size(), "second");
         EXPECT_TRUE(dlg.Files().Save(SaveMode::InPlace));
         after = ReadFileBytes(file);
     });
@@ -123,7 +123,7 @@ TEST(ProtectedOpen, AWrongPasswordADamagedOrAForeignFileChangesNothing) {
             EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)),
                       (opens ? Items{"alpha", "beta"} : Items{"site"}))
                 << c.name;
-            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)), opens ? Items{} : Items{"b"})
+            EXPECT_EQ(Passwords(dlg), opens ? Items{} : Items{"b"})
                 << c.name;
             EXPECT_EQ(dlg.Files().Kind(), opens ? kProtectedList : kLoginList) << c.name;
             EXPECT_EQ(dlg.Files().State().file, opens ? file : dir.File("Pelmar.plr")) << c.name;
@@ -196,8 +196,8 @@ TEST(ProtectedLogin, ProtectLoginFileMovesTheLoginListAndItsHalvesStillDeliver) 
             AnswerPassword("Enter your Password", "Login key");
             RunCommand(dlg, ID_LOAD_LOGIN_FILE);
             EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LIST)), (Items{"site", "mail"}));
-            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), (Items{"a", "c"}));
-            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)), (Items{"b", "d"}));
+            EXPECT_EQ(Logins(dlg), (Items{"a", "c"}));
+            EXPECT_EQ(Passwords(dlg), (Items{"b", "d"}));
             EXPECT_EQ(dlg.Files().State().file, plk);
         });
         EXPECT_NE(question.find(plk), std::string::npos) << question;
@@ -264,7 +264,7 @@ TEST(ProtectedLogin, AProtectedPlainListUnderTheProtectedLoginFilesNameIsNeverTh
         Command(dlg, ID_LOAD_LOGIN_FILE);
         CancelDialogActions();
         EXPECT_FALSE(asked);
-        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), Items{"a"});
+        EXPECT_EQ(Logins(dlg), Items{"a"});
         // Opened by its name, it is the protected plain list it is.
         AnswerFileDialog("Open a protected Listbox File", plk);
         AnswerPassword("Enter your Password", "pw");
@@ -322,8 +322,8 @@ TEST(ProtectedLogin, TheStartUpListAsksForThePasswordOfTheProtectedLoginFile) {
         EXPECT_TRUE(AllDialogActionsRan());
         CancelDialogActions();
         EXPECT_EQ(dlg.Files().Kind(), kLoginList);
-        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), Items{"me"});
-        EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_PASSWORD_LIST)), Items{"secret"});
+        EXPECT_EQ(Logins(dlg), Items{"me"});
+        EXPECT_EQ(Passwords(dlg), Items{"secret"});
     });
 }
 } // namespace

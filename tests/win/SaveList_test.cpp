@@ -59,7 +59,7 @@ TEST(SaveList, LoginListGoesToTheLoginFileWithoutADialog) {
             CancelDialogActions();
             EXPECT_EQ(dlg.Files().Kind(), kLoginList);
             // The list boxes keep the clear texts; only the file holds them shifted.
-            EXPECT_EQ(ListBoxItems(dlg.GetDlgItem(IDC_LOGIN_LIST)), (Items{"ab", "k", ""}));
+            EXPECT_EQ(Logins(dlg), (Items{"ab", "k", ""}));
         });
         EXPECT_FALSE(dialogShown) << int(mode);
         EXPECT_EQ(ReadFileBytes(loginFile), "bank\r\n\x57\x58\r\n\xF8\r\n \r\na\r\n \r\nmail\r\n \r\nfm\r\n")

@@ -283,6 +283,30 @@ std::vector<std::string> ListBoxItems(HWND box) {
     return items;
 }
 
+std::vector<std::string> Logins(CListDlg& dlg) {
+    std::vector<std::string> logins;
+    if (dlg.Files().Model().Kind() != kLoginList)
+        return logins; // only a login list has them
+    for (const ListEntry& e : dlg.Files().Model().Entries())
+        logins.push_back(e.login);
+    return logins;
+}
+
+std::vector<std::string> Passwords(CListDlg& dlg) {
+    std::vector<std::string> passwords;
+    if (dlg.Files().Model().Kind() != kLoginList)
+        return passwords; // only a login list has them
+    for (const ListEntry& e : dlg.Files().Model().Entries())
+        passwords.push_back(e.password);
+    return passwords;
+}
+
+void InsertEntry(CListDlg& dlg, size_t index, const std::string& text, const std::string& login,
+                 const std::string& password) {
+    dlg.Files().Model().Insert(index, {text, login, password});
+    dlg.ShowEntries();
+}
+
 std::vector<int> ListBoxSelection(HWND box) {
     int n = int(SendMessageA(box, LB_GETSELCOUNT, 0, 0));
     std::vector<int> selected(n > 0 ? size_t(n) : 0);

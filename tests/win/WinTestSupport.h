@@ -62,6 +62,13 @@ std::string MessageBoxText(HWND box);
 std::string WindowText(HWND hwnd);
 
 std::vector<std::string> ListBoxItems(HWND box);
+// The logins or passwords of the entries in memory (a login list keeps them nowhere else); none for
+// another kind of list.
+std::vector<std::string> Logins(CListDlg& dlg);
+std::vector<std::string> Passwords(CListDlg& dlg);
+// Adds an entry at index of the entries in memory and shows the list anew, as an edit would.
+void InsertEntry(CListDlg& dlg, size_t index, const std::string& text, const std::string& login = "",
+                 const std::string& password = "");
 std::vector<int> ListBoxSelection(HWND box);
 void SelectItems(HWND box, const std::vector<int>& indices);
 
