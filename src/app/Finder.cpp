@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/WideText.h"
+#include "framework/Wnd.h"
 #include "list/ItemList.h"
 #include "resource.h"
 
@@ -29,14 +29,6 @@ bool EditKeyWithControl(WPARAM key) {
     }
 }
 
-std::string FieldText(HWND field) {
-    int length = GetWindowTextLengthW(field);
-    if (length <= 0)
-        return std::string();
-    std::wstring wide(size_t(length) + 1, L'\0');
-    int got = GetWindowTextW(field, &wide[0], length + 1);
-    return Narrow(wide.data(), size_t(got > 0 ? got : 0));
-}
 } // namespace
 
 void Finder::Attach(HWND dialog) {
@@ -84,7 +76,7 @@ void Finder::ApplyFilter() {
     ListModel& model = m_files.Model();
     HWND list = List();
     std::vector<size_t> selected = SelectedEntries(list, model, int(model.ShownCount()));
-    if (!model.SetFilter(FieldText(Field())))
+    if (!model.SetFilter(GetWindowTextString(Field())))
         return;
     FillListBox(list, model);
     if (model.Filtered()) {

@@ -183,7 +183,9 @@ bool CListDlg::OnCommand(UINT id, UINT code, HWND control) {
     case ID_MOVE_UP: MoveSelectedEntry(m_hWnd, -1, m_files); return true;
     case ID_MOVE_DOWN: MoveSelectedEntry(m_hWnd, +1, m_files); return true;
     case ID_COPY_ALT:
-    case ID_COPY: CopySelectedEntries(m_hWnd, m_delivery.SeparatorMode(), m_files.Model(), m_files.Kind()); return true;
+    case ID_COPY:
+        CopySelectedEntries(m_hWnd, GetDlgItem(IDC_LIST), m_delivery.SeparatorMode(), m_files.Model(), m_files.Kind());
+        return true;
     case ID_SEND_PREVIOUS: SendToPrevious(FieldFor(m_files.Kind(), false)); return true;
     case ID_SEND_PREVIOUS_PASSWORD: SendToPrevious(FieldFor(m_files.Kind(), true)); return true;
     case ID_SEND_LOGIN_PASSWORD: SendToPrevious(kLoginAndPassword); return true;
@@ -267,8 +269,8 @@ void CListDlg::HideFinder() {
     LayOutControls();
 }
 
-// The field goes with the window: it comes back with the list focused.
-// Esc with no filter: back to where the hot key found Pelmar, or to the tray.
+// Esc with no filter: the field goes with the window, which comes back with the list focused; back to
+// where the hot key found Pelmar, or to the tray.
 void CListDlg::OnEscape() {
     if (m_finder.Shown())
         HideFinder();
@@ -385,7 +387,7 @@ void CListDlg::OnHotKey() {
     GetWindowThreadProcessId(front, &frontProcess);
     bool ours = front && frontProcess == GetCurrentProcessId();
     if (m_visit.active && front == m_hWnd)
-        LeaveVisit();
+        EndVisit();
     else
         BringUpFor(ours || !front ? m_previousWindow.Target() : front);
 }
@@ -424,6 +426,13 @@ void CListDlg::FocusForHotKey() {
     ShowFinder();
 }
 
+// The hot key again: as Esc, the filter goes first, while Pelmar still holds the keyboard.
+void CListDlg::EndVisit() {
+    if (m_finder.Shown())
+        HideFinder();
+    LeaveVisit();
+}
+
 // Esc or the hot key again: the target gets the keyboard back and Pelmar goes back to where it was.
 bool CListDlg::LeaveVisit() {
     if (!m_visit.active)
@@ -452,6 +461,11 @@ void CListDlg::SendToPrevious(int field) {
         m_delivery.SendToPreviousWindow(m_files.Kind(), field);
         return;
     }
+    if (::SendMessageW(::GetDlgItem(m_hWnd, IDC_LIST), LB_GETSELCOUNT, 0, 0) <= 0)
+        return; // nothing to type: still waiting for Enter
+    // Pelmar comes back later without the filter; clearing it keeps the selection, so the same entries go.
+    if (m_finder.Shown())
+        HideFinder();
     m_visit.active = false;
     m_visit.returning = true;
     m_delivery.SendToWindow(m_visit.target, m_visit.focus, m_visit.title, m_files.Kind(), field);

@@ -96,6 +96,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     void OnHotKey();
     void BringUpFor(HWND target);
     void FocusForHotKey();
+    void EndVisit();
     bool LeaveVisit();
     void PutBack();
     void SendToPrevious(int field);

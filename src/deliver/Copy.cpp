@@ -10,7 +10,6 @@
 #include "deliver/DeliveryPlan.h"
 #include "framework/WinApp.h"
 #include "list/ItemList.h"
-#include "resource.h"
 
 namespace {
 const char* FailureText(ClipboardResult result) {
@@ -22,8 +21,8 @@ const char* FailureText(ClipboardResult result) {
 }
 } // namespace
 
-void CopySelectedEntries(HWND dialog, int separatorMode, const ListModel& model, ListKind kind) {
-    std::vector<size_t> selected = SelectedEntries(GetDlgItem(dialog, IDC_LIST), model, kMaxSelection);
+void CopySelectedEntries(HWND dialog, HWND list, int separatorMode, const ListModel& model, ListKind kind) {
+    std::vector<size_t> selected = SelectedEntries(list, model, kMaxSelection);
     if (selected.empty())
         return;
     std::vector<std::string> texts;

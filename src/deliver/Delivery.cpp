@@ -8,7 +8,6 @@
 #include "deliver/TargetProgram.h"
 #include "deliver/WindowsInput.h"
 #include "framework/WinApp.h"
-#include "resource.h"
 
 namespace {
 constexpr UINT kModifierPollDelay = 50;
