@@ -461,11 +461,7 @@ void CListDlg::SendToPrevious(int field) {
         m_delivery.SendToPreviousWindow(m_files.Kind(), field);
         return;
     }
-    if (::SendMessageW(::GetDlgItem(m_hWnd, IDC_LIST), LB_GETSELCOUNT, 0, 0) <= 0)
-        return; // nothing to type: still waiting for Enter
-    // Pelmar comes back later without the filter; clearing it keeps the selection, so the same entries go.
-    if (m_finder.Shown())
-        HideFinder();
+    // The filter stays: the next hot key shows it selected, so typing starts a new search and Esc clears it.
     m_visit.active = false;
     m_visit.returning = true;
     m_delivery.SendToWindow(m_visit.target, m_visit.focus, m_visit.title, m_files.Kind(), field);

@@ -229,6 +229,14 @@ int main(int argc, char** argv) {
         printf("%s %s\n", cls, focus);
         return 0;
     }
+    if (command == "focus-id") { // the control id of the focus in the foreground window
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        HWND fg = GetForegroundWindow();
+        bool known = GetGUIThreadInfo(GetWindowThreadProcessId(fg, nullptr), &info) && info.hwndFocus;
+        printf("%d\n", known ? GetDlgCtrlID(info.hwndFocus) : 0);
+        return 0;
+    }
     if (command == "key")
         return PressKeys(argc - 2, argv + 2);
     if (command == "put-clip" && argc > 2)

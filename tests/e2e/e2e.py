@@ -351,8 +351,11 @@ def case_previous_window_popup():
             stop(popup, "popup")
 
 
-def hot_key_up(s):
-    """Presses the hot key in the target and waits for Pelmar in front with the Find field focused."""
+def hot_key_up(s, field):
+    """Presses the hot key in the target, once field (a control id) has the focus there, and waits for Pelmar
+    in front with the Find field focused."""
+    wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit" and helper("focus-id") == str(field), 10,
+               "the target's field focused")
     xdotool("key", "ctrl+shift+space")
     wait_until(lambda: helper("foreground") == "#32770 Edit", 10, "Pelmar in front after the hot key")
 
@@ -363,7 +366,7 @@ def case_hot_key():
     without the keyboard. Esc goes back the same way and types nothing."""
     with Session(ENTRIES, send_mode=1, separator=1) as s:
         click(s.target_point(102))
-        hot_key_up(s)
+        hot_key_up(s, 102)
         xdotool("key", "Return")
         expect_fields(s, {"edit2": "alpha"})
         s.wait_delivered()
@@ -376,12 +379,12 @@ def case_hot_key():
         xdotool("key", "Escape")
         wait_until(lambda: helper_ints("tray", "pelmar") == [1], 10, "Pelmar in the tray")
         click(s.target_point(101))
-        hot_key_up(s)
+        hot_key_up(s, 101)
         assert helper_ints("rect", "pelmar") == s.rect, "Pelmar not at its place"
         xdotool("key", "Escape")
         wait_until(lambda: helper("foreground") == "PelmarE2ETarget Edit", 10, "the target back in front")
         assert helper_ints("tray", "pelmar") == [1] and helper_ints("rect", "pelmar")[4] == 0, "not in the tray"
-        hot_key_up(s)
+        hot_key_up(s, 101)
         xdotool("type", "--delay", "60", "TWO")  # finds "Beta Two" whatever the case
         xdotool("key", "Return")
         expect_fields(s, {"edit1": "Beta Two", "edit2": "alpha"})
