@@ -146,7 +146,10 @@ bool CListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     // Not handled: the dialog manager still scales the fonts.
     case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return false;
     // While keys are still being sent, the window comes back without taking them from the target.
-    case kTrayCallbackMessage: result = m_tray.OnNotify(m_hWnd, lParam, !m_delivery.Running()); return true;
+    case kTrayCallbackMessage:
+        result = m_tray.OnNotify(m_hWnd, lParam, !m_delivery.Running());
+        AfterTrayRestore();
+        return true;
     case WM_RENDERFORMAT: m_delivery.OnRenderFormat(UINT(wParam)); return true;
     case WM_RENDERALLFORMATS: m_delivery.OnRenderAllFormats(); return true;
     case WM_DESTROYCLIPBOARD: m_delivery.OnDestroyClipboard(); return true;
@@ -255,6 +258,12 @@ void CListDlg::OnDpiChanged(int dpi, const RECT& suggested) {
     SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     LayOutControls();
+}
+
+// Restored by the user from the tray: the list has the focus, without a filter a hot-key visit left.
+void CListDlg::AfterTrayRestore() {
+    if (m_finder.Shown() && !m_visit.active && !m_delivery.Running() && GetForegroundWindow() == m_hWnd)
+        HideFinder();
 }
 
 void CListDlg::ShowFinder() {

@@ -97,6 +97,7 @@ class CListDlg : public CDialog, public ListWindow, public DeliveryWindow {
     void BringUpFor(HWND target);
     void FocusForHotKey();
     void EndVisit();
+    void AfterTrayRestore();
     bool LeaveVisit();
     void PutBack();
     void SendToPrevious(int field);

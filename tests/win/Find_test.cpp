@@ -74,6 +74,18 @@ TEST(Find, TypingNarrowsTheListAndEditsWhileFilteredKeepTheFileInOrder) {
         EXPECT_EQ(GetFocus(), list);
         EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd));
         ASSERT_TRUE(PumpUntil([&] { return SameRect(WindowRect(list), listBefore); }));
+
+        // A filter left when Pelmar went to the tray goes when the user brings it back: the list has the focus.
+        Command(dlg, ID_FIND);
+        SetWindowTextW(field, L"mail");
+        EXPECT_EQ(ListBoxItems(list), Items{"mail"});
+        Command(dlg, ID_TRAY);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dlg.m_hWnd); }));
+        SendMessageA(dlg.m_hWnd, kTrayCallbackMessage, 1, WM_LBUTTONUP);
+        EXPECT_TRUE(IsWindowVisible(dlg.m_hWnd));
+        EXPECT_FALSE(IsWindowVisible(field));
+        EXPECT_EQ(ListBoxItems(list), (Items{"Bank", "new", "mail", "shop"}));
+        EXPECT_EQ(GetFocus(), list);
     });
 }
 } // namespace
