@@ -15,24 +15,6 @@ const char kLatinA[] = "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiiJJjjkk
 static_assert(sizeof kLatin1 == 64 + 1, "one letter per character of U+00C0..U+00FF");
 static_assert(sizeof kLatinA == 128 + 1, "one letter per character of U+0100..U+017F");
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 void AppendLetter(std::string& out, char letter) {
     switch (letter) {
     case 'A': out += "ae"; break;

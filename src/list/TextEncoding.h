@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/AnsiCodePage.h"
+#include "common/Utf8.h"
 
 enum class TextEncoding { Ansi, Utf8, Utf8Bom, Utf16Le };
 
@@ -46,4 +47,3 @@ bool IsValidUtf8(const std::string& text);
 std::string ValidUtf8(const std::string& text);
 std::u16string Utf8ToUtf16(const std::string& utf8);
 std::string Utf16ToUtf8(const std::u16string& utf16);
-void AppendUtf8(std::string& out, char32_t codePoint);
